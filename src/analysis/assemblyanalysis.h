@@ -1,0 +1,34 @@
+#pragma once
+// The analysis of one assembly file: read it, check its extension, list its parts.
+
+#include "analysis/componentscan.h"
+#include "analysis/pathhelpers.h"
+
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+namespace kelvaron {
+
+/// What the analysis of one file found.
+struct AssemblyAnalysis {
+  QString path;                      ///< the file as given
+  bool assembly = false;             ///< the extension is ".asm" or ".ASM": the file was scanned
+  std::vector<Component> components; ///< the records in file order (empty when not scanned)
+  QString error;                     ///< empty, or "cannot read PATH: reason"
+  bool stopped = false;              ///< the yield hook asked to stop: no result to report
+
+  bool ok() const { return error.isEmpty() && !stopped; }
+  /// The result list as the window shows it and the report writes it:
+  /// the heading line and the names for an assembly, nothing otherwise.
+  QStringList lines() const;
+};
+
+/// Analyses the file at `path`. A path that does not exist, names a folder or
+/// cannot be read gives an error and is never created. A readable file whose
+/// extension (GetExt) is neither ".asm" nor ".ASM" is not scanned and gives an
+/// empty list. The file is read once, whole, then scanned in memory.
+AssemblyAnalysis analyseAssembly(const QString& path, const YieldHook& yield = {},
+                                 PathStyle style = nativePathStyle());
+
+}  // namespace kelvaron

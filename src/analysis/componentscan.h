@@ -1,0 +1,53 @@
+#pragma once
+// Finding the component records of an assembly in its bytes.
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <functional>
+#include <string_view>
+#include <vector>
+
+namespace kelvaron {
+
+/// The heading line that starts the list of every assembly.
+inline constexpr char kHeadingLine[] = "the following parts are build in this assembly:";
+
+/// Called now and then during long work so a window can serve its event queue.
+/// Returning false asks the work to stop as soon as it can.
+using YieldHook = std::function<bool()>;
+
+/// One component record: the name as bytes of the file (Windows-1252; only
+/// ASCII letters, digits, "_", "-" and the six German umlauts survive) and the
+/// 1-based positions of its first byte and of the end bound.
+struct Component {
+  QByteArray name;
+  std::int64_t nameStart = 0;
+  std::int64_t end = 0;
+
+  /// The name as text (the kept bytes are the same in Windows-1252 and Latin-1).
+  QString text() const { return QString::fromLatin1(name); }
+  bool operator==(const Component&) const = default;
+};
+
+/// The component records of an assembly's bytes, in file order.
+/// Each record starts at a "3 3 " marker; the name runs from the byte after the
+/// marker to the byte before the next "@model_type", else before the next
+/// "3 4 ", else to the end, cut at the first space, CR or LF, with bytes other
+/// than letters, digits, umlauts, "_" and "-" left out. Names whose first eight
+/// characters are "ASSEMBLY" are skipped. Linear in the size of `bytes`.
+/// `yield` is called about once per megabyte; when it returns false the scan
+/// stops and returns what it found so far with `*stopped` set.
+std::vector<Component> scanComponents(std::string_view bytes, const YieldHook& yield = {},
+                                      bool* stopped = nullptr);
+
+/// The 1-based position of the first occurrence of `sText` in the file `sFile`
+/// at or after the 1-based position `lngStart` (1 or less: the start of the
+/// file). 0 when there is none, for an empty text, a missing file or a folder.
+/// Reads 4096-byte blocks with a carry-over, calls `yield` after each block
+/// (a false answer ends the search with 0), and never creates a file.
+std::int64_t SearchFileForText(const QString& sFile, std::string_view sText, std::int64_t lngStart,
+                               const YieldHook& yield = {});
+
+}  // namespace kelvaron

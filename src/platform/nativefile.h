@@ -1,0 +1,54 @@
+#pragma once
+// Reading a file by its program path, with the reason of any failure as text.
+
+#include <QString>
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+
+namespace kelvaron::platform {
+
+/// A file opened for reading bytes. Opening never creates a file.
+class NativeFile {
+ public:
+  NativeFile() = default;
+  NativeFile(NativeFile&&) noexcept = default;
+  NativeFile& operator=(NativeFile&&) noexcept = default;
+
+  /// Opens `path` for reading. Fails with a reason for a missing path, a
+  /// folder, or anything the system refuses ("Permission denied" ...).
+  bool open(const QString& path);
+  bool isOpen() const { return m_file != nullptr; }
+  /// The reason of the last failure, such as "No such file or directory".
+  const QString& errorString() const { return m_error; }
+  /// Length of the file in bytes, as it was when opened.
+  std::int64_t size() const { return m_size; }
+  /// Positions at the 0-based byte `offset`.
+  bool seek(std::int64_t offset);
+  /// Reads up to `count` bytes; returns how many were read, -1 on an error.
+  std::int64_t read(char* buffer, std::int64_t count);
+  void close();
+
+ private:
+  struct Closer {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+  };
+  std::unique_ptr<std::FILE, Closer> m_file;
+  std::int64_t m_size = 0;
+  QString m_error;
+};
+
+/// The reason text for a C library error number.
+QString systemErrorText(int errorNumber);
+
+}  // namespace kelvaron::platform
+
+namespace kelvaron::platform {
+
+/// Writes `bytes` as the file `path`, completely or not at all: into a new
+/// temporary file in the same folder, flushed to disk, then renamed over
+/// `path`. On failure the temporary file is removed, `path` is untouched and
+/// `reason` holds the system's reason ("No such file or directory" ...).
+bool writeFileAtomically(const QString& path, const char* bytes, std::int64_t size, QString* reason);
+
+}  // namespace kelvaron::platform

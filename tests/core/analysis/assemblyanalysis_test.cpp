@@ -1,0 +1,96 @@
+#include "analysis/assemblyanalysis.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+class Analysis : public ::testing::Test {
+ protected:
+  QString write(const QString& name, const QByteArray& bytes) {
+    const QString path = m_dir.filePath(name);
+    QFile f(path);
+    EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+    return path;
+  }
+  QTemporaryDir m_dir;
+};
+
+const QByteArray kTwoParts = "3 3 SHAFT\n3 4 2\n3 3 GEAR\n3 4 2\n";
+
+TEST_F(Analysis, ExtensionDecidesWhetherTheFileIsScanned) {
+  struct Case {
+    const char* name;
+    bool scanned;
+  } const cases[] = {
+      {"box.asm", true}, {"box.asm.3", true}, {"BOX.ASM", true}, {"BOX.ASM.12", true},
+      {"box.Asm", false}, {"box.txt", false}, {"box", false}, {"box.prt.2", false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const auto r = kelvaron::analyseAssembly(write(c.name, kTwoParts));
+    EXPECT_TRUE(r.ok()) << r.error.toStdString();
+    EXPECT_EQ(r.assembly, c.scanned);
+    const QStringList expected = c.scanned ? QStringList{kelvaron::kHeadingLine, "SHAFT", "GEAR"} : QStringList{};
+    EXPECT_EQ(r.lines(), expected);
+  }
+}
+
+TEST_F(Analysis, UnreadablePathsAreErrorsNamingThePath) {
+  const QString missing = m_dir.filePath("gone.asm.1");
+  const QString folder = m_dir.filePath("old.asm.1");
+  ASSERT_TRUE(QDir().mkpath(folder));
+  for (const QString& path : {missing, folder, QString()}) {
+    SCOPED_TRACE(path.toStdString());
+    const auto r = kelvaron::analyseAssembly(path);
+    EXPECT_FALSE(r.ok());
+    EXPECT_TRUE(r.error.startsWith("cannot read " + path)) << r.error.toStdString();
+    EXPECT_TRUE(r.lines().isEmpty());
+  }
+  EXPECT_FALSE(QFileInfo::exists(missing)) << "a missing assembly must not be created";
+  EXPECT_TRUE(kelvaron::analyseAssembly(missing).error.endsWith("No such file or directory"));
+}
+
+TEST_F(Analysis, StopRequestGivesNoResult) {
+  const auto r = kelvaron::analyseAssembly(write("a.asm", kTwoParts), [] { return false; });
+  EXPECT_TRUE(r.stopped);
+  EXPECT_FALSE(r.ok());
+}
+
+// Real files written by the CAD system, with the names each must give.
+TEST(RealAssemblies, GiveTheirComponentNames) {
+  const QDir samples(QStringLiteral(KELVARON_SAMPLES_DIR));
+  if (!samples.exists()) GTEST_SKIP() << "no sample folder at " << KELVARON_SAMPLES_DIR;
+  struct Case {
+    const char* file;
+    QStringList names;
+  } const cases[] = {
+      {"control.asm", {"CONTROL_SHROUD", "CONTROL_KNOB"}},
+      {"boom_box_head.asm",
+       {"PCB_EQ_", "BOOM_BOX_SKEL", "ECAD", "SPEAKER_RIGHT_", "SPEAKER_LEFT_", "CASSETTE", "POWER_SUPPLY", "TOP",
+        "FRONT", "BACK", "CD_PLAYER1", "HANDLE", "ANTENNA", "BOOM_BOX", "EDR"}},
+      {"top_head.asm", {"TOP1_TOP1"}},
+      {"top_sections.asm", {"48", "50", "52", "58", "-"}},
+      {"top_15.asm.1", {}},
+      {"fridge.asm.4", {}},
+      {"baseplate.asm.2", {}},
+      {"asm0001_pince.asm.21", {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.file);
+    const QString path = samples.filePath(c.file);
+    if (!QFileInfo::exists(path)) {
+      ADD_FAILURE() << "sample missing: " << path.toStdString();
+      continue;
+    }
+    const auto r = kelvaron::analyseAssembly(path);
+    ASSERT_TRUE(r.ok()) << r.error.toStdString();
+    EXPECT_EQ(r.lines(), QStringList{kelvaron::kHeadingLine} + c.names);
+  }
+}
+
+}  // namespace
