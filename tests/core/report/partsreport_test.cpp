@@ -1,5 +1,7 @@
 #include "report/partsreport.h"
 
+#include "analysis/componentscan.h"
+
 #include <QDir>
 #include <QFile>
 #include <QLocale>
