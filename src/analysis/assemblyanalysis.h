@@ -14,7 +14,8 @@ namespace kelvaron {
 struct AssemblyAnalysis {
   QString path;                      ///< the file as given
   bool assembly = false;             ///< the extension is ".asm" or ".ASM": the file was scanned
-  std::vector<Component> components; ///< the records in file order (empty when not scanned)
+  std::vector<Component> components; ///< the records in file order (empty when not scanned or streamed)
+  std::int64_t partCount = 0;        ///< how many components were found
   QString error;                     ///< empty, or "cannot read PATH: reason"
   bool stopped = false;              ///< the yield hook asked to stop: no result to report
 
@@ -30,5 +31,11 @@ struct AssemblyAnalysis {
 /// empty list. The file is read once, whole, then scanned in memory.
 AssemblyAnalysis analyseAssembly(const QString& path, const YieldHook& yield = {},
                                  PathStyle style = nativePathStyle());
+
+/// The same analysis, streaming: each component goes to `sink` as it is found
+/// and `components` stays empty, so memory does not grow with the number of
+/// records. A false answer from `sink` or `yield` sets `stopped`.
+AssemblyAnalysis streamAssembly(const QString& path, const ComponentSink& sink, const YieldHook& yield = {},
+                                PathStyle style = nativePathStyle());
 
 }  // namespace kelvaron

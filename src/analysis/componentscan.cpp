@@ -3,6 +3,10 @@
 #include "platform/nativefile.h"
 
 #include <algorithm>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+#include <array>
 #include <cstring>
 #include <functional>
 
@@ -17,16 +21,35 @@ constexpr std::string_view kSkippedPrefix = "ASSEMBLY";
 constexpr std::size_t kYieldEvery = std::size_t{1} << 20;
 
 // 0-based offset of the first `needle` in `hay` at or after `from`, or npos.
+// Compares the needle's first and last bytes 16 positions at a time and checks
+// the full needle only where both agree; markers are short and their bytes
+// common in these files (digits and spaces), so a first-byte scan would stop
+// too often.
 std::size_t findBytes(std::string_view hay, std::string_view needle, std::size_t from) {
-  if (from > hay.size() || needle.size() > hay.size() - from) return std::string_view::npos;
-#if defined(__GLIBC__) || defined(__APPLE__) || defined(__FreeBSD__)
-  const void* hit = ::memmem(hay.data() + from, hay.size() - from, needle.data(), needle.size());
-  return hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - hay.data()) : std::string_view::npos;
-#else
-  const auto it = std::search(hay.begin() + from, hay.end(),
-                              std::boyer_moore_horspool_searcher(needle.begin(), needle.end()));
-  return it == hay.end() ? std::string_view::npos : static_cast<std::size_t>(it - hay.begin());
+  const std::size_t n = needle.size();
+  if (n == 0 || from > hay.size() || n > hay.size() - from) return std::string_view::npos;
+  const char* const base = hay.data();
+  const std::size_t last = hay.size() - n;  // last possible start
+  std::size_t i = from;
+#if defined(__SSE2__)
+  const __m128i first = _mm_set1_epi8(needle.front());
+  const __m128i tail = _mm_set1_epi8(needle.back());
+  while (i + 16 <= last + 1) {
+    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + i));
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + i + n - 1));
+    auto mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(a, first), _mm_cmpeq_epi8(b, tail))));
+    while (mask != 0) {
+      const auto bit = static_cast<std::size_t>(__builtin_ctz(mask));
+      if (std::memcmp(base + i + bit + 1, needle.data() + 1, n > 2 ? n - 2 : 0) == 0) return i + bit;
+      mask &= mask - 1;
+    }
+    i += 16;
+  }
 #endif
+  for (; i <= last; ++i) {
+    if (base[i] == needle.front() && std::memcmp(base + i, needle.data(), n) == 0) return i;
+  }
+  return std::string_view::npos;
 }
 
 // Finds one marker for a sequence of searches whose start never moves back,
@@ -66,50 +89,59 @@ constexpr auto kByteKinds = [] {
   return kinds;
 }();
 
-QByteArray cutName(std::string_view text, std::size_t begin, std::size_t end) {
-  QByteArray name;
+// Appends the name's kept bytes to `name`, up to the first space, CR or LF
+// before `end`.
+void cutName(std::string_view text, std::size_t begin, std::size_t end, std::string& name) {
+  name.clear();
   for (std::size_t i = begin; i < end; ++i) {
-    const auto b = static_cast<unsigned char>(text[i]);
-    const ByteKind kind = kByteKinds[b];
+    const char b = text[i];
+    const ByteKind kind = kByteKinds[static_cast<unsigned char>(b)];
     if (kind == ByteKind::End) break;
-    if (kind == ByteKind::Keep) name.append(static_cast<char>(b));
+    if (kind == ByteKind::Keep) name.push_back(b);
   }
-  return name;
 }
 
 }  // namespace
 
-std::vector<Component> scanComponents(std::string_view bytes, const YieldHook& yield, bool* stopped) {
-  if (stopped) *stopped = false;
-  std::vector<Component> found;
+bool scanComponents(std::string_view bytes, const ComponentSink& sink, const YieldHook& yield) {
   ForwardFinder records(bytes, kRecordMarker);
   ForwardFinder modelTypes(bytes, kModelTypeMarker);
   ForwardFinder types(bytes, kTypeMarker);
+  std::string name;
   std::size_t searchFrom = 0;
   std::size_t nextYield = kYieldEvery;
   for (;;) {
     const std::size_t marker = records.next(searchFrom);
-    if (marker == std::string_view::npos) break;
+    if (marker == std::string_view::npos) return true;
     const std::size_t nameBegin = marker + kRecordMarker.size();
     // The name is bounded by the next model-type declaration, else by the next
     // type record, else by the end of the file (0-based exclusive end).
     std::size_t end = modelTypes.next(nameBegin);
     if (end == std::string_view::npos) end = types.next(nameBegin);
     if (end == std::string_view::npos) end = bytes.size();
-    QByteArray name = cutName(bytes, nameBegin, end);
-    if (!name.startsWith(QByteArrayView(kSkippedPrefix.data(), kSkippedPrefix.size()))) {
-      found.push_back(Component{std::move(name), static_cast<std::int64_t>(nameBegin) + 1,
-                                static_cast<std::int64_t>(end)});
+    cutName(bytes, nameBegin, end, name);
+    if (!std::string_view(name).starts_with(kSkippedPrefix)) {
+      const ComponentView view{name, static_cast<std::int64_t>(nameBegin) + 1, static_cast<std::int64_t>(end)};
+      if (!sink(view)) return false;
     }
     searchFrom = nameBegin;
     if (yield && searchFrom >= nextYield) {
       nextYield = searchFrom + kYieldEvery;
-      if (!yield()) {
-        if (stopped) *stopped = true;
-        break;
-      }
+      if (!yield()) return false;
     }
   }
+}
+
+std::vector<Component> scanComponents(std::string_view bytes, const YieldHook& yield, bool* stopped) {
+  std::vector<Component> found;
+  const bool complete = scanComponents(
+      bytes,
+      [&](const ComponentView& c) {
+        found.push_back(Component{QByteArray(c.name.data(), static_cast<qsizetype>(c.name.size())), c.nameStart, c.end});
+        return true;
+      },
+      yield);
+  if (stopped) *stopped = !complete;
   return found;
 }
 

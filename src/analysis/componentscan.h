@@ -31,6 +31,21 @@ struct Component {
   bool operator==(const Component&) const = default;
 };
 
+/// One component as the scan meets it; `name` is valid during the call only.
+struct ComponentView {
+  std::string_view name;
+  std::int64_t nameStart = 0;
+  std::int64_t end = 0;
+};
+
+/// Receives each component in file order; returning false stops the scan.
+using ComponentSink = std::function<bool(const ComponentView&)>;
+
+/// Streams the component records of an assembly's bytes to `sink`, in file
+/// order, holding no more than one name at a time. Returns false when the sink
+/// or the yield hook asked to stop. Rules as for the listing form below.
+bool scanComponents(std::string_view bytes, const ComponentSink& sink, const YieldHook& yield = {});
+
 /// The component records of an assembly's bytes, in file order.
 /// Each record starts at a "3 3 " marker; the name runs from the byte after the
 /// marker to the byte before the next "@model_type", else before the next

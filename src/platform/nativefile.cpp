@@ -107,37 +107,140 @@ std::FILE* openExclusive(const std::filesystem::path& p) {
 
 }  // namespace
 
-bool writeFileAtomically(const QString& path, const char* bytes, std::int64_t size, QString* reason) {
-  const auto target = toNativePath(path);
-  std::filesystem::path temp;
-  std::FILE* f = nullptr;
-  for (unsigned attempt = 0; attempt < 16 && !f; ++attempt) {
-    temp = temporarySibling(target, attempt);
+AtomicFile::~AtomicFile() { abort(); }
+
+bool AtomicFile::open(const QString& path, QString* reason) {
+  abort();
+  m_target = toNativePath(path);
+  m_error = 0;
+  for (unsigned attempt = 0; attempt < 16 && !m_file; ++attempt) {
+    m_temp = temporarySibling(m_target, attempt);
     errno = 0;
-    f = openExclusive(temp);
-    if (!f && errno != EEXIST) break;
+    m_file = openExclusive(m_temp);
+    if (!m_file && errno != EEXIST) break;
   }
-  if (!f) {
+  if (!m_file) {
     if (reason) *reason = systemErrorText(errno ? errno : EIO);
     return false;
   }
-  bool ok = std::fwrite(bytes, 1, static_cast<std::size_t>(size), f) == static_cast<std::size_t>(size);
-  int err = ok ? 0 : errno;
-  if (ok && std::fflush(f) != 0) { ok = false; err = errno; }
+  std::setvbuf(m_file, nullptr, _IOFBF, 1 << 16);
+  return true;
+}
+
+void AtomicFile::write(const char* bytes, std::size_t size) {
+  if (!m_file || m_error != 0 || size == 0) return;
+  if (std::fwrite(bytes, 1, size, m_file) != size) m_error = errno ? errno : EIO;
+}
+
+bool AtomicFile::fail(int error, QString* reason) {
+  abort();
+  if (reason) *reason = systemErrorText(error ? error : EIO);
+  return false;
+}
+
+bool AtomicFile::commit(QString* reason) {
+  if (!m_file) return fail(EBADF, reason);
+  if (m_error != 0) return fail(m_error, reason);
+  if (std::fflush(m_file) != 0) return fail(errno, reason);
 #ifndef _WIN32
-  if (ok && ::fsync(fileno(f)) != 0) { ok = false; err = errno; }
+  if (::fsync(fileno(m_file)) != 0) return fail(errno, reason);
 #endif
-  if (std::fclose(f) != 0 && ok) { ok = false; err = errno; }
+  const int closed = std::fclose(m_file);
+  m_file = nullptr;
+  if (closed != 0) return fail(errno, reason);
   std::error_code ec;
-  if (ok) {
-    std::filesystem::rename(temp, target, ec);
-    if (ec) { ok = false; err = ec.value(); }
+  std::filesystem::rename(m_temp, m_target, ec);
+  if (ec) return fail(ec.value(), reason);
+  m_temp.clear();
+  return true;
+}
+
+void AtomicFile::abort() {
+  if (m_file) std::fclose(m_file);
+  m_file = nullptr;
+  if (!m_temp.empty()) {
+    std::error_code ec;
+    std::filesystem::remove(m_temp, ec);
+    m_temp.clear();
   }
-  if (!ok) {
-    std::filesystem::remove(temp, ec);
-    if (reason) *reason = systemErrorText(err ? err : EIO);
+}
+
+bool writeFileAtomically(const QString& path, const char* bytes, std::int64_t size, QString* reason) {
+  AtomicFile file;
+  if (!file.open(path, reason)) return false;
+  file.write(bytes, static_cast<std::size_t>(size));
+  return file.commit(reason);
+}
+
+}  // namespace kelvaron::platform
+
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/mman.h>
+#endif
+
+namespace kelvaron::platform {
+
+FileBytes::~FileBytes() { release(); }
+
+void FileBytes::release() {
+#ifndef _WIN32
+  if (m_map) ::munmap(m_map, m_mapSize);
+#endif
+  m_map = nullptr;
+  m_mapSize = 0;
+  m_copy.clear();
+  m_view = {};
+}
+
+bool FileBytes::open(const QString& path) {
+  release();
+  m_error.clear();
+#ifndef _WIN32
+  const std::string native = toNativePath(path).native();
+  const int fd = ::open(native.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    m_error = systemErrorText(errno);
+    return false;
   }
-  return ok;
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+    m_error = systemErrorText(S_ISDIR(st.st_mode) ? EISDIR : errno);
+    ::close(fd);
+    return false;
+  }
+  if (S_ISREG(st.st_mode) && st.st_size > 0) {
+    void* map = ::mmap(nullptr, static_cast<std::size_t>(st.st_size), PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
+    if (map != MAP_FAILED) {
+      ::madvise(map, static_cast<std::size_t>(st.st_size), MADV_SEQUENTIAL);
+      ::close(fd);
+      m_map = map;
+      m_mapSize = static_cast<std::size_t>(st.st_size);
+      m_view = std::string_view(static_cast<const char*>(map), m_mapSize);
+      return true;
+    }
+  }
+  ::close(fd);
+#endif
+  // Empty files, pipes and systems without mapping: read the bytes.
+  NativeFile file;
+  if (!file.open(path)) {
+    m_error = file.errorString();
+    return false;
+  }
+  char block[65536];
+  for (;;) {
+    const std::int64_t n = file.read(block, sizeof block);
+    if (n < 0) {
+      m_error = file.errorString();
+      m_copy.clear();
+      return false;
+    }
+    if (n == 0) break;
+    m_copy.append(block, static_cast<std::size_t>(n));
+  }
+  m_view = m_copy;
+  return true;
 }
 
 }  // namespace kelvaron::platform

@@ -8,6 +8,10 @@
 #include <QString>
 #include <QStringList>
 
+#include "platform/nativefile.h"
+
+#include <string_view>
+
 namespace kelvaron {
 
 /// The suffix that follows the assembly's bare name in the report's name.
@@ -35,5 +39,28 @@ QByteArray formatReport(const QString& assemblyPath, const QStringList& entries,
 /// temporary file beside it and a rename. On failure returns false and sets
 /// `error` to "cannot write PATH: reason"; no temporary file is left.
 bool saveReport(const QString& path, const QByteArray& bytes, QString* error);
+
+/// Writes a report entry by entry, for lists too long to hold in memory. The
+/// bytes are those of formatReport(); the file appears only at commit().
+/// ReportWriter w; w.open(path, assembly, true, &err); w.addEntry(...); w.commit(date, &err);
+class ReportWriter {
+ public:
+  /// Starts the report file `path` for the assembly `assemblyPath`; `hasEntries`
+  /// tells whether any entry will follow. False with "cannot write PATH: reason".
+  bool open(const QString& path, const QString& assemblyPath, bool hasEntries, QString* error);
+  void addEntry(const QString& entry);
+  /// An entry given as Windows-1252 bytes of the kept name set.
+  void addEntry(std::string_view latin1);
+  /// Writes the closing lines and puts the file in place; on failure nothing is left.
+  bool commit(const QDate& date, QString* error);
+  /// Drops the report.
+  void abort() { m_file.abort(); }
+
+ private:
+  void addLine(const QString& line);
+  platform::AtomicFile m_file;
+  QString m_path;
+  std::string m_line;
+};
 
 }  // namespace kelvaron

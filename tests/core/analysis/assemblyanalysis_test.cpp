@@ -56,7 +56,9 @@ TEST_F(Analysis, UnreadablePathsAreErrorsNamingThePath) {
 }
 
 TEST_F(Analysis, StopRequestGivesNoResult) {
-  const auto r = kelvaron::analyseAssembly(write("a.asm", kTwoParts), [] { return false; });
+  QByteArray big;
+  for (int i = 0; i < 300000; ++i) big += kTwoParts;  // yields come about once per megabyte
+  const auto r = kelvaron::analyseAssembly(write("a.asm", big), [] { return false; });
   EXPECT_TRUE(r.stopped);
   EXPECT_FALSE(r.ok());
 }

@@ -1,6 +1,8 @@
 #include "analysis/componentscan.h"
 
 #include <gtest/gtest.h>
+#include <cctype>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -101,6 +103,41 @@ TEST(ComponentScan, YieldCanStopALongScan) {
   EXPECT_TRUE(stopped);
   EXPECT_LT(part.size(), all.size());
   EXPECT_GT(part.size(), 0u);
+}
+
+// A direct reading of the record rules, quadratic but plain, to check the
+// fast scan against on random texts made of the markers' own bytes.
+Names referenceScan(const std::string& t) {
+  Names out;
+  std::size_t s = 0;
+  for (;;) {
+    const std::size_t m = t.find("3 3 ", s);
+    if (m == std::string::npos) return out;
+    const std::size_t begin = m + 4;
+    std::size_t end = t.find("@model_type", begin);
+    if (end == std::string::npos) end = t.find("3 4 ", begin);
+    if (end == std::string::npos) end = t.size();
+    std::string name;
+    for (std::size_t i = begin; i < end; ++i) {
+      const char c = t[i];
+      if (c == ' ' || c == '\r' || c == '\n') break;
+      if (std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '-') name += c;
+    }
+    if (name.rfind("ASSEMBLY", 0) != 0) out.push_back(name);
+    s = begin;
+  }
+}
+
+TEST(ComponentScan, AgreesWithAPlainReadingOnRandomText) {
+  const std::string alphabet = "33 4 @model_typeASSEMBLY\n\r.x";
+  std::uint32_t seed = 12345;
+  auto next = [&seed] { return seed = seed * 1664525u + 1013904223u; };
+  for (int round = 0; round < 3000; ++round) {
+    std::string text(next() % 200, ' ');
+    for (char& c : text) c = alphabet[(next() >> 8) % alphabet.size()];
+    SCOPED_TRACE(text);
+    ASSERT_EQ(namesOf(kelvaron::scanComponents(text)), referenceScan(text));
+  }
 }
 
 }  // namespace

@@ -121,4 +121,27 @@ TEST_F(SaveReport, FailuresNameThePathAndLeaveNothing) {
   }
 }
 
+TEST_F(SaveReport, StreamedReportHasTheSameBytes) {
+  const QDate date(2026, 3, 4);
+  const QStringList lines{kelvaron::kHeadingLine, "SHAFT", QString::fromUtf8("M\u00fcHLE"), ""};
+  const QString path = m_dir.filePath("s__Kelvaron.txt");
+  kelvaron::ReportWriter writer;
+  QString error;
+  ASSERT_TRUE(writer.open(path, "/cad/s.asm", true, &error)) << error.toStdString();
+  writer.addEntry(lines[0]);
+  writer.addEntry(std::string_view("SHAFT"));
+  writer.addEntry(std::string_view("M\xFCHLE"));
+  writer.addEntry(std::string_view(""));
+  EXPECT_FALSE(QFile::exists(path)) << "nothing appears before the commit";
+  ASSERT_TRUE(writer.commit(date, &error)) << error.toStdString();
+  QFile f(path);
+  ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+  EXPECT_EQ(f.readAll(), kelvaron::formatReport("/cad/s.asm", lines, date));
+
+  kelvaron::ReportWriter dropped;
+  ASSERT_TRUE(dropped.open(m_dir.filePath("d__Kelvaron.txt"), "/cad/d.asm", false, &error));
+  dropped.abort();
+  EXPECT_EQ(entries(), QStringList{"s__Kelvaron.txt"}) << "an aborted report leaves nothing";
+}
+
 }  // namespace
