@@ -1,0 +1,70 @@
+#pragma once
+// The walk-and-analyse logic of a folder scan, shared by the window and the
+// command line: collect every assembly under a folder in walk order, then
+// analyse the paths one by one. Knows nothing of reports or widgets.
+
+#include "analysis/assemblyanalysis.h"
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+namespace kelvaron {
+
+/// The pattern a folder scan collects: plain and versioned assemblies.
+inline constexpr char16_t kAssemblyPattern[] = u"*.asm.*";
+
+/// What the walk of a folder scan found.
+struct FolderMatches {
+  QStringList paths;     ///< full paths of the matches, in walk order
+  bool stopped = false;  ///< a stop request ended the walk before its end
+};
+
+/// Hooks into the walk; all optional.
+struct WalkHooks {
+  /// Asked before each descent into a subfolder; once it answers true, every
+  /// further descent is refused too, so the whole walk unwinds.
+  std::function<bool()> stopRequested = {};
+  /// Told of each match as it is found (for a running count).
+  std::function<void(const QString& path)> found = {};
+  /// Called after each directory entry fetched (for an event queue).
+  std::function<void()> yield = {};
+};
+
+/// Walks `folder` and all its subfolders with a cFindFile and collects every
+/// entry matching "*.asm.*" (folders included), a folder's own matches before
+/// those of its subfolders. A stop keeps what was found up to then. A missing
+/// folder gives no paths. Throws FindFileError when a hook throws.
+FolderMatches collectAssemblies(const QString& folder, const WalkHooks& hooks = {});
+
+/// The outcome for one collected path.
+struct BatchItem {
+  QString path;
+  /// Not empty when the path was not analysed, with the reason, such as
+  /// "skipped /a/old.asm.1: a folder, not a file".
+  QString skipNote;
+  /// The analysis; its error is set for a file that vanished or cannot be read.
+  AssemblyAnalysis analysis;
+
+  bool skipped() const { return !skipNote.isEmpty(); }
+};
+
+/// Analyses one collected path: a folder (or a link to one) is skipped with
+/// a note, anything else goes to analyseAssembly. Safe to call from several
+/// threads at once for different paths.
+BatchItem analyseMatch(const QString& path, const YieldHook& yield = {});
+
+/// Analyses `paths` in order and hands each result to `visit`, which answers
+/// false to stop the batch. A failed file never stops it.
+void analyseMatches(const QStringList& paths, const std::function<bool(BatchItem&&)>& visit,
+                    const YieldHook& yield = {});
+
+/// Of the versions name.asm.N in one folder keeps only the one with the
+/// highest N; a plain name.asm counts as version 0. Names are grouped per
+/// folder and per base name with letter case ignored (as on Windows); on a
+/// tie the first path is kept. Other names pass through. The order of `paths`
+/// is kept. Example: {"/p/a.asm", "/p/a.asm.2", "/p/b.asm.1", "/q/a.asm.1"}
+/// gives {"/p/a.asm.2", "/p/b.asm.1", "/q/a.asm.1"}.
+QStringList latestVersions(const QStringList& paths, PathStyle style = nativePathStyle());
+
+}  // namespace kelvaron

@@ -1,0 +1,14 @@
+#include "search/clock.h"
+
+namespace kelvaron {
+
+QDateTime SystemClock::now() const { return QDateTime::currentDateTime(); }
+
+QString clockText(const QTime& time) { return time.toString(QStringLiteral("HH:mm:ss")); }
+
+bool isArmedHour(const QString& comboText, const QTime& now) {
+  if (!now.isValid() || comboText == QLatin1String(kUnarmed)) return false;
+  return clockText(now).left(2) == comboText;
+}
+
+}  // namespace kelvaron

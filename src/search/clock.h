@@ -1,0 +1,38 @@
+#pragma once
+// The time of day as the timed start sees it, and the armed-hour check.
+
+#include <QDateTime>
+#include <QString>
+#include <QTime>
+
+namespace kelvaron {
+
+/// Source of the current time. The window asks it on every timer tick; tests
+/// put a clock of their own in its place.
+class Clock {
+ public:
+  virtual ~Clock() = default;
+  /// The current local date and time.
+  virtual QDateTime now() const = 0;
+};
+
+/// The computer's own clock.
+class SystemClock final : public Clock {
+ public:
+  QDateTime now() const override;
+};
+
+/// The text "no hour armed" of the start-hour box.
+inline constexpr char kUnarmed[] = "keine";
+
+/// The clock text of `time`: hh:mm:ss on a 24-hour clock, the hour always two
+/// digits. clockText(QTime(7, 5, 9)) == "07:05:09"
+QString clockText(const QTime& time);
+
+/// True when the start-hour text `comboText` fires at `now`: it is not exactly
+/// "keine" and equals the first two characters of clockText(now), compared
+/// exactly. isArmedHour("07", 07:30) is true; "7", "07 " and "KEINE" never fire;
+/// "00" fires from midnight to 00:59:59.
+bool isArmedHour(const QString& comboText, const QTime& now);
+
+}  // namespace kelvaron
