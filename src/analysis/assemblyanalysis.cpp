@@ -18,15 +18,20 @@ AssemblyAnalysis streamAssembly(const QString& path, const ComponentSink& sink, 
                                 PathStyle style) {
   AssemblyAnalysis result;
   result.path = path;
-  const auto fail = [&](const QString& reason) {
+  const auto setError = [&](const QString& reason) {
     result.error = QStringLiteral("cannot read %1: %2").arg(platform::displayPath(path), reason);
-    return result;
   };
-  if (path.isEmpty()) return fail(QStringLiteral("no file given"));
+  if (path.isEmpty()) {
+    setError(QStringLiteral("no file given"));
+    return result;
+  }
   // Opened before the extension test so that every unreadable path is
   // reported the same way, whatever its name.
   platform::FileBytes file;
-  if (!file.open(path)) return fail(file.errorString());
+  if (!file.open(path)) {
+    setError(file.errorString());
+    return result;
+  }
 
   const QString ext = GetExt(path, style);
   if (ext != QLatin1String(".asm") && ext != QLatin1String(".ASM")) return result;
