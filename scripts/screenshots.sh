@@ -1,0 +1,14 @@
+#!/bin/sh
+# Renders the main window's states to docs/screenshots/*.png at scale 1 and 2.
+# Usage: scripts/screenshots.sh [BUILD_DIR]   (default build/release)
+set -eu
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${1:-$root/build/release}
+cmake --build "$build" --target kelvaron_screenshots
+tool=$build/tests/gui/app/kelvaron_screenshots
+out=$root/docs/screenshots
+QT_QPA_PLATFORM=offscreen "$tool" "$out" "$root/examples"
+QT_QPA_PLATFORM=offscreen QT_SCALE_FACTOR=2 "$tool" "$out" "$root/examples" @2x
+scan=$build/tests/gui/app/kelvaron_scan_screenshots
+QT_QPA_PLATFORM=offscreen "$scan" "$out" "$root/examples"
+QT_QPA_PLATFORM=offscreen QT_SCALE_FACTOR=2 "$scan" "$out" "$root/examples" @2x
