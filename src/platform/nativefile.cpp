@@ -141,10 +141,11 @@ bool AtomicFile::fail(int error, QString* reason) {
 bool AtomicFile::commit(QString* reason) {
   if (!m_file) return fail(EBADF, reason);
   if (m_error != 0) return fail(m_error, reason);
+  // No fsync: the rename already makes the report appear whole or not at
+  // all to every reader, and a scan of thousands of files would spend most of
+  // its time waiting for the disk. A report lost to a power cut is written
+  // again by the next scan.
   if (std::fflush(m_file) != 0) return fail(errno, reason);
-#ifndef _WIN32
-  if (::fsync(fileno(m_file)) != 0) return fail(errno, reason);
-#endif
   const int closed = std::fclose(m_file);
   m_file = nullptr;
   if (closed != 0) return fail(errno, reason);

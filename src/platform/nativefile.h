@@ -49,7 +49,7 @@ QString systemErrorText(int errorNumber);
 namespace kelvaron::platform {
 
 /// A file written completely or not at all: the bytes go into a new temporary
-/// file in the target's folder, which commit() flushes to disk and renames over
+/// file in the target's folder, which commit() closes and renames over
 /// the target. Destroying it uncommitted removes the temporary file.
 class AtomicFile {
  public:
