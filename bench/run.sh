@@ -41,8 +41,8 @@ best_of() {
 printf '%-12s %7s | %8s %8s | %8s %8s | %10s %8s | %6s %s\n' \
   file MB rg_s rg_MB kel_s kel_MB kel_noRep_s noRep_MB ratio "memory (target: file + 32 MB)"
 status=0
-for spec in realistic:256 adversarial:64; do
-  kind=${spec%:*} mb=${spec#*:}
+for sizing in realistic:256 adversarial:64; do
+  kind=${sizing%:*} mb=${sizing#*:}
   file=$work/$kind.asm
   python3 "$here/generate.py" "$kind" "$file" "$mb"
   cat "$file" >/dev/null  # page cache warm for every contender

@@ -1,0 +1,321 @@
+#include "app/form1.h"
+
+#include "about/form2.h"
+#include "analysis/assemblyanalysis.h"
+#include "analysis/pathhelpers.h"
+#include "app/clickablelabel.h"
+#include "app/commandline.h"
+#include "app/form1controls.h"
+#include "app/form1settings.h"
+#include "app/windowfit.h"
+#include "platform/dirlistbox.h"
+#include "platform/drivelistbox.h"
+#include "platform/filelistbox.h"
+#include "platform/folderpaths.h"
+#include "report/partsreport.h"
+#include "resources/resources.h"
+
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+#include <QStorageInfo>
+#include <QTimer>
+#include <QUrl>
+
+namespace kelvaron {
+
+namespace {
+constexpr qint64 kYieldIntervalMs = 20;
+}
+
+Form1::Form1(QWidget* parent) : QWidget(parent) {
+  setWindowTitle(QStringLiteral("Kelvaron"));
+  createForm1Controls(this);
+  setWindowIcon(resources::windowIcon());
+  bindControls();
+  connectHandlers();
+  resize(twipsToPixels(kFormWidth), twipsToPixels(kFormHeight));
+}
+
+Form1::~Form1() {
+  if (m_form2) delete m_form2;
+}
+
+// Members named like the controls point at the widgets the table created.
+void Form1::bindControls() {
+  auto bind = [this](auto*& member, const char* name) {
+    using Widget = std::remove_pointer_t<std::remove_reference_t<decltype(member)>>;
+    member = findChild<Widget*>(QString::fromLatin1(name));
+    Q_ASSERT_X(member, "Form1::bindControls", name);
+  };
+#define KELVARON_BIND(control) bind(control, #control)
+  KELVARON_BIND(Timer1);  KELVARON_BIND(Frame5);    KELVARON_BIND(txt_Pfad);
+  KELVARON_BIND(cmd_exitdatei); KELVARON_BIND(Drive2); KELVARON_BIND(Dir2);
+  KELVARON_BIND(Label6);  KELVARON_BIND(Frame4);    KELVARON_BIND(cmd_exec);
+  KELVARON_BIND(cmd_opts); KELVARON_BIND(cmd_file); KELVARON_BIND(cmd_exit);
+  KELVARON_BIND(cmd_info); KELVARON_BIND(Label12);  KELVARON_BIND(Frame3);
+  KELVARON_BIND(Frame6);  KELVARON_BIND(combo_zeit); KELVARON_BIND(Label11);
+  KELVARON_BIND(Label10); KELVARON_BIND(Label7);    KELVARON_BIND(cmd_verzeichnis);
+  KELVARON_BIND(cmd_close); KELVARON_BIND(File1);   KELVARON_BIND(Dir1);
+  KELVARON_BIND(Drive1);  KELVARON_BIND(Label5);    KELVARON_BIND(lbl_stop);
+  KELVARON_BIND(img_stop); KELVARON_BIND(lbl_Dir);  KELVARON_BIND(Frame2);
+  KELVARON_BIND(cmd_partname); KELVARON_BIND(List_ASM); KELVARON_BIND(Frame1);
+  KELVARON_BIND(List1);   KELVARON_BIND(txt_P1);    KELVARON_BIND(P1);
+  KELVARON_BIND(Label1);  KELVARON_BIND(Label2);    KELVARON_BIND(Label3);
+  KELVARON_BIND(Label4);  KELVARON_BIND(Image1);    KELVARON_BIND(lbl_time);
+  KELVARON_BIND(Pfad);    KELVARON_BIND(lbl_File);  KELVARON_BIND(lbl_status);
+#undef KELVARON_BIND
+}
+
+void Form1::connectHandlers() {
+  connect(Drive1, &platform::DriveListBox::changed, this, &Form1::Drive1_Change);
+  connect(Dir1, &platform::DirListBox::changed, this, &Form1::Dir1_Change);
+  connect(File1, &platform::FileListBox::clicked, this, &Form1::File1_Click);
+  connect(Drive2, &platform::DriveListBox::changed, this, &Form1::Drive2_Change);
+  connect(Dir2, &platform::DirListBox::changed, this, &Form1::Dir2_Change);
+  connect(List_ASM, &QListWidget::itemSelectionChanged, this, &Form1::List_ASM_Click);
+  connect(cmd_partname, &QPushButton::clicked, this, &Form1::cmd_partname_Click);
+  connect(lbl_status, &ClickableLabel::clicked, this, &Form1::lbl_status_Click);
+  connect(cmd_file, &QPushButton::clicked, this, &Form1::cmd_file_Click);
+  connect(cmd_opts, &QPushButton::clicked, this, &Form1::cmd_opts_Click);
+  connect(cmd_exitdatei, &QPushButton::clicked, this, &Form1::cmd_exitdatei_Click);
+  connect(cmd_close, &QPushButton::clicked, this, &Form1::cmd_close_Click);
+  connect(cmd_exec, &QPushButton::clicked, this, &Form1::cmd_exec_Click);
+  connect(cmd_exit, &QPushButton::clicked, this, &Form1::cmd_exit_Click);
+  connect(cmd_info, &QPushButton::clicked, this, &Form1::cmd_info_Click);
+}
+
+// ---- Start-up and shutdown ------------------------------------------------
+
+void Form1::Form_Load() {
+  connectScanHandlers();
+  img_stop->setEnabled(false);
+  img_stop->setVisible(false);
+  List_ASM->clear();
+  Timer1->start(1000);
+
+  const SavedSettings saved = readSettings();
+  if (DirExists(saved.drive1)) Drive1->setDrive(saved.drive1);
+  if (DirExists(saved.drive2)) Drive2->setDrive(saved.drive2);
+  if (DirExists(saved.dir1)) Dir1->setPath(saved.dir1);
+  if (DirExists(saved.dir2)) Dir2->setPath(saved.dir2);
+  txt_Pfad->setText(saved.txtPfad);
+
+  Frame3->move(twipsToPixels(1000), Frame3->y());
+  const QSize frameExtra = frameGeometry().size() - size();
+  resize(twipsToPixels(kFormWidth) - frameExtra.width(),
+         twipsToPixels(kFormHeight) - frameExtra.height());
+
+  if (m_commandLine.isEmpty()) return;
+  runCommandLine(commandLinePath(m_commandLine));
+}
+
+void Form1::runCommandLine(const QString& path) {
+  // The window shows the analysis as it runs; File1's own selection must not
+  // start a second one meanwhile.
+  show();
+  BusyScope busy(*this);
+  if (FileExists(path)) {
+    Drive1->setDrive(QStorageInfo(QFileInfo(path).absolutePath()).rootPath());
+    if (GetExt(path) == QLatin1String(".asm")) {
+      File1->setFileName(path);
+      const QString shown = File1->fileName();
+      const QString folder = shown.isEmpty() ? QFileInfo(path).absolutePath()
+                                       : path.left(path.size() - shown.size());
+      Dir1->setPath(folder);
+    } else {
+      showMessage(QStringLiteral("no assemblies !"));
+    }
+  }
+  if (m_closing) return;
+  lbl_File->setText(path);
+  Image1->setVisible(false);
+  Frame4->setVisible(true);
+  applyWindowFit();
+  showResultAndAnalyse();
+}
+
+void Form1::Form_Unload() {
+  if (m_unloaded) return;
+  m_unloaded = true;
+  m_closing = true;
+  writeSettings({Drive1->drive(), Drive2->drive(), Dir1->path(), Dir2->path(), txt_Pfad->text()});
+  if (m_form2) m_form2->close();
+}
+
+void Form1::closeEvent(QCloseEvent* event) {
+  Form_Unload();
+  event->accept();
+}
+
+// ---- Operations over the core -----------------------------------------------
+
+bool Form1::yieldToEvents() {
+  if (yieldHook) yieldHook();
+  const qint64 now = QDateTime::currentMSecsSinceEpoch();
+  if (now - m_lastYield >= kYieldIntervalMs) {
+    m_lastYield = now;
+    QCoreApplication::processEvents();
+  }
+  return !m_closing;
+}
+
+void Form1::showResultAndAnalyse() {
+  List_ASM->clear();
+  cmd_exec->setVisible(false);
+  Frame2->setVisible(true);
+  Kindersuche();
+}
+
+void Form1::Kindersuche() {
+  lbl_status->setText(QStringLiteral("please wait..."));
+  List_ASM->clear();
+  const AssemblyAnalysis result =
+      analyseAssembly(lbl_File->text(), [this] { return yieldToEvents(); });
+  // A stop comes only from a closing window: nothing is reported.
+  if (result.stopped) return;
+  if (!result.error.isEmpty()) {
+    lbl_status->setText(result.error);
+    return;
+  }
+  List_ASM->addItems(result.lines());
+  if (!result.components.empty()) {
+    const Component& last = result.components.back();
+    txt_P1->setText(last.text());
+    Label1->setText(QString::number(last.nameStart));
+    Label2->setText(QString::number(last.end));
+  }
+  Dateiausgeben();
+}
+
+void Form1::Dateiausgeben() {
+  const QString assembly = lbl_File->text();
+  const QString report = reportPath(txt_Pfad->text(), assembly);
+  Pfad->setText(report);
+  QStringList entries;
+  for (int i = 0; i < List_ASM->count(); ++i) entries << List_ASM->item(i)->text();
+  QString error;
+  if (!saveReport(report, formatReport(assembly, entries, QDate::currentDate()), &error)) {
+    lbl_status->setText(error);
+    return;
+  }
+  lbl_status->setText(QStringLiteral("file saved"));
+  cmd_exec->setVisible(true);
+}
+
+void Form1::showMessage(const QString& text) {
+  if (messageBoxHook) {
+    messageBoxHook(text);
+    return;
+  }
+  QMessageBox::information(this, QStringLiteral("Kelvaron"), text, QMessageBox::Ok);
+}
+
+void Form1::applyWindowFit() {
+  if (!windowFitApplies(windowState()) || !screen()) return;
+  const int frameWidth = frameGeometry().width() - width();
+  resize(twipsToPixels(kFitWidth) - frameWidth, height());
+  // Read back: a window manager or a minimum size may give another width.
+  const QRect screenRect = screen()->geometry();
+  const int left = (frameGeometry().x() - screenRect.x()) * kTwipsPerPixel;
+  const int newLeft = fittedLeft(left, (width() + frameWidth) * kTwipsPerPixel,
+                                 screenRect.width() * kTwipsPerPixel);
+  if (newLeft != left) move(screenRect.x() + newLeft / kTwipsPerPixel, pos().y());
+}
+
+// ---- Browsing and single-file analysis ---------------------------------------
+
+void Form1::Drive1_Change() { Dir1->setPath(Drive1->drive()); }
+
+void Form1::Dir1_Change() {
+  File1->setFileName(Dir1->path());
+  lbl_Dir->setText(Dir1->path());
+}
+
+void Form1::File1_Click() {
+  // A click while a file is analysed (inside one of its yields) is ignored.
+  if (m_busy) return;
+  BusyScope busy(*this);
+  // One separator, also after a root folder.
+  lbl_File->setText(platform::childPath(Dir1->path(), File1->fileName()));
+  Frame3->setVisible(false);
+  cmd_exec->setVisible(false);
+  Frame4->setVisible(true);
+  applyWindowFit();
+  showResultAndAnalyse();
+}
+
+void Form1::Drive2_Change() { Dir2->setPath(Drive2->drive()); }
+
+void Form1::Dir2_Change() { txt_Pfad->setText(Dir2->path()); }
+
+void Form1::List_ASM_Click() {
+  cmd_partname->setVisible(true);
+  cmd_partname->setText(selectedResultLine() + QStringLiteral(" to clipboard"));
+}
+
+void Form1::cmd_partname_Click() {
+  QClipboard* clipboard = QGuiApplication::clipboard();
+  clipboard->clear();
+  clipboard->setText(selectedResultLine());
+}
+
+void Form1::lbl_status_Click() { Frame1->setVisible(true); }
+
+void Form1::cmd_file_Click() {
+  Image1->setVisible(false);
+  Frame2->setVisible(false);
+  Frame3->setVisible(true);
+  Frame3->move(twipsToPixels(400), Frame3->y());
+}
+
+// ---- Panels and window commands ------------------------------------------------
+
+void Form1::cmd_opts_Click() {
+  Image1->setVisible(false);
+  Frame5->setVisible(true);
+}
+
+void Form1::cmd_exitdatei_Click() { Frame5->setVisible(false); }
+
+void Form1::cmd_close_Click() {
+  Frame3->setVisible(false);
+  Frame4->setVisible(true);
+  applyWindowFit();
+}
+
+void Form1::cmd_exec_Click() {
+  const QString report = Pfad->text();
+  if (FileExists(report)) QDesktopServices::openUrl(QUrl::fromLocalFile(report));
+}
+
+void Form1::cmd_exit_Click() { close(); }
+
+void Form1::cmd_info_Click() {
+  // Not modal and without an owner; one about window at a time.
+  if (!m_form2) {
+    auto* about = new Form2(this);
+    m_form2 = about;
+    about->Form_Load();
+  } else {
+    m_form2->raise();
+    m_form2->activateWindow();
+  }
+}
+
+QString Form1::selectedResultLine() const {
+  const QList<QListWidgetItem*> selected = List_ASM->selectedItems();
+  return selected.isEmpty() ? QString() : selected.first()->text();
+}
+
+}  // namespace kelvaron

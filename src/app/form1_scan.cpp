@@ -1,0 +1,153 @@
+// Folder scan and timed start of the main window: the walk over nSearch, the
+// stop picture, the analysis of every match, and the clock with its armed hour.
+
+#include "analysis/pathhelpers.h"
+#include "app/clickablelabel.h"
+#include "app/form1.h"
+#include "platform/nativepath.h"
+#include "search/batchscan.h"
+#include "search/cFindFile.h"
+#include "search/clock.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTimer>
+
+namespace kelvaron {
+
+namespace {
+
+// Thrown from the finder's yield hook once the window is closing, so a long
+// folder listing ends at once instead of at the next subfolder.
+struct WalkAbandoned {};
+
+// What the user sees while the folder walk runs: the stop picture and the
+// busy pointer. Undone on every way out of the walk, an error included.
+class WalkIndicators {
+ public:
+  explicit WalkIndicators(QWidget* stopPicture) : m_stopPicture(stopPicture) {
+    m_stopPicture->setEnabled(true);
+    m_stopPicture->setVisible(true);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+  }
+  ~WalkIndicators() {
+    QApplication::restoreOverrideCursor();
+    m_stopPicture->setEnabled(false);
+    m_stopPicture->setVisible(false);
+  }
+  WalkIndicators(const WalkIndicators&) = delete;
+  WalkIndicators& operator=(const WalkIndicators&) = delete;
+
+ private:
+  QWidget* m_stopPicture;
+};
+
+}  // namespace
+
+void Form1::connectScanHandlers() {
+  nSearch = new cFindFile(this);
+  nSearch->setYieldHook([this] {
+    if (!yieldToEvents()) throw WalkAbandoned{};
+  });
+  // The handlers run inside the finder's raising of each event.
+  connect(nSearch, &cFindFile::MatchFound, this, &Form1::nSearch_MatchFound, Qt::DirectConnection);
+  connect(nSearch, &cFindFile::StopSearch, this, &Form1::nSearch_StopSearch, Qt::DirectConnection);
+  connect(cmd_verzeichnis, &QPushButton::clicked, this, &Form1::cmd_verzeichnis_Click);
+  connect(img_stop, &ClickableLabel::clicked, this, &Form1::img_stop_Click);
+  connect(Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
+  if (!clockHook) {
+    clockHook = [] {
+      static const SystemClock clock;
+      return clock.now();
+    };
+  }
+}
+
+void Form1::cmd_verzeichnis_Click() { ScanFolder(); }
+
+void Form1::ScanFolder() {
+  // Called from a yield of a running scan or analysis, a second one would
+  // reuse List1, lbl_File and the finder under the first one's feet.
+  if (isBusy() || m_closing) return;
+  BusyScope busy(*this);
+
+  List1->clear();
+  List1->setVisible(true);
+  Frame3->setVisible(false);
+  blnStop = false;
+  nSearch->sFileToFind(QString::fromUtf16(kAssemblyPattern));
+  nSearch->sSearchpath(lbl_Dir->text());
+  try {
+    WalkIndicators walking(img_stop);
+    nSearch->sStartSearch();
+  } catch (const FindFileError& error) {
+    if (!m_closing) lbl_status->setText(error.description());
+    return;
+  }
+  if (m_closing) return;
+
+  const int count = List1->count();
+  if (count == 0) {
+    showMessage(QStringLiteral("no files found"));
+    return;
+  }
+  for (int i = 0; i < count; ++i) {
+    const QString path = List1->item(i)->text();
+    lbl_File->setText(path);
+    List_ASM->clear();
+    cmd_exec->setVisible(false);
+    // A folder named like an assembly is walked, not analysed.
+    if (DirExists(path)) {
+      lbl_status->setText(QStringLiteral("skipped %1: a folder, not a file").arg(platform::displayPath(path)));
+    } else {
+      Kindersuche();
+    }
+    // Small files do not yield while they are analysed; between files the
+    // window repaints and a close ends the batch here.
+    if (!yieldToEvents()) return;
+  }
+}
+
+void Form1::nSearch_MatchFound(const QString& sFilename, const QString& sFilePath) {
+  List1->addItem(sFilePath + sFilename);
+  ++lngMatchCount;
+  lbl_status->setText(QString::number(lngMatchCount));
+  yieldToEvents();
+}
+
+void Form1::nSearch_StopSearch(bool& Cancel) {
+  if (blnStop) Cancel = true;
+  // A window closing during the walk ends it like a stop.
+  if (!yieldToEvents()) Cancel = true;
+}
+
+void Form1::img_stop_Click() {
+  blnStop = true;
+  cmd_verzeichnis->setEnabled(true);
+  if (lbl_stop->text().toInt() == 0) {
+    showMessage(QStringLiteral("stop !"));
+    lbl_stop->setText(QStringLiteral("1"));
+  } else {
+    lbl_stop->setText(QStringLiteral("0"));
+  }
+}
+
+void Form1::Timer1_Timer() {
+  const QTime time = now().time();
+  lbl_time->setText(clockText(time));
+  // An armed hour waits while a scan or an analysis runs; it fires on the
+  // first tick after it, if that hour is still under way.
+  if (isBusy() || m_closing) return;
+  if (!isArmedHour(combo_zeit->currentText(), time)) return;
+  combo_zeit->setEditText(QString::fromLatin1(kUnarmed));
+  // The scan starts right after this tick rather than inside it: a timer is
+  // not served again while its own handler runs, so a scan inside the tick
+  // would stop the clock for as long as it takes.
+  QMetaObject::invokeMethod(this, [this] { ScanFolder(); }, Qt::QueuedConnection);
+}
+
+}  // namespace kelvaron
