@@ -1,5 +1,7 @@
 #include "app/form1settings.h"
 
+#include "platform/settingsstore.h"
+
 #include <QDir>
 #include <QSettings>
 #include <array>
@@ -23,11 +25,6 @@ const std::array kKeys{
   SettingKey{"txt_Pfad.Text", &folderDefault, false},
 };
 
-QSettings openStore() {
-  return QSettings(QSettings::NativeFormat, QSettings::UserScope,
-                   QString::fromLatin1(kSettingsApplication), QString::fromLatin1(kSettingsApplication));
-}
-
 // The SavedSettings field of each key, in table order.
 std::array<QString*, 5> fields(SavedSettings& s) {
   return {&s.drive1, &s.drive2, &s.dir1, &s.dir2, &s.txtPfad};
@@ -38,23 +35,23 @@ std::array<QString*, 5> fields(SavedSettings& s) {
 std::span<const SettingKey> form1SettingKeys() { return kKeys; }
 
 SavedSettings readSettings() {
-  QSettings store = openStore();
-  store.beginGroup(QString::fromLatin1(kSettingsGroup));
+  const auto store = platform::openSettingsStore();
+  store->beginGroup(QString::fromLatin1(platform::kSettingsGroup));
   SavedSettings values;
   const auto targets = fields(values);
   for (std::size_t i = 0; i < kKeys.size(); ++i)
-    *targets[i] = store.value(QString::fromLatin1(kKeys[i].key), kKeys[i].defaultValue()).toString();
+    *targets[i] = store->value(QString::fromLatin1(kKeys[i].key), kKeys[i].defaultValue()).toString();
   return values;
 }
 
 void writeSettings(const SavedSettings& values) {
-  QSettings store = openStore();
-  store.beginGroup(QString::fromLatin1(kSettingsGroup));
+  const auto store = platform::openSettingsStore();
+  store->beginGroup(QString::fromLatin1(platform::kSettingsGroup));
   SavedSettings copy = values;
   const auto sources = fields(copy);
   for (std::size_t i = 0; i < kKeys.size(); ++i)
-    store.setValue(QString::fromLatin1(kKeys[i].key), *sources[i]);
-  store.sync();
+    store->setValue(QString::fromLatin1(kKeys[i].key), *sources[i]);
+  store->sync();
 }
 
 }  // namespace kelvaron

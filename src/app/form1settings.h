@@ -6,10 +6,6 @@
 
 namespace kelvaron {
 
-/// Settings store of the window: application "Kelvaron", group "Optionen".
-inline constexpr char kSettingsApplication[] = "Kelvaron";
-inline constexpr char kSettingsGroup[] = "Optionen";
-
 /// One saved setting: key "control.property" and its default when missing.
 struct SettingKey {
   const char* key;

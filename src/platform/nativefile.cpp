@@ -210,6 +210,30 @@ bool FileBytes::open(const QString& path) {
     ::close(fd);
     return false;
   }
+  // Small files are read: mapping costs more than copying them, and each
+  // unmapping in a process with several threads interrupts all of them.
+  constexpr off_t kSmallFile = off_t{1} << 20;
+  if (S_ISREG(st.st_mode) && st.st_size > 0 && st.st_size < kSmallFile) {
+    std::string bytes(static_cast<std::size_t>(st.st_size), '\0');
+    std::size_t got = 0;
+    for (;;) {
+      if (got == bytes.size()) bytes.resize(bytes.size() + 65536);  // the file grew
+      const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) {
+        m_error = systemErrorText(errno);
+        ::close(fd);
+        return false;
+      }
+      if (n == 0) break;
+      got += static_cast<std::size_t>(n);
+    }
+    ::close(fd);
+    bytes.resize(got);
+    m_copy = std::move(bytes);
+    m_view = m_copy;
+    return true;
+  }
   if (S_ISREG(st.st_mode) && st.st_size > 0) {
     void* map = ::mmap(nullptr, static_cast<std::size_t>(st.st_size), PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
     if (map != MAP_FAILED) {

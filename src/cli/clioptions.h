@@ -1,0 +1,41 @@
+#pragma once
+// The command line of kelvaron-cli.
+
+#include <QString>
+#include <QStringList>
+
+namespace kelvaron::cli {
+
+/// What the command line asks for.
+struct CliOptions {
+  enum class Action { Run, Help, Version };
+
+  Action action = Action::Run;
+  QStringList files;          ///< the FILE arguments, in order, as given
+  QString reportDir;          ///< the --report-dir folder; empty: the saved one
+  bool reportDirGiven = false;
+  bool writeReports = true;   ///< false with --no-report
+  bool json = false;          ///< one JSON object per file instead of text
+  bool latest = false;        ///< --latest: only the highest version name.asm.N per folder
+  bool listOnly = false;      ///< --list: print the files that would be analysed, analyse none
+  int jobs = 0;               ///< --jobs N; 0: the number of cores
+};
+
+/// The result of parsing: the options, or a usage error text.
+struct CliParseResult {
+  CliOptions options;
+  QString error;  ///< empty when the command line is valid
+  bool ok() const { return error.isEmpty(); }
+};
+
+/// Parses the arguments after the program name. "--" ends the options; a
+/// lone "-" and everything after "--" are files. "--report-dir DIR" and
+/// "--report-dir=DIR" are the same, as are "--jobs N", "--jobs=N" and "-j N"
+/// (N from 1 to 256). --help and --version win over a missing FILE.
+/// parseCliArguments({"--json", "a.asm"}) gives json = true, files = {"a.asm"}.
+CliParseResult parseCliArguments(const QStringList& args);
+
+/// The text printed by --help.
+QString cliUsage();
+
+}  // namespace kelvaron::cli

@@ -1,0 +1,66 @@
+#pragma once
+// One run of kelvaron-cli: every FILE and every match of every FOLDER, in
+// order, analysed, reported and printed, several files at once.
+
+#include "cli/clioptions.h"
+#include "cli/filejob.h"
+#include "cli/outputbuffer.h"
+#include "cli/progress.h"
+
+#include <QDate>
+#include <QString>
+#include <atomic>
+#include <cstdio>
+#include <vector>
+
+namespace kelvaron::cli {
+
+/// The report folder the window keeps (key "txt_Pfad.Text" in group "Optionen"
+/// of the settings store of "Kelvaron"), else the home folder.
+QString savedReportFolder();
+
+class CliRunner {
+ public:
+  /// `reportFolder` is where reports go (ignored with --no-report). Output goes
+  /// to `out`, messages, progress and the summary to `err`; neither is owned.
+  CliRunner(CliOptions options, QString reportFolder, std::FILE* out, std::FILE* err);
+
+  /// A flag that, once set, stops the search and the analyses within a
+  /// second; reports of files not fully analysed are dropped. Not owned.
+  void setStopFlag(const std::atomic<bool>* stop) { m_stop = stop; }
+  /// The date written into reports; today unless set.
+  void setReportDate(const QDate& date) { m_settings.date = date; }
+
+  /// Handles every argument in order and returns the exit status: 0 when
+  /// every file was analysed and its report written, 1 when any failed,
+  /// 130 when stopped. Ends with a summary line on `err`.
+  int run();
+
+ private:
+  std::vector<WorkItem> collectItems();
+  void runInOrder(const std::vector<WorkItem>& items);
+  void runInParallel(const std::vector<WorkItem>& items, int jobs);
+  void emit(const FileOutcome& outcome, const std::string& bytes);
+  void finish(const FileOutcome& outcome);
+  void printMessage(const QString& message);
+  void printSummary(double seconds);
+  bool stopping() const { return m_stop && m_stop->load(std::memory_order_relaxed); }
+
+  CliOptions m_options;
+  FileJobSettings m_settings;
+  std::FILE* m_outStream;
+  std::FILE* m_err;
+  OutputBuffer m_out;
+  ProgressBar m_progress;
+  const std::atomic<bool>* m_stop = nullptr;
+  bool m_outIsTerminal = false;
+  std::int64_t m_blocks = 0;  // text blocks printed so far
+  std::int64_t m_files = 0;
+  std::int64_t m_parts = 0;
+  std::int64_t m_reports = 0;
+  std::int64_t m_failures = 0;
+  std::int64_t m_skipped = 0;
+  std::int64_t m_done = 0;  // files finished, skipped ones included
+};
+
+}  // namespace kelvaron::cli

@@ -1,0 +1,58 @@
+#pragma once
+// The handling of one file of a run: analysed as it streams, its list printed
+// into an output buffer, its report written entry by entry.
+
+#include "analysis/componentscan.h"
+#include "cli/outputbuffer.h"
+
+#include <QDate>
+#include <QString>
+#include <cstdint>
+#include <functional>
+
+namespace kelvaron::cli {
+
+/// One file to handle: a FILE argument or a match of a FOLDER's search.
+struct WorkItem {
+  QString path;             ///< as given, or as the search found it
+  bool fromFolder = false;  ///< a match of a search: a folder there is skipped
+};
+
+/// What became of one file.
+struct FileOutcome {
+  QString file;             ///< the path as given or found
+  QString absolutePath;     ///< the same file as an absolute path
+  bool assembly = false;    ///< the file was scanned as an assembly
+  std::int64_t partCount = 0;
+  QString reportPath;       ///< the report written, empty when none was
+  QString error;            ///< empty, or "cannot read ..."/"cannot write ..." naming the path
+  QString skipNote;         ///< a match that is a folder: why it was not analysed
+  bool stopped = false;     ///< a stop request ended the analysis
+  bool printedBlock = false;  ///< a text block was printed for the file
+  bool ok() const { return error.isEmpty(); }
+};
+
+/// How every file of a run is handled.
+struct FileJobSettings {
+  bool json = false;
+  bool writeReports = true;
+  bool heads = false;       ///< text blocks start with "==> FILE <=="
+  QString reportFolder;
+  QDate date;
+};
+
+/// Handles one file: a folder found by a search gets a skip note; anything
+/// else is analysed, its list appended to `out` (text or one JSON line) as the
+/// names are found, and its report written unless that is switched off. The
+/// report goes through a temporary file and appears only when the file was
+/// fully analysed; `beforeCommit` (optional) runs just before it is put in
+/// place. `separate` puts an empty line before the text block. Safe to call
+/// from several threads at once for different files and buffers.
+FileOutcome handleFile(const WorkItem& item, const FileJobSettings& settings, OutputBuffer& out,
+                       bool separate, const YieldHook& yield = {},
+                       const std::function<void()>& beforeCommit = {});
+
+/// The absolute form of `path`, with "." and ".." folded.
+QString absolutePathOf(const QString& path);
+
+}  // namespace kelvaron::cli

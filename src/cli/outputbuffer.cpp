@@ -1,0 +1,44 @@
+#include "cli/outputbuffer.h"
+
+#include "platform/nativepath.h"
+
+namespace kelvaron::cli {
+
+OutputBuffer::OutputBuffer(std::FILE* stream, std::size_t flushSize)
+    : m_stream(stream), m_flushSize(stream ? flushSize : std::string::npos) {
+  if (stream) m_buffer.reserve(m_flushSize + 256);
+}
+
+OutputBuffer::~OutputBuffer() { flush(); }
+
+void OutputBuffer::appendLatin1AsUtf8(QByteArrayView latin1) {
+  const char* p = latin1.data();
+  const char* const end = p + latin1.size();
+  while (p < end) {
+    // ASCII runs go in whole; names are nearly always ASCII.
+    const char* q = p;
+    while (q < end && static_cast<unsigned char>(*q) < 0x80) ++q;
+    m_buffer.append(p, static_cast<std::size_t>(q - p));
+    if (q < end) {
+      const auto b = static_cast<unsigned char>(*q++);
+      const char pair[2] = {static_cast<char>(0xC0 | (b >> 6)), static_cast<char>(0x80 | (b & 0x3F))};
+      m_buffer.append(pair, 2);
+    }
+    p = q;
+  }
+  if (m_buffer.size() >= m_flushSize) flush();
+}
+
+void OutputBuffer::appendText(const QString& text) { append(platform::toNativeBytes(text)); }
+
+bool OutputBuffer::flush() {
+  if (!m_stream) return true;
+  if (!m_buffer.empty()) {
+    if (std::fwrite(m_buffer.data(), 1, m_buffer.size(), m_stream) != m_buffer.size()) m_failed = true;
+    m_buffer.clear();
+  }
+  if (std::fflush(m_stream) != 0) m_failed = true;
+  return !m_failed;
+}
+
+}  // namespace kelvaron::cli

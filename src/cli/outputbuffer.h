@@ -1,0 +1,51 @@
+#pragma once
+// Buffered byte output to a C stream: a list of millions of names goes out in
+// large fwrite calls instead of one small write per line.
+
+#include <QByteArrayView>
+#include <QString>
+#include <cstdio>
+#include <string>
+#include <string_view>
+#include <utility>
+
+namespace kelvaron::cli {
+
+class OutputBuffer {
+ public:
+  /// Collects bytes for `stream` (not owned); writes them once about
+  /// `flushSize` bytes have gathered, and on flush() or destruction. Without a
+  /// stream (nullptr) the bytes only gather, for take().
+  explicit OutputBuffer(std::FILE* stream, std::size_t flushSize = 1 << 16);
+  ~OutputBuffer();
+  OutputBuffer(const OutputBuffer&) = delete;
+  OutputBuffer& operator=(const OutputBuffer&) = delete;
+
+  void append(std::string_view bytes) {
+    m_buffer.append(bytes);
+    if (m_buffer.size() >= m_flushSize) flush();
+  }
+  void append(char byte) {
+    m_buffer.push_back(byte);
+    if (m_buffer.size() >= m_flushSize) flush();
+  }
+  /// Appends Latin-1 bytes (the kept bytes of a component name) as UTF-8.
+  void appendLatin1AsUtf8(QByteArrayView latin1);
+  /// Appends a text as UTF-8; lone U+DC80..U+DCFF stand for the raw bytes of a
+  /// file name that is not valid UTF-8 and are written back as those bytes.
+  void appendText(const QString& text);
+
+  /// Writes what has gathered. False once any write has failed.
+  bool flush();
+  bool failed() const { return m_failed; }
+  /// The bytes gathered and not yet written; the buffer is left empty.
+  std::string take() { return std::exchange(m_buffer, {}); }
+
+ private:
+  std::FILE* m_stream;
+  std::size_t m_flushSize;
+  std::string m_buffer;
+  bool m_failed = false;
+};
+
+}  // namespace kelvaron::cli
