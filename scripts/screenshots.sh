@@ -5,10 +5,7 @@ set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$root/build/release}
 cmake --build "$build" --target kelvaron_screenshots
-tool=$build/tests/gui/app/kelvaron_screenshots
+tool=$build/tools/screenshots/kelvaron_screenshots
 out=$root/docs/screenshots
 QT_QPA_PLATFORM=offscreen "$tool" "$out" "$root/examples"
 QT_QPA_PLATFORM=offscreen QT_SCALE_FACTOR=2 "$tool" "$out" "$root/examples" @2x
-scan=$build/tests/gui/app/kelvaron_scan_screenshots
-QT_QPA_PLATFORM=offscreen "$scan" "$out" "$root/examples"
-QT_QPA_PLATFORM=offscreen QT_SCALE_FACTOR=2 "$scan" "$out" "$root/examples" @2x

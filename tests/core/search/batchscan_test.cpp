@@ -1,6 +1,5 @@
 #include "search/batchscan.h"
 
-#include "platform/nativepath.h"
 #include "scratchtree.h"
 
 #include <gtest/gtest.h>
@@ -25,12 +24,6 @@ QStringList relative(const QStringList& paths, const QString& root) {
   return out;
 }
 
-QStringList componentNames(const AssemblyAnalysis& a) {
-  QStringList out;
-  for (const Component& c : a.components) out << c.text();
-  return out;
-}
-
 TEST(BatchScan, CollectsInWalkOrderAndAnalysesEachFile) {
   ScratchTree t;
   t.file("top.asm.2", assemblyBytes({"BOLT", "NUT"}));
@@ -48,37 +41,25 @@ TEST(BatchScan, CollectsInWalkOrderAndAnalysesEachFile) {
             (QStringList{QStringLiteral("caf") + QChar(0xDCE9) + ".asm.1", "gone.asm.3", "old.asm.1",
                          "top.asm.2", "old.asm.1/inner.asm"}));
 
-  std::filesystem::remove(platform::toNativePath(t.path("gone.asm.3")));
-  std::vector<BatchItem> items;
+  std::filesystem::remove(t.root() + "/gone.asm.3");
+  QStringList outcomes;  // the parts, or the reason for none
   analyseMatches(found.paths, [&](BatchItem&& item) {
-    items.push_back(std::move(item));
+    QStringList parts;
+    for (const Component& c : item.analysis.components) parts << c.text();
+    outcomes << (item.skipped() ? "skipped: " + item.skipNote.section(": ", -1)
+                 : item.analysis.error.isEmpty() ? parts.join(' ') : QStringLiteral("error"));
     return true;
   });
-  ASSERT_EQ(items.size(), 5u);
-  // The name that is not UTF-8 is read through the path the walk gave.
-  EXPECT_TRUE(items[0].analysis.ok()) << items[0].analysis.error.toStdString();
-  EXPECT_EQ(componentNames(items[0].analysis), QStringList{"GEAR"});
-  // A file that vanished after the walk is an error of its own; the rest go on.
-  EXPECT_FALSE(items[1].skipped());
-  EXPECT_FALSE(items[1].analysis.error.isEmpty());
-  // A folder named like an assembly is skipped with a note, and was entered.
-  EXPECT_TRUE(items[2].skipped());
-  EXPECT_TRUE(items[2].skipNote.contains("a folder")) << items[2].skipNote.toStdString();
-  EXPECT_TRUE(items[2].analysis.components.empty());
-  EXPECT_EQ(componentNames(items[3].analysis), (QStringList{"BOLT", "NUT"}));
-  EXPECT_EQ(componentNames(items[4].analysis), QStringList{"WASHER"});
+  // The name that is not UTF-8 is read through the path the walk gave; a file
+  // that vanished after the walk is an error of its own and the rest go on; a
+  // folder named like an assembly is skipped with a note, and was entered.
+  EXPECT_EQ(outcomes, (QStringList{"GEAR", "error", "skipped: a folder, not a file", "BOLT NUT", "WASHER"}));
 }
 
 TEST(BatchScan, StopKeepsWhatWasFoundAndUnwindsEveryLevel) {
-  // root: r.asm, a/ (a.asm, deep/ (d.asm)), b/ (b.asm)
   ScratchTree t;
-  t.file("r.asm");
-  t.dir("a");
-  t.file("a/a.asm");
-  t.dir("a/deep");
-  t.file("a/deep/d.asm");
-  t.dir("b");
-  t.file("b/b.asm");
+  for (const char* d : {"a", "a/deep", "b"}) t.dir(d);
+  for (const char* f : {"r.asm", "a/a.asm", "a/deep/d.asm", "b/b.asm"}) t.file(f);
   const struct {
     int stopAt;  // the how-many-th question answers "stop"
     QStringList paths;
@@ -90,8 +71,7 @@ TEST(BatchScan, StopKeepsWhatWasFoundAndUnwindsEveryLevel) {
   };
   for (const auto& c : cases) {
     int asked = 0;
-    const FolderMatches found =
-        collectAssemblies(t.path(), {.stopRequested = [&] { return ++asked == c.stopAt; }});
+    const FolderMatches found = collectAssemblies(t.path(), {.stopRequested = [&] { return ++asked == c.stopAt; }});
     EXPECT_EQ(relative(found.paths, t.path()), c.paths) << "stop at " << c.stopAt;
     EXPECT_EQ(found.stopped, c.stopAt != 0);
     EXPECT_EQ(asked, c.stopAt ? c.stopAt : 3) << "no question after the stop";
@@ -101,10 +81,7 @@ TEST(BatchScan, StopKeepsWhatWasFoundAndUnwindsEveryLevel) {
 TEST(BatchScan, VisitorEndsTheBatch) {
   int visited = 0;
   analyseMatches({"/nonexistent/a.asm", "/nonexistent/b.asm", "/nonexistent/c.asm"},
-                 [&](BatchItem&& item) {
-                   EXPECT_FALSE(item.analysis.error.isEmpty()) << item.path.toStdString();
-                   return ++visited < 2;
-                 });
+                 [&](BatchItem&&) { return ++visited < 2; });
   EXPECT_EQ(visited, 2);
 }
 
@@ -118,15 +95,11 @@ TEST(LatestVersions, KeepsTheHighestPerFolderAndName) {
       {{"/p/Hub.ASM.4", "/p/hub.asm.3"}, {"/p/Hub.ASM.4"}},
       {{"/p/a.asm.007", "/p/a.asm.12"}, {"/p/a.asm.12"}},
       {{"/p/a.asm.2", "/p/a.asm.02"}, {"/p/a.asm.2"}},
-      {{"/p/a.asm.99999999999999999999", "/p/a.asm.100000000000000000000"},
-       {"/p/a.asm.100000000000000000000"}},
+      {{"/p/a.asm.99999999999999999999", "/p/a.asm.100000000000000000000"}, {"/p/a.asm.100000000000000000000"}},
       {{"/p/a.asm.bak", "/p/a.asm.1", "/p/a.asm."}, {"/p/a.asm.bak", "/p/a.asm.1", "/p/a.asm."}},
       {{"/p/a.b.asm.1", "/p/a.asm.2"}, {"/p/a.b.asm.1", "/p/a.asm.2"}},
-      {{}, {}},
   };
-  for (const auto& c : cases) {
-    EXPECT_EQ(latestVersions(c.in, PathStyle::Posix), c.out) << c.in.join(' ').toStdString();
-  }
+  for (const auto& c : cases) EXPECT_EQ(latestVersions(c.in, PathStyle::Posix), c.out) << c.in.join(' ').toStdString();
   EXPECT_EQ(latestVersions({"C:\\p\\a.asm.1", "C:\\q\\a.asm.2", "C:\\p\\a.asm.5"}, PathStyle::Windows),
             (QStringList{"C:\\q\\a.asm.2", "C:\\p\\a.asm.5"}));
 }

@@ -1,18 +1,14 @@
 #include "search/cFindFile.h"
 
-#include "platform/nativepath.h"
 #include "scratchtree.h"
 
 #include <gtest/gtest.h>
-
-#include <QDir>
 
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <functional>
-#include <iostream>
 #include <stdexcept>
 
 using kelvaron::cFindFile;
@@ -21,137 +17,84 @@ using kelvaron::testing::ScratchTree;
 
 namespace {
 
-// Records a walk as lines "match REL" (REL relative to the start folder) and
-// "stop"; the handlers below may add behaviour to each event.
-struct Recorder {
-  explicit Recorder(cFindFile& finder, QString root) : root(std::move(root)) {
-    QObject::connect(
-        &finder, &cFindFile::MatchFound, &finder,
-        [this](const QString& sFilename, const QString& sFilePath) {
-          EXPECT_TRUE(sFilePath.endsWith(u'/')) << sFilePath.toStdString();
-          const QString full = sFilePath + sFilename;
-          events << "match " + (full.startsWith(this->root) ? full.mid(this->root.size()) : full);
-          if (onMatch) onMatch(full);
-        },
-        Qt::DirectConnection);
-    QObject::connect(
-        &finder, &cFindFile::StopSearch, &finder,
-        [this](bool& Cancel) {
-          EXPECT_FALSE(Cancel) << "Cancel arrives false";
-          events << QStringLiteral("stop");
-          ++stops;
-          if (onStop) onStop(stops, Cancel);
-        },
-        Qt::DirectConnection);
-  }
-  QString root;  // with trailing "/"
+// A finder over `start` that records its walk as lines "match REL" (REL
+// relative to `start`) and "stop"; the hooks add behaviour to each event.
+struct Walk {
+  cFindFile finder;
+  QString root;
   QStringList events;
   int stops = 0;
-  std::function<void(const QString&)> onMatch;
-  std::function<void(int, bool&)> onStop;
+  std::function<void()> onMatch;
+  std::function<void(int n, bool& Cancel)> onStop;
+
+  Walk(const QString& start, const QString& pattern) : root(start + "/") {
+    finder.sSearchpath(start);
+    finder.sFileToFind(pattern);
+    QObject::connect(&finder, &cFindFile::MatchFound, &finder, [this](const QString& name, const QString& folder) {
+      EXPECT_TRUE(folder.endsWith(u'/')) << folder.toStdString();
+      const QString full = folder + name;
+      events << "match " + (full.startsWith(root) ? full.mid(root.size()) : full);
+      if (onMatch) onMatch();
+    });
+    QObject::connect(&finder, &cFindFile::StopSearch, &finder, [this](bool& Cancel) {
+      EXPECT_FALSE(Cancel) << "Cancel arrives false";
+      events << "stop";
+      ++stops;
+      if (onStop) onStop(stops, Cancel);
+    });
+  }
+  QStringList run() {
+    finder.sStartSearch();
+    return events;
+  }
 };
 
-// root: A.asm, b.asm.1, notes.txt, old.asm.1/ (inner.asm), Sub1/ (d.asm.2, deep/ (e.ASM)), sub2/ (c.asm)
-void buildSample(const ScratchTree& t) {
-  t.file("b.asm.1");
-  t.file("A.asm");
-  t.file("notes.txt");
-  t.dir("sub2");
-  t.file("sub2/c.asm");
-  t.dir("Sub1");
-  t.file("Sub1/d.asm.2");
-  t.dir("Sub1/deep");
-  t.file("Sub1/deep/e.ASM");
-  t.dir("old.asm.1");
-  t.file("old.asm.1/inner.asm");
-}
-
-const QStringList kSampleWalk = {
-    "match A.asm",          "match b.asm.1", "match old.asm.1", "stop", "match old.asm.1/inner.asm",
-    "stop",                 "match Sub1/d.asm.2", "stop", "match Sub1/deep/e.ASM",
-    "stop",                 "match sub2/c.asm"};
-
 int openDescriptors() {
-  return static_cast<int>(std::distance(std::filesystem::directory_iterator("/proc/self/fd"),
-                                        std::filesystem::directory_iterator{}));
+  return static_cast<int>(std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {}));
 }
 
-TEST(cFindFile, CreationValuesAndProperties) {
-  cFindFile finder;
-  EXPECT_EQ(finder.sFileFlag(), 439);
-  EXPECT_TRUE(finder.sInclSubfolders());
-  EXPECT_EQ(finder.sSearchpath(), QString());
-  EXPECT_EQ(finder.sFileToFind(), QString());
-  finder.sFileFlag(7);
-  finder.sInclSubfolders(false);
-  finder.sFileToFind("*.prt");
-  finder.sSearchpath("/x");
-  EXPECT_EQ(finder.sFileFlag(), 7);
-  EXPECT_FALSE(finder.sInclSubfolders());
-  EXPECT_EQ(finder.sFileToFind(), "*.prt");
-  EXPECT_EQ(finder.sSearchpath(), "/x");
-}
-
-TEST(cFindFile, WalkOrderAndFinalSearchpath) {
+TEST(cFindFile, WalkOrderSubfoldersAndFinalSearchpath) {
+  // Hidden entries and letter case are nothing special; a folder named like
+  // an assembly is reported and entered.
   ScratchTree t;
-  buildSample(t);
+  for (const char* d : {"sub2", "Sub1", "Sub1/deep", "old.asm.1", ".git"}) t.dir(d);
+  for (const char* f : {"b.asm.1", "A.asm", "notes.txt", ".hidden.asm", "sub2/c.asm", "Sub1/d.asm.2",
+                        "Sub1/deep/e.ASM", "old.asm.1/inner.asm", ".git/X.Asm.3"})
+    t.file(f);
+  const QStringList walk = {"match .hidden.asm", "match A.asm", "match b.asm.1", "match old.asm.1",
+                            "stop", "match .git/X.Asm.3", "stop", "match old.asm.1/inner.asm",
+                            "stop", "match Sub1/d.asm.2", "stop", "match Sub1/deep/e.ASM",
+                            "stop", "match sub2/c.asm"};
   for (const QString& start : {t.path(), t.path() + "/"}) {
-    cFindFile finder;
-    Recorder rec(finder, t.path() + "/");
-    finder.sFileToFind("*.asm.*");
-    finder.sSearchpath(start);
-    finder.sStartSearch();
-    EXPECT_EQ(rec.events, kSampleWalk) << start.toStdString();
-    EXPECT_EQ(finder.sSearchpath(), t.path("sub2"));
+    Walk w(start, "*.asm.*");
+    w.root = t.path() + "/";
+    EXPECT_EQ(w.finder.sFileFlag(), 439);
+    EXPECT_EQ(w.run(), walk) << start.toStdString();
+    EXPECT_EQ(w.finder.sSearchpath(), t.path("sub2"));
   }
-}
-
-TEST(cFindFile, WithoutSubfoldersNoStopSearch) {
-  ScratchTree t;
-  buildSample(t);
-  cFindFile finder;
-  Recorder rec(finder, t.path() + "/");
-  finder.sFileToFind("*.asm.*");
-  finder.sSearchpath(t.path());
-  finder.sInclSubfolders(false);
-  finder.sStartSearch();
-  EXPECT_EQ(rec.events, (QStringList{"match A.asm", "match b.asm.1", "match old.asm.1"}));
-  EXPECT_EQ(finder.sSearchpath(), t.path());
+  Walk flat(t.path(), "*.asm.*");  // without subfolders: no StopSearch at all
+  flat.finder.sInclSubfolders(false);
+  EXPECT_EQ(flat.run(), (QStringList{"match .hidden.asm", "match A.asm", "match b.asm.1", "match old.asm.1"}));
+  EXPECT_EQ(flat.finder.sSearchpath(), t.path());
 }
 
 TEST(cFindFile, CancelEndsOnlyTheFolderThatGotIt) {
-  // root: r.asm, a/ (a.asm, a1/ (x.asm), a2/ (y.asm)), b/ (b.asm)
   ScratchTree t;
-  t.file("r.asm");
-  t.dir("a");
-  t.file("a/a.asm");
-  t.dir("a/a1");
-  t.file("a/a1/x.asm");
-  t.dir("a/a2");
-  t.file("a/a2/y.asm");
-  t.dir("b");
-  t.file("b/b.asm");
+  for (const char* d : {"a", "a/a1", "a/a2", "b"}) t.dir(d);
+  for (const char* f : {"r.asm", "a/a.asm", "a/a1/x.asm", "a/a2/y.asm", "b/b.asm"}) t.file(f);
   const struct {
     int cancelAt;
     QStringList walk;
   } cases[] = {
       {1, {"match r.asm", "stop"}},
       {2, {"match r.asm", "stop", "match a/a.asm", "stop", "stop", "match b/b.asm"}},
-      {3,
-       {"match r.asm", "stop", "match a/a.asm", "stop", "match a/a1/x.asm", "stop", "stop",
-        "match b/b.asm"}},
-      {4,
-       {"match r.asm", "stop", "match a/a.asm", "stop", "match a/a1/x.asm", "stop",
-        "match a/a2/y.asm", "stop"}},
+      {3, {"match r.asm", "stop", "match a/a.asm", "stop", "match a/a1/x.asm", "stop", "stop", "match b/b.asm"}},
+      {4, {"match r.asm", "stop", "match a/a.asm", "stop", "match a/a1/x.asm", "stop", "match a/a2/y.asm", "stop"}},
   };
   for (const auto& c : cases) {
-    cFindFile finder;
-    Recorder rec(finder, t.path() + "/");
-    rec.onStop = [&](int n, bool& Cancel) { Cancel = n == c.cancelAt; };
-    finder.sFileToFind("*.asm");
-    finder.sSearchpath(t.path());
-    finder.sStartSearch();
-    EXPECT_EQ(rec.events, c.walk) << "cancel at StopSearch " << c.cancelAt;
+    Walk w(t.path(), "*.asm");
+    w.onStop = [&](int n, bool& Cancel) { Cancel = n == c.cancelAt; };
+    EXPECT_EQ(w.run(), c.walk) << "cancel at StopSearch " << c.cancelAt;
   }
 }
 
@@ -163,157 +106,81 @@ TEST(cFindFile, LinksAreReportedNeverEntered) {
   t.link("..", "sub/back.asm.1");
   t.link("real.asm", "sub/alias.asm.2");
   t.link(t.root(), "loop");
-  cFindFile finder;
-  Recorder rec(finder, t.path() + "/");
-  finder.sFileToFind("*.asm.*");
-  finder.sSearchpath(t.path());
-  finder.sStartSearch();
-  EXPECT_EQ(rec.events,
+  EXPECT_EQ(Walk(t.path(), "*.asm.*").run(),
             (QStringList{"stop", "match sub/alias.asm.2", "match sub/back.asm.1", "match sub/real.asm"}));
-}
-
-TEST(cFindFile, HiddenEntriesAndCaseAreNotSpecial) {
-  ScratchTree t;
-  t.file(".hidden.asm");
-  t.dir(".git");
-  t.file(".git/X.Asm.3");
-  t.file("UPPER.ASM");
-  cFindFile finder;
-  Recorder rec(finder, t.path() + "/");
-  finder.sFileToFind("*.asm.*");
-  finder.sSearchpath(t.path());
-  finder.sStartSearch();
-  EXPECT_EQ(rec.events, (QStringList{"match .hidden.asm", "match UPPER.ASM", "stop", "match .git/X.Asm.3"}));
 }
 
 TEST(cFindFile, WalksBeyondPathMax) {
   // 35 levels of 120-character names: the deepest path is past 4096 bytes.
   ScratchTree t;
   const std::string name(120, 'n');
-  t.chain("", name, 35, "bottom.asm.1");
-  cFindFile finder;
-  QString found;
-  int depth = 0;
-  QObject::connect(&finder, &cFindFile::MatchFound, &finder,
-                   [&](const QString& n, const QString& p) { found = p + n; });
-  QObject::connect(&finder, &cFindFile::StopSearch, &finder, [&](bool&) { ++depth; });
-  finder.sFileToFind("*.asm.*");
-  finder.sSearchpath(t.path());
-  finder.sStartSearch();
-  EXPECT_EQ(depth, 35);
-  EXPECT_GT(found.size(), 4096);
-  EXPECT_TRUE(found.endsWith(QString::fromStdString("/" + name + "/bottom.asm.1")));
-}
-
-TEST(cFindFile, InvalidUtf8NameRoundTrips) {
-  ScratchTree t;
-  t.file("caf\xE9.asm.1");
-  cFindFile finder;
-  QString found;
-  QObject::connect(&finder, &cFindFile::MatchFound, &finder,
-                   [&](const QString& n, const QString& p) { found = p + n; });
-  finder.sFileToFind("*.asm.*");
-  finder.sSearchpath(t.path());
-  finder.sStartSearch();
-  EXPECT_EQ(kelvaron::platform::toNativeBytes(found), t.root() + "/caf\xE9.asm.1");
+  t.chain(name, 35, "bottom.asm.1");
+  Walk w(t.path(), "*.asm.*");
+  const QStringList events = w.run();
+  EXPECT_EQ(w.stops, 35);
+  ASSERT_EQ(events.size(), 36);
+  EXPECT_GT(events.last().size(), 4096);
+  EXPECT_TRUE(events.last().endsWith(QString::fromStdString("/" + name + "/bottom.asm.1")));
 }
 
 TEST(cFindFile, UnlistableFoldersAreSkippedSilently) {
-  // A folder that disappears before it is entered, and (when not root, whom
-  // modes do not stop) a folder without read permission; siblings go on.
+  // A folder that disappears before it is entered, and (unless running as
+  // root, whom modes do not stop) a folder without read permission.
   ScratchTree t;
-  t.dir("a_gone");
-  t.file("a_gone/x.asm");
-  t.dir("b_locked");
-  t.file("b_locked/y.asm");
-  t.dir("c_open");
-  t.file("c_open/z.asm");
+  for (const char* d : {"a_gone", "b_locked", "c_open"}) t.dir(d);
+  for (const char* f : {"a_gone/x.asm", "b_locked/y.asm", "c_open/z.asm"}) t.file(f);
   const bool root = ::geteuid() == 0;
-  if (!root) {
-    ASSERT_EQ(::chmod((t.root() + "/b_locked").c_str(), 0), 0);
-  }
-  cFindFile finder;
-  Recorder rec(finder, t.path() + "/");
-  rec.onStop = [&](int n, bool&) {
-    if (n == 1) std::filesystem::remove_all(kelvaron::platform::toNativePath(t.path("a_gone")));
+  ASSERT_EQ(root ? 0 : ::chmod((t.root() + "/b_locked").c_str(), 0), 0);
+  Walk w(t.path(), "*.asm");
+  w.onStop = [&](int n, bool&) {
+    if (n == 1) std::filesystem::remove_all(t.root() + "/a_gone");
   };
-  finder.sFileToFind("*.asm");
-  finder.sSearchpath(t.path());
-  EXPECT_NO_THROW(finder.sStartSearch());
   QStringList expected{"stop", "stop", "match b_locked/y.asm", "stop", "match c_open/z.asm"};
   if (!root) expected.removeAt(2);
-  EXPECT_EQ(rec.events, expected);
-  if (root) std::cout << "[ INFO ] running as root: permission case not exercised\n";
-
-  cFindFile missing;
-  Recorder none(missing, {});
-  missing.sFileToFind("*");
-  missing.sSearchpath(t.path("no such folder"));
-  EXPECT_NO_THROW(missing.sStartSearch());
-  EXPECT_TRUE(none.events.isEmpty());
+  EXPECT_EQ(w.run(), expected);
+  EXPECT_TRUE(Walk(t.path("no such folder"), "*").run().isEmpty());
 }
 
 TEST(cFindFile, PropertiesAreReadAtTheStartOfEachFolder) {
   // Changing the pattern in a handler changes only folders entered later.
   ScratchTree t;
-  t.file("a.asm");
-  t.file("a.prt");
   t.dir("sub");
-  t.file("sub/b.asm");
-  t.file("sub/b.prt");
-  cFindFile finder;
-  Recorder rec(finder, t.path() + "/");
-  rec.onMatch = [&](const QString&) { finder.sFileToFind("*.prt"); };
-  finder.sFileToFind("*.asm");
-  finder.sSearchpath(t.path());
-  finder.sStartSearch();
-  EXPECT_EQ(rec.events, (QStringList{"match a.asm", "stop", "match sub/b.prt"}));
+  for (const char* f : {"a.asm", "a.prt", "sub/b.asm", "sub/b.prt"}) t.file(f);
+  Walk w(t.path(), "*.asm");
+  w.onMatch = [&] { w.finder.sFileToFind("*.prt"); };
+  EXPECT_EQ(w.run(), (QStringList{"match a.asm", "stop", "match sub/b.prt"}));
 }
 
 TEST(cFindFile, EmptyPathSearchesTheRoot) {
-  cFindFile finder;
-  QStringList paths;
-  QObject::connect(&finder, &cFindFile::MatchFound, &finder,
-                   [&](const QString&, const QString& p) { paths << p; });
-  finder.sFileToFind("*");
-  finder.sInclSubfolders(false);
-  finder.sStartSearch();
-  ASSERT_FALSE(paths.isEmpty());
-  EXPECT_EQ(paths.front(), "/");
+  Walk w(QString(), "*");
+  w.root = "//";  // events keep the full path
+  w.finder.sInclSubfolders(false);
+  ASSERT_FALSE(w.run().isEmpty());
+  EXPECT_TRUE(w.events.first().startsWith("match /") && w.events.first().count('/') == 1) << w.events.first().toStdString();
 }
 
 TEST(cFindFile, AnyFailureIsError9999AtEveryDepthWithListingsClosed) {
-  // root: r.asm, l1/ (l1.asm, l2/ (l2.asm, l3/ (l3.asm)))
   ScratchTree t;
-  t.file("r.asm");
-  t.dir("l1");
-  t.file("l1/l1.asm");
-  t.dir("l1/l2");
-  t.file("l1/l2/l2.asm");
-  t.dir("l1/l2/l3");
-  t.file("l1/l2/l3/l3.asm");
-  enum class Where { Match, Stop, Yield };
+  for (const char* d : {"l1", "l1/l2", "l1/l2/l3"}) t.dir(d);
+  for (const char* f : {"r.asm", "l1/l1.asm", "l1/l2/l2.asm", "l1/l2/l3/l3.asm"}) t.file(f);
+  enum Where { Match, Stop, Yield };
   const struct {
     Where where;
     int at;  // the how-many-th event of that kind throws
-  } cases[] = {{Where::Match, 1}, {Where::Match, 2}, {Where::Match, 3}, {Where::Match, 4},
-               {Where::Stop, 1},  {Where::Stop, 3},  {Where::Yield, 1}, {Where::Yield, 20}};
+  } cases[] = {{Match, 1}, {Match, 2}, {Match, 3}, {Match, 4}, {Stop, 1}, {Stop, 3}, {Yield, 1}, {Yield, 20}};
   for (const auto& c : cases) {
     const int descriptorsBefore = openDescriptors();
-    cFindFile finder;
     int count = 0;
     auto maybeThrow = [&](Where w) {
       if (w == c.where && ++count == c.at) throw std::runtime_error("handler failed");
     };
-    QObject::connect(&finder, &cFindFile::MatchFound, &finder,
-                     [&](const QString&, const QString&) { maybeThrow(Where::Match); });
-    QObject::connect(&finder, &cFindFile::StopSearch, &finder, [&](bool&) { maybeThrow(Where::Stop); });
-    finder.setYieldHook([&] { maybeThrow(Where::Yield); });
-    finder.sFileToFind("*.asm");
-    finder.sSearchpath(t.path());
+    Walk w(t.path(), "*.asm");
+    w.onMatch = [&] { maybeThrow(Match); };
+    w.onStop = [&](int, bool&) { maybeThrow(Stop); };
+    w.finder.setYieldHook([&] { maybeThrow(Yield); });
     try {
-      finder.sStartSearch();
-      ADD_FAILURE() << "no error for case " << int(c.where) << "/" << c.at;
+      w.run();
+      ADD_FAILURE() << "no error for case " << c.where << "/" << c.at;
     } catch (const FindFileError& e) {
       EXPECT_EQ(e.number(), 9999);
       EXPECT_EQ(e.source(), "cFindFile:sStartSearch Method");

@@ -2,7 +2,6 @@
 // inside the setter, clicks only for a user's selection.
 
 #include <QDir>
-#include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -18,25 +17,12 @@ using namespace kelvaron::platform;
 
 namespace {
 
-void touch(const QString& path) {
-  std::ofstream(toNativePath(path)) << "x";
-}
+void touch(const QString& path) { std::ofstream(toNativePath(path)) << "x"; }
 
 QStringList shownNames(const FileListBox& list) {
   QStringList names;
-  for (int row = 0; row < list.count(); ++row) {
-    names.append(list.item(row)->data(FileListBox::NameRole).toString());
-  }
+  for (int row = 0; row < list.count(); ++row) names << list.item(row)->data(FileListBox::NameRole).toString();
   return names;
-}
-
-QStringList childPaths(const DirListBox& list) {
-  QStringList paths;
-  QTreeWidgetItem* current = list.currentFolderItem();
-  for (int i = 0; i < current->childCount(); ++i) {
-    paths.append(current->child(i)->data(0, DirListBox::PathRole).toString());
-  }
-  return paths;
 }
 
 }  // namespace
@@ -47,80 +33,69 @@ class TestStockLists : public QObject {
  private:
   QTemporaryDir m_tmp;
   QString m_root;
+  QString at(QString text) const { return text.replace("%1", m_root); }
 
  private Q_SLOTS:
   void initTestCase() {
-    QVERIFY(m_tmp.isValid());
     m_root = QDir::cleanPath(m_tmp.path());
-    for (const char* name : {"top.asm", "top.asm.1", "top.asm.12", "top.asm.123", "top.asm.1234",
-                             "TOP.ASM.3", "gear.prt", "notes", ".hidden.asm.1"}) {
-      touch(m_root + '/' + QLatin1String(name));
-    }
+    for (const char* name : {"top.asm", "top.asm.1", "top.asm.12", "top.asm.123", "top.asm.1234", "TOP.ASM.3",
+                             "gear.prt", "notes", ".hidden.asm.1"})
+      touch(m_root + '/' + name);
     for (const char* name : {"b", "A", "c", "sub.asm.1"}) QVERIFY(QDir(m_root).mkdir(name));
     touch(m_root + "/b/deep.asm.2");
   }
 
-  void filePattern_data() {
-    QTest::addColumn<QString>("pattern");
-    QTest::addColumn<QStringList>("expected");
-    QTest::newRow("versioned, plain top.asm too")
-        << "*.asm.???"
-        << QStringList{"top.asm", "top.asm.1", "top.asm.12", "top.asm.123", "TOP.ASM.3"};
-    QTest::newRow("all files, no folders or hidden")
-        << "*.*"
-        << QStringList{"gear.prt", "notes", "top.asm", "top.asm.1", "top.asm.12",
-                       "top.asm.123", "top.asm.1234", "TOP.ASM.3"};
-    QTest::newRow("one extension") << "*.PRT" << QStringList{"gear.prt"};
-    QTest::newRow("two patterns") << "*.prt;top.asm" << QStringList{"gear.prt", "top.asm"};
-    QTest::newRow("nothing") << "*.drw" << QStringList{};
-  }
   void filePattern() {
-    QFETCH(QString, pattern);
-    QFETCH(QStringList, expected);
-    FileListBox list;
-    list.setPath(m_root);
-    list.setPattern(pattern);
-    QCOMPARE(shownNames(list), expected);
+    const struct {
+      QString pattern;
+      QStringList shown;
+    } cases[] = {
+        {"*.asm.???", {"top.asm", "top.asm.1", "top.asm.12", "top.asm.123", "TOP.ASM.3"}},
+        // No folders, no hidden files.
+        {"*.*", {"gear.prt", "notes", "top.asm", "top.asm.1", "top.asm.12", "top.asm.123", "top.asm.1234", "TOP.ASM.3"}},
+        {"*.PRT", {"gear.prt"}},
+        {"*.prt;top.asm", {"gear.prt", "top.asm"}},
+        {"*.drw", {}},
+    };
+    for (const auto& c : cases) {
+      FileListBox list;
+      list.setPath(m_root);
+      list.setPattern(c.pattern);
+      QCOMPARE(shownNames(list), c.shown);
+    }
   }
 
-  void fileNameFromCode_data() {
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("path");
-    QTest::addColumn<QString>("fileName");
-    QTest::addColumn<int>("pathChanges");
-    QTest::newRow("full path selects the file") << "%1/b/deep.asm.2" << "%1/b" << "deep.asm.2" << 1;
-    QTest::newRow("folder path moves the list") << "%1/b" << "%1/b" << "" << 1;
-    QTest::newRow("folder path with separator") << "%1/b/" << "%1/b" << "" << 1;
-    QTest::newRow("file the pattern hides") << "%1/gear.prt" << "%1" << "" << 0;
-    QTest::newRow("missing folder") << "%1/none/x.asm.1" << "%1" << "" << 0;
-    QTest::newRow("bare name of the list") << "TOP.ASM.3" << "%1" << "TOP.ASM.3" << 0;
-  }
   void fileNameFromCode() {
-    QFETCH(QString, text);
-    QFETCH(QString, path);
-    QFETCH(QString, fileName);
-    QFETCH(int, pathChanges);
-    FileListBox list;
-    list.setPattern("*.asm.???");
-    list.setPath(m_root);
-    QSignalSpy moved(&list, &FileListBox::pathChanged);
-    QSignalSpy clicked(&list, &FileListBox::clicked);
-    list.setFileName(text.replace("%1", m_root));
-    QCOMPARE(moved.count(), pathChanges);  // raised inside the setter
-    QCOMPARE(list.path(), path.replace("%1", m_root));
-    QCOMPARE(list.fileName(), fileName);
-    QCOMPARE(clicked.count(), 0);
-  }
-
-  void fileNameKeepsInvalidBytes() {
+    const struct {
+      QString text, path, fileName;
+      int pathChanges;  // raised inside the setter
+    } cases[] = {
+        {"%1/b/deep.asm.2", "%1/b", "deep.asm.2", 1},  // full path selects the file
+        {"%1/b/", "%1/b", "", 1},                      // a folder moves the list
+        {"%1/gear.prt", "%1", "", 0},                  // a file the pattern hides
+        {"%1/none/x.asm.1", "%1", "", 0},              // a missing folder
+        {"TOP.ASM.3", "%1", "TOP.ASM.3", 0},           // a bare name of the list
+    };
+    for (const auto& c : cases) {
+      FileListBox list;
+      list.setPattern("*.asm.???");
+      list.setPath(m_root);
+      QSignalSpy moved(&list, &FileListBox::pathChanged);
+      QSignalSpy clicked(&list, &FileListBox::clicked);
+      list.setFileName(at(c.text));
+      QCOMPARE(moved.count(), c.pathChanges);
+      QCOMPARE(list.path(), at(c.path));
+      QCOMPARE(list.fileName(), c.fileName);
+      QCOMPARE(clicked.count(), 0);
+    }
+    // A name that is not valid UTF-8 keeps its bytes.
     QTemporaryDir tmp;
-    const QString name = fromNativeBytes("caf\xE9.asm.1");
-    touch(tmp.path() + '/' + name);
+    const QString name = tmp.path() + '/' + fromNativeBytes("caf\xE9.asm.1");
+    touch(name);
     FileListBox list;
-    list.setPattern("*.asm.???");
-    list.setFileName(tmp.path() + '/' + name);
+    list.setFileName(name);
     QCOMPARE(toNativeBytes(list.fileName()), std::string("caf\xE9.asm.1"));
-    std::filesystem::remove(toNativePath(tmp.path() + '/' + name));
+    std::filesystem::remove(toNativePath(name));
   }
 
   void userSelectionClicks() {
@@ -131,18 +106,13 @@ class TestStockLists : public QObject {
     list.show();
     QVERIFY(QTest::qWaitForWindowExposed(&list));
     QSignalSpy clicked(&list, &FileListBox::clicked);
-
     list.setFocus();
     QCOMPARE(clicked.count(), 0);  // taking the focus selects nothing
-    auto clickRow = [&](int row) {
-      QTest::mouseClick(list.viewport(), Qt::LeftButton, {},
-                        list.visualItemRect(list.item(row)).center());
-    };
-    clickRow(1);
-    QCOMPARE(clicked.count(), 1);
-    QCOMPARE(list.fileName(), QString("top.asm.1"));
-    clickRow(1);  // the same file again
+    const QPoint second = list.visualItemRect(list.item(1)).center();
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, second);
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, second);  // the same file again
     QCOMPARE(clicked.count(), 2);
+    QCOMPARE(list.fileName(), QString("top.asm.1"));
     QTest::keyClick(list.viewport(), Qt::Key_Down);
     QCOMPARE(clicked.count(), 3);
     QCOMPARE(list.fileName(), QString("top.asm.12"));
@@ -151,59 +121,43 @@ class TestStockLists : public QObject {
     QCOMPARE(list.fileName(), QString("top.asm"));
   }
 
-  void folderPath_data() {
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("path");
-    QTest::addColumn<int>("changes");
-    QTest::newRow("subfolder") << "%1/b" << "%1/b" << 1;
-    QTest::newRow("closing separator dropped") << "%1/b/" << "%1/b" << 1;
-    QTest::newRow("dot-dot resolved") << "%1/b/../c" << "%1/c" << 1;
-    QTest::newRow("same folder") << "%1" << "%1" << 0;
-    QTest::newRow("missing folder") << "%1/none" << "%1" << 0;
-    QTest::newRow("a file") << "%1/notes" << "%1" << 0;
-    QTest::newRow("root") << "/" << "/" << 1;
-    QTest::newRow("above the root") << "/../.." << "/" << 1;
-  }
   void folderPath() {
-    QFETCH(QString, text);
-    QFETCH(QString, path);
-    QFETCH(int, changes);
-    DirListBox list;
-    list.setPath(m_root);
-    QSignalSpy changed(&list, &DirListBox::changed);
-    list.setPath(text.replace("%1", m_root));
-    QCOMPARE(changed.count(), changes);
-    QCOMPARE(list.path(), path.replace("%1", m_root));
-  }
-
-  void folderEntriesShowChainAndSubfolders() {
-    DirListBox list;
-    list.setPath(m_root);
-    QTreeWidgetItem* top = list.topLevelItem(0);
-    QCOMPARE(list.topLevelItemCount(), 1);
-    QCOMPARE(top->data(0, DirListBox::PathRole).toString(), QString("/"));
-    QCOMPARE(list.currentFolderItem()->data(0, DirListBox::PathRole).toString(), m_root);
-    QCOMPARE(list.currentFolderItem()->font(0).bold(), true);
-    QCOMPARE(childPaths(list), (QStringList{m_root + "/A", m_root + "/b", m_root + "/c",
-                                            m_root + "/sub.asm.1"}));
+    const struct {
+      QString text, path;
+      int changes;
+    } cases[] = {
+        {"%1/b", "%1/b", 1},        {"%1/b/", "%1/b", 1},  {"%1/b/../c", "%1/c", 1}, {"%1", "%1", 0},
+        {"%1/none", "%1", 0},       {"%1/notes", "%1", 0}, {"/", "/", 1},            {"/../..", "/", 1},
+    };
+    for (const auto& c : cases) {
+      DirListBox list;
+      list.setPath(m_root);
+      QSignalSpy changed(&list, &DirListBox::changed);
+      list.setPath(at(c.text));
+      QCOMPARE(changed.count(), c.changes);
+      QCOMPARE(list.path(), at(c.path));
+    }
   }
 
   void folderOpenedByUser() {
     DirListBox list;
     list.setPath(m_root);
+    QCOMPARE(list.topLevelItem(0)->data(0, DirListBox::PathRole).toString(), QString("/"));
+    QStringList children;
+    for (int i = 0; i < list.currentFolderItem()->childCount(); ++i)
+      children << list.currentFolderItem()->child(i)->data(0, DirListBox::PathRole).toString();
+    QCOMPARE(children, (QStringList{m_root + "/A", m_root + "/b", m_root + "/c", m_root + "/sub.asm.1"}));
+
     list.resize(300, 600);
     list.show();
     QVERIFY(QTest::qWaitForWindowExposed(&list));
     QSignalSpy changed(&list, &DirListBox::changed);
-
-    QTreeWidgetItem* b = list.currentFolderItem()->child(1);
-    const QPoint at = list.visualItemRect(b).center();
-    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, at);
+    const QPoint b = list.visualItemRect(list.currentFolderItem()->child(1)).center();
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, b);
     QCOMPARE(changed.count(), 0);  // a single click only selects
-    QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, b);
     QCOMPARE(changed.count(), 1);
     QCOMPARE(list.path(), m_root + "/b");
-
     // Enter on the parent entry goes up again.
     list.setCurrentItem(list.currentFolderItem()->parent());
     QTest::keyClick(list.viewport(), Qt::Key_Return);
@@ -211,69 +165,28 @@ class TestStockLists : public QObject {
     QCOMPARE(list.path(), m_root);
   }
 
-  void driveEntries() {
-    DriveListBox drives;
-    QVERIFY(drives.drives().contains("/"));
-    QVERIFY(drives.drives().contains(QDir::cleanPath(QDir::homePath())));
-    QCOMPARE(drives.drives().removeDuplicates(), 0);
-    QCOMPARE(drives.drive(), QString("/"));
-  }
-
-  void driveFromCode_data() {
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("drive");
-    QTest::addColumn<int>("changes");
+  void drives() {
     const QString home = QDir::cleanPath(QDir::homePath());
-    QTest::newRow("home folder") << home << home << 1;
-    QTest::newRow("home with separator") << home + "/" << home << 1;
-    QTest::newRow("root stays") << "/" << "/" << 0;
-    QTest::newRow("missing folder") << "/no/such/folder" << "/" << 0;
-    QTest::newRow("empty text") << "" << "/" << 0;
-  }
-  void driveFromCode() {
-    QFETCH(QString, text);
-    QFETCH(QString, drive);
-    QFETCH(int, changes);
-    DriveListBox drives;
-    QSignalSpy changed(&drives, &DriveListBox::changed);
-    drives.setDrive(text);
-    QCOMPARE(changed.count(), changes);
-    QCOMPARE(drives.drive(), drive);
-  }
-
-  void driveForFolder_data() {
-    QTest::addColumn<QString>("folder");
-    QTest::addColumn<int>("index");
-    QTest::newRow("volume root") << "/media/usb" << 2;
-    QTest::newRow("inside the longer root") << "/media/usb2/w/x" << 3;
-    QTest::newRow("name prefix is no folder prefix") << "/media/usbx" << 0;
-    QTest::newRow("below home") << "/home/u/work" << 1;
-    QTest::newRow("home's sibling") << "/home/user" << 0;
-    QTest::newRow("relative text") << "media" << -1;
-  }
-  void driveForFolder() {
-    QFETCH(QString, folder);
-    QFETCH(int, index);
+    QVERIFY(DriveListBox().drives().contains(home));
+    const struct {
+      QString text, drive;
+      int changes;
+    } cases[] = {
+        {home, home, 1}, {home + "/", home, 1}, {"/", "/", 0}, {"/no/such/folder", "/", 0}, {"", "/", 0},
+    };
+    for (const auto& c : cases) {
+      DriveListBox drives;
+      QCOMPARE(drives.drive(), QString("/"));
+      QSignalSpy changed(&drives, &DriveListBox::changed);
+      drives.setDrive(c.text);
+      QCOMPARE(changed.count(), c.changes);
+      QCOMPARE(drives.drive(), c.drive);
+    }
+    // The volume that holds a folder: the longest root that is a leading folder.
     const QStringList roots{"/", "/home/u", "/media/usb", "/media/usb2"};
-    QCOMPARE(DriveListBox::indexOfRootFor(roots, folder), index);
-  }
-
-  void changeChainRunsInsideTheAssignment() {
-    // The browse panel's wiring: drive -> folder -> file list.
-    DriveListBox drives;
-    DirListBox dirs;
-    FileListBox files;
-    files.setPattern("*.asm.???");
-    connect(&drives, &DriveListBox::changed, &dirs, [&] { dirs.setPath(drives.drive()); });
-    connect(&dirs, &DirListBox::changed, &files, [&] { files.setFileName(dirs.path()); });
-
-    dirs.setPath(m_root + "/b");
-    QCOMPARE(files.path(), m_root + "/b");
-    QCOMPARE(shownNames(files), QStringList{"deep.asm.2"});
-
-    drives.setDrive(QDir::homePath());
-    QCOMPARE(dirs.path(), QDir::cleanPath(QDir::homePath()));
-    QCOMPARE(files.path(), QDir::cleanPath(QDir::homePath()));
+    const std::pair<QString, int> folders[] = {{"/media/usb", 2}, {"/media/usb2/w/x", 3}, {"/media/usbx", 0},
+                                               {"/home/u/work", 1}, {"/home/user", 0},     {"media", -1}};
+    for (const auto& [folder, index] : folders) QCOMPARE(DriveListBox::indexOfRootFor(roots, folder), index);
   }
 };
 
