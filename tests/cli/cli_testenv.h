@@ -1,106 +1,75 @@
 #pragma once
-// Running kelvaron-cli from the tests, with an isolated home folder and
-// settings store.
+// Running kelvaron-cli from the tests on files built in a temporary folder,
+// with an isolated home folder and settings store.
 
-#include <QByteArray>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
-#include <QString>
-#include <QStringList>
 #include <QTemporaryDir>
-#include <memory>
+#include <gtest/gtest.h>
+#include <filesystem>
 
 namespace kelvaron::clitest {
 
-/// Folders shared by all tests of the run: a home folder, an empty settings
-/// store, and the store this test process writes (its own XDG_CONFIG_HOME).
-class TestEnvironment {
- public:
-  static TestEnvironment& instance() {
-    static TestEnvironment env;
-    return env;
-  }
-  QString home() const { return m_root.filePath("home"); }
-  QString emptyConfig() const { return m_root.filePath("config-empty"); }
-  QString ownConfig() const { return m_root.filePath("config-own"); }
-
- private:
-  TestEnvironment() {
-    QDir(m_root.path()).mkpath("home");
-    QDir(m_root.path()).mkpath("config-empty");
-    QDir(m_root.path()).mkpath("config-own");
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(ownConfig()));
-  }
-  QTemporaryDir m_root;
-};
+/// A folder shared by the whole run: "home", "config-empty" (an empty settings
+/// store) or "config-own" (the store of this process: the first call makes it
+/// this process's XDG_CONFIG_HOME).
+inline QString sharedFolder(const QString& name) {
+  static QTemporaryDir root;
+  static const bool made = [] {
+    for (const char* n : {"home", "config-empty", "config-own"}) QDir(root.path()).mkpath(n);
+    return qputenv("XDG_CONFIG_HOME", QFile::encodeName(root.filePath("config-own")));
+  }();
+  return made ? root.filePath(name) : QString();
+}
 
 struct CliResult {
   int exitCode = -1;
   QByteArray out;
   QByteArray err;      ///< standard error without the summary line
-  QByteArray summary;  ///< the summary line that ends every run, without "kelvaron-cli: summary: "
+  QByteArray summary;  ///< the summary line without "kelvaron-cli: summary: " and line end
 };
 
-/// Moves the summary line at the end of `r.err` into `r.summary`.
-inline void splitSummary(CliResult& r) {
-  static const QByteArray kPrefix = "kelvaron-cli: summary: ";
-  if (r.err.size() < 2 || !r.err.endsWith('\n')) return;
-  const qsizetype lineStart = r.err.lastIndexOf('\n', r.err.size() - 2) + 1;
-  if (!r.err.mid(lineStart).startsWith(kPrefix)) return;
-  r.summary = r.err.mid(lineStart + kPrefix.size()).chopped(1);
-  r.err.truncate(lineStart);
-}
-
-/// Runs kelvaron-cli with `args` in `workDir`; `config` is the child's
-/// XDG_CONFIG_HOME (default: an empty store). `program` replaces kelvaron-cli
-/// for a wrapper that starts it.
-inline CliResult runCli(const QStringList& args, const QString& workDir = QString(),
-                        const QString& config = QString(),
+/// Runs kelvaron-cli (or `program`, a wrapper that starts it) with `args` in
+/// `workDir`, with the settings store in `config` (default: an empty one).
+inline CliResult runCli(const QStringList& args, const QString& workDir, const QString& config = "config-empty",
                         const QString& program = QStringLiteral(KELVARON_CLI_BINARY)) {
-  auto& env = TestEnvironment::instance();
   QProcess p;
   auto e = QProcessEnvironment::systemEnvironment();
-  e.insert("HOME", env.home());
-  e.insert("XDG_CONFIG_HOME", config.isEmpty() ? env.emptyConfig() : config);
+  e.insert("HOME", sharedFolder("home"));
+  e.insert("XDG_CONFIG_HOME", sharedFolder(config));
   e.insert("LC_ALL", "C.UTF-8");
   p.setProcessEnvironment(e);
-  if (!workDir.isEmpty()) p.setWorkingDirectory(workDir);
+  p.setWorkingDirectory(workDir);
   p.start(program, args);
-  CliResult r;
-  if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit) {
-    r.err = "kelvaron-cli did not finish normally: " + p.readAllStandardError();
-    return r;
+  if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit) return {-1, "", "did not finish", ""};
+  CliResult r{p.exitCode(), p.readAllStandardOutput(), p.readAllStandardError(), ""};
+  static const QByteArray kPrefix = "kelvaron-cli: summary: ";
+  const qsizetype at = r.err.lastIndexOf("\n" + kPrefix) + 1;  // 0: the only line
+  if (r.err.mid(at).startsWith(kPrefix) && r.err.endsWith('\n')) {
+    r.summary = r.err.mid(at + kPrefix.size()).chopped(1);
+    r.err.truncate(at);
   }
-  r.exitCode = p.exitCode();
-  r.out = p.readAllStandardOutput();
-  r.err = p.readAllStandardError();
-  splitSummary(r);
   return r;
 }
 
 inline const QByteArray kHeading = "the following parts are build in this assembly:";
 
-// A small assembly in the legacy text layout with the given names (raw bytes).
+/// A small assembly in the legacy text layout with the given names (raw bytes).
 inline QByteArray assemblyBytes(const QList<QByteArray>& names) {
   QByteArray b = "#UGC:2 ASSEMBLY 887 360 0 1 1 15 1600 9547\n#-END_OF_UGC_HEADER\n@model_name 3 10\n";
   for (qsizetype i = 0; i < names.size(); ++i) {
-    b += "2 2 \n3 3 " + names[i] + "\n";
-    if (i == 0) b += "@model_type 4 1\n";
-    b += "3 4 2\n3 6 1\n";
+    b += "2 2 \n3 3 " + names[i] + (i == 0 ? "\n@model_type 4 1\n" : "\n") + "3 4 2\n3 6 1\n";
   }
   return b;
 }
 
-inline QByteArray listing(const QList<QByteArray>& names) {
-  QByteArray out = kHeading + "\n";
+/// The text output for one assembly, optionally as a block headed by `file`.
+inline QByteArray listing(const QList<QByteArray>& names, const QByteArray& file = "") {
+  QByteArray out = (file.isEmpty() ? "" : "==> " + file + " <==\n") + kHeading + "\n";
   for (const auto& n : names) out += n + "\n";
   return out;
-}
-
-inline void writeBytes(const QString& path, const QByteArray& bytes) {
-  QFile f(path);
-  if (f.open(QIODevice::WriteOnly)) f.write(bytes);
 }
 
 inline QByteArray readBytes(const QString& path) {
@@ -108,10 +77,32 @@ inline QByteArray readBytes(const QString& path) {
   return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-/// The names of the files in `folder`, sorted.
+/// The names in `folder`, hidden ones included, sorted.
 inline QStringList entries(const QString& folder) {
-  return QDir(folder).entryList(QDir::Files | QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot,
-                                QDir::Name);
+  return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
 }
+
+/// A temporary working folder with an empty report folder "rep" in it.
+class CliTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(m_dir.isValid() && QDir(m_dir.path()).mkpath("rep")); }
+  // QTemporaryDir cannot remove names that are not valid UTF-8; the bytes API can.
+  void TearDown() override {
+    std::error_code ec;
+    std::filesystem::remove_all(QFile::encodeName(m_dir.path()).toStdString(), ec);
+  }
+  QString path(const QString& name) const { return m_dir.filePath(name); }
+  QString rep() const { return path("rep"); }
+  CliResult run(const QStringList& args) const { return runCli(args, m_dir.path()); }
+  /// Writes `bytes` to `name`, creating its folders.
+  void put(const QString& name, const QByteArray& bytes) const {
+    QDir(m_dir.path()).mkpath(QFileInfo(path(name)).path());
+    QFile f(path(name));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size()) << name.toStdString();
+  }
+  void clearReports() const { ASSERT_TRUE(QDir(rep()).removeRecursively() && QDir(m_dir.path()).mkpath("rep")); }
+
+  QTemporaryDir m_dir;
+};
 
 }  // namespace kelvaron::clitest
