@@ -1,97 +1,37 @@
-// The window's folder scan and timed start, driven on the offscreen platform
-// with a fake clock and answered message boxes.
+// The window's folder scan, timed start, and the guard that keeps a second
+// analysis or scan from starting inside a running one, driven on the
+// offscreen platform with a fake clock and answered message boxes.
 
-#include "app/clickablelabel.h"
-#include "app/form1.h"
 #include "app/form1settings.h"
+#include "form1fixture.h"
 
 #include <QAbstractItemModel>
-#include <QApplication>
-#include <QComboBox>
-#include <QDir>
-#include <QFile>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QPushButton>
 #include <QSignalSpy>
-#include <QStandardPaths>
-#include <QTemporaryDir>
-#include <QTest>
-#include <QTimer>
-#include <memory>
 
-using kelvaron::Form1;
+using namespace kelvaron::test;
 
 namespace {
 
-// A folder tree in a temporary folder holding the assemblies `names`; an
-// assembly given `records` more parts is large enough to yield while analysed.
-struct Tree {
-  QTemporaryDir dir;
-  QString root = dir.path() + '/';
-  explicit Tree(const QStringList& names = {}) {
-    for (const QString& name : names) assembly(name);
-  }
-  void assembly(const QString& rel, int records = 0) const {
-    QDir().mkpath(QFileInfo(root + rel).absolutePath());
-    QFile file(root + rel);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("#UGC:2 ASSEMBLY 1 0\n@model_name 3 10\n3 3 BOLT_M8\n@model_type 3 9\n3 4 2\n3 3 NUT\n3 4 2\n");
-    for (int i = 0; i < records; ++i) file.write("3 3 PART_" + QByteArray::number(i) + "\n3 4 2\n");
-  }
-};
-
-// One window as the program starts it, showing `folder`, its timer and clock
-// left to the test.
-struct Window {
-  QDateTime now = QDateTime(QDate(2024, 3, 1), QTime(7, 30, 0));
-  QTemporaryDir reports;
-  QStringList messages;
-  std::unique_ptr<Form1> form = std::make_unique<Form1>();
-
-  explicit Window(const QString& folder) {
-    form->messageBoxHook = [this](const QString& text) { messages << text; };
-    form->clockHook = [this] { return now; };
-    form->Form_Load();
+// A window set to scan `folder`, reporting into the tree's report folder; its
+// timer is left to the test.
+struct ScanWindow : Window {
+  ScanWindow(const Tree& tree, const QString& folder) {
     form->Timer1->stop();
-    form->txt_Pfad->setText(reports.path());
+    form->txt_Pfad->setText(tree.reports);
     form->lbl_Dir->setText(folder);
   }
-  Form1* operator->() const { return form.get(); }
-  bool walking() const { return form->img_stop->isEnabled(); }
-  QStringList list1() const {
-    QStringList lines;
-    for (int i = 0; i < form->List1->count(); ++i) lines << form->List1->item(i)->text();
-    return lines;
-  }
-  // One tick of Timer1; a scan it arms starts as soon as the tick is over.
-  void tick() const {
-    form->Timer1_Timer();
-    QCoreApplication::processEvents();
-  }
-  QStringList reportFiles() const { return QDir(reports.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name); }
+  explicit ScanWindow(const Tree& tree) : ScanWindow(tree, tree.dir.path()) {}
+  QStringList list1() const { return lines(form->List1); }
 };
-
-QStringList reportsOf(QStringList names) {
-  for (QString& name : names) name += QStringLiteral("__Kelvaron.txt");
-  names.sort();
-  return names;
-}
 
 }  // namespace
 
 class Form1ScanTest : public QObject {
   Q_OBJECT
 
-  QTemporaryDir m_home;
-
  private Q_SLOTS:
-  // A settings store of this test's own, apart from other tests running at the same time.
-  void initTestCase() {
-    qputenv("HOME", QFile::encodeName(m_home.path()));
-    QStandardPaths::setTestModeEnabled(true);
-  }
+  void initTestCase() { isolateSettings(); }
+  void init() { store().clear(); }
 
   // A tick that fires disarms and scans (an empty folder: "no files found");
   // one that does not leaves the box as it was. One-shot: the next tick of
@@ -108,7 +48,7 @@ class Form1ScanTest : public QObject {
     };
     for (const auto& c : cases) {
       Tree empty;
-      Window w(empty.dir.path());
+      ScanWindow w(empty);
       w.now.setTime(c.time);
       w->combo_zeit->setEditText(c.armed);
       w.tick();
@@ -123,7 +63,7 @@ class Form1ScanTest : public QObject {
   // to stop there: a timer is not served inside its own handler).
   void timerStartsScanAndClockRuns() {
     Tree tree({"a.asm.1"});
-    Window w(tree.dir.path());
+    ScanWindow w(tree);
     QCOMPARE(w->Timer1->interval(), 1000);
     int clockReads = 0;
     w->clockHook = [&] { return ++clockReads, w.now; };
@@ -137,27 +77,35 @@ class Form1ScanTest : public QObject {
     };
     w->combo_zeit->setEditText(QStringLiteral("07"));
     w->Timer1->start(50);
-    QTRY_COMPARE(w.reportFiles(), reportsOf({"a"}));
+    QTRY_COMPARE(tree.reportFiles(), reportsOf({"a"}));
     QCOMPARE(w->combo_zeit->currentText(), QStringLiteral("keine"));
     QCOMPARE(w->lbl_time->text(), QStringLiteral("07:30:00"));
     QVERIFY(clockReadsWhileWalking > 0);
   }
 
-  void noSecondScanDuringScan_data() {
+  // The browse panel shows other.asm.1 and big.asm.1; the scan covers scan/.
+  void nothingStartsWhileBusy_data() {
+    QTest::addColumn<QString>("running");
     QTest::addColumn<QString>("trigger");
-    QTest::addColumn<bool>("duringWalk");
-    for (const char* trigger : {"timer tick", "cmd_verzeichnis", "file click"})
-      for (bool walk : {true, false}) QTest::addRow("%s while %s", trigger, walk ? "walking" : "analysing") << trigger << walk;
+    for (const char* running : {"walk", "scan analysis", "file analysis"})
+      for (const char* trigger : {"timer tick", "cmd_verzeichnis", "file click"})
+        QTest::addRow("%s during %s", trigger, running) << running << trigger;
   }
-  void noSecondScanDuringScan() {
+  void nothingStartsWhileBusy() {
+    QFETCH(QString, running);
     QFETCH(QString, trigger);
-    QFETCH(bool, duringWalk);
-    Tree tree({"a.asm.1", "b.asm.1", "sub/c.asm.2"});
-    Window w(tree.dir.path());
+    const bool fileRun = running == "file analysis";
+    Tree tree({"scan/a.asm.1", "scan/b.asm.1", "scan/sub/c.asm.2", "other.asm.1"});
+    tree.assembly("big.asm.1", true);
+    ScanWindow w(tree);
+    w.browse(tree.dir.path(), tree.reports);
+    w->lbl_Dir->setText(tree.root + "scan");
     QSignalSpy scansStarted(w->List1->model(), &QAbstractItemModel::modelReset);
     bool triggered = false;
     w->yieldHook = [&] {
-      if (triggered || w.walking() != duringWalk || w->List1->count() == 0) return;
+      if (triggered || (fileRun ? w.walking() || w->List1->count() > 0
+                                : w.walking() != (running == "walk") || w->List1->count() == 0))
+        return;
       triggered = true;
       if (trigger == "timer tick") {
         w->combo_zeit->setEditText(QStringLiteral("07"));
@@ -165,20 +113,25 @@ class Form1ScanTest : public QObject {
       } else if (trigger == "cmd_verzeichnis") {
         w->cmd_verzeichnis->click();
       } else {
-        w->File1_Click();
+        w->cmd_file_Click();
+        QVERIFY(w.clickFile("other.asm.1"));
       }
     };
-    w->cmd_verzeichnis->click();
+    if (fileRun)
+      QVERIFY(w.clickFile("big.asm.1"));
+    else
+      w->cmd_verzeichnis->click();
     QVERIFY(triggered);
-    QCOMPARE(scansStarted.size(), 1);
-    QCOMPARE(w.reportFiles(), reportsOf({"a", "b", "c"}));
-    if (trigger == "timer tick") {
-      // The hour stayed armed and fires on the first tick after the scan.
+    QCOMPARE(scansStarted.size(), fileRun ? 0 : 1);
+    QCOMPARE(tree.reportFiles(), fileRun ? reportsOf({"big"}) : reportsOf({"a", "b", "c"}));
+    // Once it is over, an hour armed meanwhile (and kept armed) fires.
+    if (trigger == "timer tick")
       QCOMPARE(w->combo_zeit->currentText(), QStringLiteral("07"));
-      w->yieldHook = {};
-      w.tick();
-      QCOMPARE(scansStarted.size(), 2);
-    }
+    else
+      w->combo_zeit->setEditText(QStringLiteral("07"));
+    w->yieldHook = {};
+    w.tick();
+    QCOMPARE(scansStarted.size(), fileRun ? 1 : 2);
   }
 
   // Scans over one window's life: each stop ends its walk before the
@@ -186,7 +139,7 @@ class Form1ScanTest : public QObject {
   // clicks only, List1 starts afresh and the count goes on.
   void stopClicksOverSeveralScans() {
     Tree tree({"r1.asm.1", "r2.asm.1", "sub/s1.asm.1"});
-    Window w(tree.dir.path());
+    ScanWindow w(tree);
     w->show();
     QVERIFY(QTest::qWaitForWindowExposed(w.form.get()));
     const QStringList stopped{tree.root + "r1.asm.1", tree.root + "r2.asm.1"};
@@ -201,8 +154,8 @@ class Form1ScanTest : public QObject {
         {1, stopped, {"6", "7"}, 2, "1"},
     };
     for (const auto& scan : scans) {
-      QDir(w.reports.path()).removeRecursively();
-      QDir().mkpath(w.reports.path());
+      QDir(tree.reports).removeRecursively();
+      QDir().mkpath(tree.reports);
       QStringList counts;
       int clicksLeft = scan.stopClicks;
       w->yieldHook = [&] {
@@ -220,7 +173,7 @@ class Form1ScanTest : public QObject {
       QCOMPARE(counts, scan.counts);
       QCOMPARE(w.messages.size(), scan.messages);
       QCOMPARE(w->lbl_stop->text(), scan.lblStop);
-      QCOMPARE(w.reportFiles(), reportsOf(scan.stopClicks ? QStringList{"r1", "r2"} : QStringList{"r1", "r2", "s1"}));
+      QCOMPARE(tree.reportFiles(), reportsOf(scan.stopClicks ? QStringList{"r1", "r2"} : QStringList{"r1", "r2", "s1"}));
       QVERIFY(!w->img_stop->isVisible() && !w->img_stop->isEnabled());
     }
     QCOMPARE(w.messages, QStringList(2, QStringLiteral("stop !")));
@@ -229,7 +182,7 @@ class Form1ScanTest : public QObject {
   void nothingFoundChangesNothing() {
     Tree tree({"notes.txt", "sub/part.prt.1", "sub/top.asmx"});
     for (const QString& folder : {tree.dir.path(), tree.root + "missing"}) {
-      Window w(folder);
+      ScanWindow w(tree, folder);
       w->lbl_File->setText(QStringLiteral("before"));
       w->List_ASM->addItem(QStringLiteral("before"));
       w->cmd_exec->setVisible(true);
@@ -237,7 +190,7 @@ class Form1ScanTest : public QObject {
       QCOMPARE(w.messages, QStringList{QStringLiteral("no files found")});
       QCOMPARE(w->lbl_File->text() + w->List_ASM->item(0)->text(), QStringLiteral("beforebefore"));
       QVERIFY(w->cmd_exec->isVisibleTo(w.form.get()) && !w->img_stop->isEnabled());
-      QVERIFY(w.reportFiles().isEmpty());
+      QVERIFY(tree.reportFiles().isEmpty());
       QCOMPARE(QApplication::overrideCursor(), nullptr);
     }
   }
@@ -246,54 +199,67 @@ class Form1ScanTest : public QObject {
   // entered but not analysed, and a file gone before its turn shows its error
   // while the others are still analysed.
   void scanWritesOneReportPerAssembly() {
-    Tree tree({"z.asm.1", "A/a.asm", "b/B.ASM.3", "b/deep/x.asm.12", "old.asm.1/in.asm.2", "notes.txt"});
-    Window w(tree.dir.path());
-    const QString gone = tree.root + "old.asm.1/in.asm.2";
+    Tree tree({"z.asm.1", "y.asm.1", "A/a.asm", "b/B.ASM.3", "b/deep/x.asm.12", "old.asm.1/in.asm.2", "notes.txt"});
+    ScanWindow w(tree);
+    const QString gone = tree.root + "y.asm.1";
     bool waitCursor = false;
+    QStringList errors;  // seen between the files
     w->yieldHook = [&] {
-      if (!w.walking()) return;
+      if (!w.walking()) {
+        if (w->lbl_status->text().startsWith("cannot") && !errors.contains(w->lbl_status->text()))
+          errors << w->lbl_status->text();
+        return;
+      }
       waitCursor |= QApplication::overrideCursor() && QApplication::overrideCursor()->shape() == Qt::WaitCursor;
       if (w.list1().contains(gone)) QFile::remove(gone);
     };
     w->cmd_verzeichnis->click();
-    QCOMPARE(w.list1(), QStringList({tree.root + "old.asm.1", tree.root + "z.asm.1", tree.root + "A/a.asm",
-                                     tree.root + "b/B.ASM.3", tree.root + "b/deep/x.asm.12", gone}));
-    QCOMPARE(w.reportFiles(), reportsOf({"z", "a", "B", "x"}));
-    QFile report(QDir(w.reports.path()).filePath("x__Kelvaron.txt"));
+    QCOMPARE(w.list1(), QStringList({tree.root + "old.asm.1", gone, tree.root + "z.asm.1", tree.root + "A/a.asm",
+                                     tree.root + "b/B.ASM.3", tree.root + "b/deep/x.asm.12",
+                                     tree.root + "old.asm.1/in.asm.2"}));
+    QCOMPARE(tree.reportFiles(), reportsOf({"z", "a", "B", "x", "in"}));
+    QVERIFY2(errors.size() == 1 && errors[0].startsWith("cannot read " + gone + ": "), qPrintable(errors.join('|')));
+    QFile report(tree.reports + "/x__Kelvaron.txt");
     QVERIFY(report.open(QIODevice::ReadOnly));
     QCOMPARE(report.readLine().trimmed(), QFile::encodeName(tree.root + "b/deep/x.asm.12"));
-    QVERIFY(w->lbl_status->text().startsWith(QStringLiteral("cannot read")));
-    QVERIFY(w->lbl_status->text().contains(QStringLiteral("in.asm.2")));
     QVERIFY(waitCursor);
     QCOMPARE(QApplication::overrideCursor(), nullptr);
     QVERIFY(w.messages.isEmpty());
   }
 
-  // Closing ends the scan after the current file (a file being analysed
-  // stops unreported) and saves the settings; no report is left half written.
-  void closeDuringScan() {
+  // Closing ends a scan after the current file and a single analysis at once
+  // (a file being analysed stops unreported), and saves the settings; no
+  // report is left half written.
+  void closeDuringARun() {
     const struct {
-      bool duringWalk;
-      int secondFileRecords;
+      bool scan;
+      bool largeSecondFile;
+      bool duringWalk;  // else once f2 is being analysed
       QStringList reports;
     } cases[] = {
-        {true, 0, {}},                                  // while walking
-        {false, 0, reportsOf({"f1", "f2"})},            // after the second file
-        {false, 200000, reportsOf({"f1"})},             // during the second file
+        {true, false, true, {}},
+        {true, false, false, reportsOf({"f1", "f2"})},  // a small file: closed after it
+        {true, true, false, reportsOf({"f1"})},
+        {false, true, false, {}},  // f2 clicked in the browse panel
     };
     for (const auto& c : cases) {
       Tree tree({"f1.asm.1", "f3.asm.1", "sub/f4.asm.1"});
-      tree.assembly("f2.asm.1", c.secondFileRecords);
-      Window w(tree.dir.path());
+      tree.assembly("f2.asm.1", c.largeSecondFile);
+      ScanWindow w(tree);
       w->yieldHook = [&] {
         if (w->isUnloaded()) return;
         if (c.duringWalk ? w.walking() && w->List1->count() > 0 : w->lbl_File->text() == tree.root + "f2.asm.1")
           w->close();
       };
-      w->cmd_verzeichnis->click();
+      if (c.scan) {
+        w->cmd_verzeichnis->click();
+      } else {
+        w.browse(tree.dir.path(), tree.reports);
+        QVERIFY(w.clickFile("f2.asm.1"));
+      }
       QVERIFY(w->isUnloaded());
-      QCOMPARE(w.reportFiles(), c.reports);
-      QCOMPARE(kelvaron::readSettings().txtPfad, w.reports.path());
+      QCOMPARE(tree.reportFiles(), c.reports);
+      QCOMPARE(kelvaron::readSettings().txtPfad, tree.reports);
       QCOMPARE(QApplication::overrideCursor(), nullptr);
     }
   }
