@@ -29,7 +29,7 @@ best_of() {
   local best="" t m start end
   for ((i = 0; i < runs; i++)); do
     start=$(date +%s%N)
-    /usr/bin/time -f '%M' -o "$work/time" "$@" >"$work/out" || true
+    /usr/bin/time -f '%M' -o "$work/time" "$@" >"$work/out" 2>"$work/err" || true
     end=$(date +%s%N)
     t=$(awk -v a="$start" -v b="$end" 'BEGIN{printf "%.3f", (b - a) / 1e9}')
     m=$(tail -n 1 "$work/time")
