@@ -1,10 +1,8 @@
 // Folder scan and timed start of the main window: the walk over nSearch, the
 // stop picture, the analysis of every match, and the clock with its armed hour.
 
-#include "analysis/pathhelpers.h"
 #include "app/clickablelabel.h"
 #include "app/form1.h"
-#include "platform/nativepath.h"
 #include "search/batchscan.h"
 #include "search/cFindFile.h"
 #include "search/clock.h"
@@ -101,8 +99,8 @@ void Form1::ScanFolder() {
     List_ASM->clear();
     cmd_exec->setVisible(false);
     // A folder named like an assembly is walked, not analysed.
-    if (DirExists(path)) {
-      lbl_status->setText(QStringLiteral("skipped %1: a folder, not a file").arg(platform::displayPath(path)));
+    if (const QString note = folderSkipNote(path); !note.isEmpty()) {
+      lbl_status->setText(note);
     } else {
       Kindersuche();
     }

@@ -4,6 +4,7 @@
 #include "cli/jsonoutput.h"
 #include "platform/nativepath.h"
 #include "report/partsreport.h"
+#include "search/batchscan.h"
 
 #include <filesystem>
 #include <system_error>
@@ -96,11 +97,8 @@ FileOutcome handleFile(const WorkItem& item, const FileJobSettings& settings, Ou
   FileOutcome outcome;
   outcome.file = item.path;
   if (item.fromFolder) {
-    std::error_code ec;
-    if (std::filesystem::is_directory(platform::toNativePath(item.path), ec)) {
-      outcome.skipNote = QStringLiteral("skipped %1: a folder, not a file").arg(platform::displayPath(item.path));
-      return outcome;
-    }
+    outcome.skipNote = folderSkipNote(item.path);
+    if (!outcome.skipNote.isEmpty()) return outcome;
   }
   outcome.absolutePath = absolutePathOf(item.path);
   const bool json = settings.json;

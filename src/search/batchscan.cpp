@@ -36,24 +36,22 @@ FolderMatches collectAssemblies(const QString& folder, const WalkHooks& hooks) {
   return result;
 }
 
+QString folderSkipNote(const QString& path) {
+  std::error_code ec;
+  if (!std::filesystem::is_directory(platform::toNativePath(path), ec)) return {};
+  return QStringLiteral("skipped %1: a folder, not a file").arg(platform::displayPath(path));
+}
+
 BatchItem analyseMatch(const QString& path, const YieldHook& yield) {
   BatchItem item;
   item.path = path;
-  std::error_code ec;
-  if (std::filesystem::is_directory(platform::toNativePath(path), ec)) {
-    item.skipNote = QStringLiteral("skipped %1: a folder, not a file").arg(platform::displayPath(path));
+  item.skipNote = folderSkipNote(path);
+  if (item.skipped()) {
     item.analysis.path = path;
     return item;
   }
   item.analysis = analyseAssembly(path, yield);
   return item;
-}
-
-void analyseMatches(const QStringList& paths, const std::function<bool(BatchItem&&)>& visit,
-                    const YieldHook& yield) {
-  for (const QString& path : paths) {
-    if (!visit(analyseMatch(path, yield))) return;
-  }
 }
 
 namespace {

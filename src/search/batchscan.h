@@ -49,15 +49,14 @@ struct BatchItem {
   bool skipped() const { return !skipNote.isEmpty(); }
 };
 
+/// The note for a collected path that is a folder (or a link to one), such as
+/// "skipped /a/old.asm.1: a folder, not a file"; empty for anything else.
+QString folderSkipNote(const QString& path);
+
 /// Analyses one collected path: a folder (or a link to one) is skipped with
 /// a note, anything else goes to analyseAssembly. Safe to call from several
 /// threads at once for different paths.
 BatchItem analyseMatch(const QString& path, const YieldHook& yield = {});
-
-/// Analyses `paths` in order and hands each result to `visit`, which answers
-/// false to stop the batch. A failed file never stops it.
-void analyseMatches(const QStringList& paths, const std::function<bool(BatchItem&&)>& visit,
-                    const YieldHook& yield = {});
 
 /// Of the versions name.asm.N in one folder keeps only the one with the
 /// highest N; a plain name.asm counts as version 0. Names are grouped per

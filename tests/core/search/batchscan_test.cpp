@@ -43,13 +43,13 @@ TEST(BatchScan, CollectsInWalkOrderAndAnalysesEachFile) {
 
   std::filesystem::remove(t.root() + "/gone.asm.3");
   QStringList outcomes;  // the parts, or the reason for none
-  analyseMatches(found.paths, [&](BatchItem&& item) {
+  for (const QString& path : found.paths) {
+    const BatchItem item = analyseMatch(path);
     QStringList parts;
     for (const Component& c : item.analysis.components) parts << c.text();
     outcomes << (item.skipped() ? "skipped: " + item.skipNote.section(": ", -1)
                  : item.analysis.error.isEmpty() ? parts.join(' ') : QStringLiteral("error"));
-    return true;
-  });
+  }
   // The name that is not UTF-8 is read through the path the walk gave; a file
   // that vanished after the walk is an error of its own and the rest go on; a
   // folder named like an assembly is skipped with a note, and was entered.
@@ -76,13 +76,6 @@ TEST(BatchScan, StopKeepsWhatWasFoundAndUnwindsEveryLevel) {
     EXPECT_EQ(found.stopped, c.stopAt != 0);
     EXPECT_EQ(asked, c.stopAt ? c.stopAt : 3) << "no question after the stop";
   }
-}
-
-TEST(BatchScan, VisitorEndsTheBatch) {
-  int visited = 0;
-  analyseMatches({"/nonexistent/a.asm", "/nonexistent/b.asm", "/nonexistent/c.asm"},
-                 [&](BatchItem&&) { return ++visited < 2; });
-  EXPECT_EQ(visited, 2);
 }
 
 TEST(LatestVersions, KeepsTheHighestPerFolderAndName) {
