@@ -48,13 +48,7 @@ AssemblyAnalysis streamAssembly(const QString& path, const ComponentSink& sink, 
 
 AssemblyAnalysis analyseAssembly(const QString& path, const YieldHook& yield, PathStyle style) {
   std::vector<Component> found;
-  AssemblyAnalysis result = streamAssembly(
-      path,
-      [&](const ComponentView& c) {
-        found.push_back(Component{QByteArray(c.name.data(), static_cast<qsizetype>(c.name.size())), c.nameStart, c.end});
-        return true;
-      },
-      yield, style);
+  AssemblyAnalysis result = streamAssembly(path, collectInto(found), yield, style);
   result.components = std::move(found);
   return result;
 }

@@ -167,15 +167,16 @@ bool scanComponents(std::string_view bytes, const ComponentSink& sink, const Yie
   }
 }
 
+ComponentSink collectInto(std::vector<Component>& out) {
+  return [&out](const ComponentView& c) {
+    out.push_back(Component{QByteArray(c.name.data(), static_cast<qsizetype>(c.name.size())), c.nameStart, c.end});
+    return true;
+  };
+}
+
 std::vector<Component> scanComponents(std::string_view bytes, const YieldHook& yield, bool* stopped) {
   std::vector<Component> found;
-  const bool complete = scanComponents(
-      bytes,
-      [&](const ComponentView& c) {
-        found.push_back(Component{QByteArray(c.name.data(), static_cast<qsizetype>(c.name.size())), c.nameStart, c.end});
-        return true;
-      },
-      yield);
+  const bool complete = scanComponents(bytes, collectInto(found), yield);
   if (stopped) *stopped = !complete;
   return found;
 }

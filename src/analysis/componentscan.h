@@ -41,6 +41,9 @@ struct ComponentView {
 /// Receives each component in file order; returning false stops the scan.
 using ComponentSink = std::function<bool(const ComponentView&)>;
 
+/// A sink that appends every component it receives to `out`.
+ComponentSink collectInto(std::vector<Component>& out);
+
 /// Streams the component records of an assembly's bytes to `sink`, in file
 /// order, holding no more than one name at a time. Returns false when the sink
 /// or the yield hook asked to stop. Rules as for the listing form below.

@@ -42,18 +42,6 @@ QString folderSkipNote(const QString& path) {
   return QStringLiteral("skipped %1: a folder, not a file").arg(platform::displayPath(path));
 }
 
-BatchItem analyseMatch(const QString& path, const YieldHook& yield) {
-  BatchItem item;
-  item.path = path;
-  item.skipNote = folderSkipNote(path);
-  if (item.skipped()) {
-    item.analysis.path = path;
-    return item;
-  }
-  item.analysis = analyseAssembly(path, yield);
-  return item;
-}
-
 namespace {
 
 struct Version {

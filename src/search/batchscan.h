@@ -1,9 +1,9 @@
 #pragma once
-// The walk-and-analyse logic of a folder scan, shared by the window and the
-// command line: collect every assembly under a folder in walk order, then
-// analyse the paths one by one. Knows nothing of reports or widgets.
+// The walk of a folder scan, shared by the window and the command line:
+// collect every assembly under a folder in walk order, and tell which matches
+// are folders to skip. Knows nothing of the analysis, reports or widgets.
 
-#include "analysis/assemblyanalysis.h"
+#include "analysis/pathhelpers.h"
 
 #include <QString>
 #include <QStringList>
@@ -37,26 +37,9 @@ struct WalkHooks {
 /// folder gives no paths. Throws FindFileError when a hook throws.
 FolderMatches collectAssemblies(const QString& folder, const WalkHooks& hooks = {});
 
-/// The outcome for one collected path.
-struct BatchItem {
-  QString path;
-  /// Not empty when the path was not analysed, with the reason, such as
-  /// "skipped /a/old.asm.1: a folder, not a file".
-  QString skipNote;
-  /// The analysis; its error is set for a file that vanished or cannot be read.
-  AssemblyAnalysis analysis;
-
-  bool skipped() const { return !skipNote.isEmpty(); }
-};
-
 /// The note for a collected path that is a folder (or a link to one), such as
 /// "skipped /a/old.asm.1: a folder, not a file"; empty for anything else.
 QString folderSkipNote(const QString& path);
-
-/// Analyses one collected path: a folder (or a link to one) is skipped with
-/// a note, anything else goes to analyseAssembly. Safe to call from several
-/// threads at once for different paths.
-BatchItem analyseMatch(const QString& path, const YieldHook& yield = {});
 
 /// Of the versions name.asm.N in one folder keeps only the one with the
 /// highest N; a plain name.asm counts as version 0. Names are grouped per

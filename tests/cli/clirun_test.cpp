@@ -2,6 +2,7 @@
 // output, reports written or not.
 
 #include "cli_testenv.h"
+#include "common/realsamples.h"
 #include "platform/nativepath.h"
 
 #include <QJsonArray>
@@ -172,22 +173,10 @@ TEST_F(CliRun, ReportFolderComesFromTheSavedSettingsElseHome) {
 TEST(CliFiles, RealSamplesGiveTheNamesOfTheirReadme) {
   const QString dir = QStringLiteral(KELVARON_SAMPLES_DIR);
   if (!QFileInfo(dir).isDir()) GTEST_SKIP() << "sample folder " << dir.toStdString() << " is absent";
-  const std::pair<QByteArray, QList<QByteArray>> samples[] = {
-      {"control.asm", {"CONTROL_SHROUD", "CONTROL_KNOB"}},
-      {"boom_box_head.asm", {"PCB_EQ_", "BOOM_BOX_SKEL", "ECAD", "SPEAKER_RIGHT_", "SPEAKER_LEFT_", "CASSETTE",
-                             "POWER_SUPPLY", "TOP", "FRONT", "BACK", "CD_PLAYER1", "HANDLE", "ANTENNA",
-                             "BOOM_BOX", "EDR"}},
-      {"top_head.asm", {"TOP1_TOP1"}},
-      {"top_sections.asm", {"48", "50", "52", "58", "-"}},
-      {"top_15.asm.1", {}},
-      {"fridge.asm.4", {}},
-      {"baseplate.asm.2", {}},
-      {"asm0001_pince.asm.21", {}},
-  };
   QStringList args{"--no-report"};
   QByteArray expected;
-  for (const auto& [file, names] : samples) {
-    args << file;
+  for (const auto& [file, names] : kelvaron::testing::kRealSamples) {
+    args << QString::fromLatin1(file);
     expected += (expected.isEmpty() ? "" : "\n") + listing(names, file);
   }
   const auto r = runCli(args, dir);

@@ -1,4 +1,5 @@
 #include "analysis/assemblyanalysis.h"
+#include "common/realsamples.h"
 
 #include <QDir>
 #include <QFile>
@@ -67,22 +68,7 @@ TEST_F(Analysis, StopRequestGivesNoResult) {
 TEST(RealAssemblies, GiveTheirComponentNames) {
   const QDir samples(QStringLiteral(KELVARON_SAMPLES_DIR));
   if (!samples.exists()) GTEST_SKIP() << "no sample folder at " << KELVARON_SAMPLES_DIR;
-  struct Case {
-    const char* file;
-    QStringList names;
-  } const cases[] = {
-      {"control.asm", {"CONTROL_SHROUD", "CONTROL_KNOB"}},
-      {"boom_box_head.asm",
-       {"PCB_EQ_", "BOOM_BOX_SKEL", "ECAD", "SPEAKER_RIGHT_", "SPEAKER_LEFT_", "CASSETTE", "POWER_SUPPLY", "TOP",
-        "FRONT", "BACK", "CD_PLAYER1", "HANDLE", "ANTENNA", "BOOM_BOX", "EDR"}},
-      {"top_head.asm", {"TOP1_TOP1"}},
-      {"top_sections.asm", {"48", "50", "52", "58", "-"}},
-      {"top_15.asm.1", {}},
-      {"fridge.asm.4", {}},
-      {"baseplate.asm.2", {}},
-      {"asm0001_pince.asm.21", {}},
-  };
-  for (const auto& c : cases) {
+  for (const auto& c : kelvaron::testing::kRealSamples) {
     SCOPED_TRACE(c.file);
     const QString path = samples.filePath(c.file);
     if (!QFileInfo::exists(path)) {
@@ -91,7 +77,9 @@ TEST(RealAssemblies, GiveTheirComponentNames) {
     }
     const auto r = kelvaron::analyseAssembly(path);
     ASSERT_TRUE(r.ok()) << r.error.toStdString();
-    EXPECT_EQ(r.lines(), QStringList{kelvaron::kHeadingLine} + c.names);
+    QStringList names;
+    for (const QByteArray& n : c.names) names << QString::fromLatin1(n);
+    EXPECT_EQ(r.lines(), QStringList{kelvaron::kHeadingLine} + names);
   }
 }
 

@@ -1,5 +1,7 @@
 #include "search/batchscan.h"
 
+#include "analysis/assemblyanalysis.h"
+
 #include "scratchtree.h"
 
 #include <gtest/gtest.h>
@@ -44,11 +46,14 @@ TEST(BatchScan, CollectsInWalkOrderAndAnalysesEachFile) {
   std::filesystem::remove(t.root() + "/gone.asm.3");
   QStringList outcomes;  // the parts, or the reason for none
   for (const QString& path : found.paths) {
-    const BatchItem item = analyseMatch(path);
+    if (const QString note = folderSkipNote(path); !note.isEmpty()) {
+      outcomes << "skipped: " + note.section(": ", -1);
+      continue;
+    }
+    const AssemblyAnalysis analysis = analyseAssembly(path);
     QStringList parts;
-    for (const Component& c : item.analysis.components) parts << c.text();
-    outcomes << (item.skipped() ? "skipped: " + item.skipNote.section(": ", -1)
-                 : item.analysis.error.isEmpty() ? parts.join(' ') : QStringLiteral("error"));
+    for (const Component& c : analysis.components) parts << c.text();
+    outcomes << (analysis.error.isEmpty() ? parts.join(' ') : QStringLiteral("error"));
   }
   // The name that is not UTF-8 is read through the path the walk gave; a file
   // that vanished after the walk is an error of its own and the rest go on; a
