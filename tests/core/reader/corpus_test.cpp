@@ -2,6 +2,7 @@
 // expected.json lists, and the shared samples what their README lists.
 
 #include "reader/assemblyreader.h"
+#include "readerfixtures.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,10 +12,6 @@
 #include <QStringList>
 #include <gtest/gtest.h>
 #include <algorithm>
-#include <ostream>
-
-// Readable QStrings in failure messages.
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 
 namespace kelvaron::reader {
 namespace {
