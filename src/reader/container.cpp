@@ -146,11 +146,16 @@ QString writerFromBanner(std::string_view line) {
   if (copyright == std::string_view::npos) return {};
   QString writer = product + fromUtf8(line.substr(0, copyright)).trimmed();
   const std::vector<std::string_view> words = splitWords(line.substr(copyright));
-  if (!words.empty()) {
+  if (words.size() > 1) {
     const std::string_view tail = words.back();
-    // A four-digit week (9547) is the build date of a Release 14-18 writer, not a build code.
-    const bool week = tail.size() == 4 && std::all_of(tail.begin(), tail.end(), [](char c) { return c >= '0' && c <= '9'; });
-    if (!week && tail != "Reserved.") writer += QStringLiteral(" (") + fromUtf8(tail) + u')';
+    // A build code is "M050" (Wildfire 2 to Creo 4) or "9.0.0.0" (Creo 5 on); a
+    // four-digit week (9547) dates a Release 14-18 writer and is no build code.
+    const auto digitsOr = [](std::string_view s, char other) {
+      return !s.empty() && std::all_of(s.begin(), s.end(), [other](char c) { return (c >= '0' && c <= '9') || c == other; });
+    };
+    const bool build = (tail.size() > 1 && tail[0] == 'M' && digitsOr(tail.substr(1), '0')) ||
+                       (digitsOr(tail, '.') && tail.find('.') != std::string_view::npos);
+    if (build) writer += QStringLiteral(" (") + fromUtf8(tail) + u')';
   }
   return writer;
 }
