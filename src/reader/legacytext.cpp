@@ -387,7 +387,7 @@ void LegacyParser::finishTable() {
 void LegacyParser::readBannerAt(std::int64_t offset) {
   std::string head;
   if (!m_source.read(offset, 512, head, nullptr)) return;
-  m_model.writer = writerFromBanner(head);
+  m_model.writer = writerFromBanner(std::string_view(head).substr(0, head.find('\n')));
 }
 
 // After the table: the banner that follows the object, and the own model name,
