@@ -98,5 +98,23 @@ TEST(Hostile, TruncatedAndFlippedRealFiles) {
   EXPECT_GT(reads, 1000);
 }
 
+// Creo 2 keeps DEPDB_DATA beside the model section: with the model section's
+// compressed stream damaged, the components come from there, with a note.
+TEST(Hostile, DamagedModelSectionFallsBackToDepdb) {
+  std::string bytes = sample("fridge.asm.4");
+  if (bytes.empty()) GTEST_SKIP() << "samples absent";
+  const std::size_t section = bytes.find("#ND:0:Model_L05P:1\n");
+  ASSERT_NE(section, std::string::npos);
+  bytes[section + 21] = '\x1F';  // the flags byte after 1F 9D: 31 bits per code cannot be
+  const AssemblyModel m = readAssembly(MemorySource(bytes));
+  EXPECT_FALSE(m.failed);
+  QStringList names;
+  for (const ModelComponent& c : m.components) names << c.name + u' ' + QString::number(c.quantity);
+  EXPECT_EQ(names, QStringList({"FRIDGE_BODY_R1 1", "DOOR_R1 1", "DOOR_INTERIOR 1", "DOOR_INTERIOR_RAIL 1", "HINGE_TOP 1"}));
+  ASSERT_EQ(m.notes.size(), 1);
+  EXPECT_TRUE(m.notes.front().contains(u"damaged compressed data")) << m.notes.front().toStdString();
+  EXPECT_TRUE(m.notes.front().contains(u"DEPDB_DATA")) << m.notes.front().toStdString();
+}
+
 }  // namespace
 }  // namespace kelvaron::reader
