@@ -2,6 +2,10 @@
 
 #include "search/batchscan.h"
 
+#include <algorithm>
+#include <atomic>
+#include <thread>
+
 namespace kelvaron::bom {
 
 namespace {
@@ -16,7 +20,7 @@ bool isAssemblyFile(const QString& fileName) { return hasExtension(fileName, u".
 
 bool isModelFile(const QString& fileName) { return isAssemblyFile(fileName) || hasExtension(fileName, u".prt"); }
 
-ProjectScan scanProject(const QStringList& dirs, bool latest, const ModelLoader& loader) {
+ProjectScan scanProject(const QStringList& dirs, bool latest, const ModelLoader& loader, int jobs) {
   ProjectScan scan;
   scan.index = std::make_unique<FileIndex>(dirs);
   const FileIndex& index = *scan.index;
@@ -28,13 +32,26 @@ ProjectScan scanProject(const QStringList& dirs, bool latest, const ModelLoader&
     if (f.name.base.endsWith(u".asm")) paths << f.path;
   if (latest) paths = latestVersions(paths, PathStyle::Posix);
 
-  // Every path is read exactly once here, so no cache is kept.
-  scan.assemblies.reserve(static_cast<std::size_t>(paths.size()));
-  for (const QString& path : std::as_const(paths)) {
-    ScannedAssembly a{path, {}, {}};
-    const reader::FileModel file = loader(path);
-    a.error = unreadableReason(path, file);
-    if (a.error.isEmpty()) a.placements = resolvePlacements(file.model, folderOf(path), index, notes);
+  // Every path is read exactly once here, so no cache is kept. Reading is
+  // most of the work and each file is independent: it runs on `jobs` threads,
+  // the resolving after it in walk order on this one.
+  std::vector<reader::FileModel> models(static_cast<std::size_t>(paths.size()));
+  std::atomic<std::size_t> next{0};
+  auto work = [&] {
+    for (std::size_t i = next++; i < models.size(); i = next++) models[i] = loader(paths.at(static_cast<qsizetype>(i)));
+  };
+  const auto threads = static_cast<std::size_t>(std::clamp(jobs, 1, 64));
+  std::vector<std::thread> pool;
+  for (std::size_t t = 1; t < std::min(threads, models.size()); ++t) pool.emplace_back(work);
+  work();
+  for (std::thread& t : pool) t.join();
+
+  scan.assemblies.reserve(models.size());
+  for (std::size_t i = 0; i < models.size(); ++i) {
+    const QString& path = paths.at(static_cast<qsizetype>(i));
+    ScannedAssembly a{path, unreadableReason(path, models[i]), {}};
+    if (a.error.isEmpty()) a.placements = resolvePlacements(models[i].model, folderOf(path), index, notes);
+    models[i] = {};
     scan.assemblyOf.insert(path, static_cast<int>(scan.assemblies.size()));
     scan.assemblies.push_back(std::move(a));
   }

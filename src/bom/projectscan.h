@@ -34,8 +34,9 @@ bool isModelFile(const QString& fileName);
 bool isAssemblyFile(const QString& fileName);
 
 /// Walks `dirs` once and reads every assembly found (with `latest`, only the
-/// highest version of each name in a folder). Components resolve in their
-/// assembly's folder, then in `dirs` in order.
-ProjectScan scanProject(const QStringList& dirs, bool latest, const ModelLoader& loader);
+/// highest version of each name in a folder), `jobs` files at a time (the
+/// loader must then be safe to call from several threads). Components
+/// resolve in their assembly's folder, then in `dirs` in order.
+ProjectScan scanProject(const QStringList& dirs, bool latest, const ModelLoader& loader, int jobs = 1);
 
 }  // namespace kelvaron::bom

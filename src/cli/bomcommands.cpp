@@ -9,6 +9,7 @@
 
 #include <CLI/CLI.hpp>
 #include <functional>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,9 @@ namespace kelvaron::cli {
 namespace {
 
 const QStringList kCommands = {"bom", "where-used", "check", "diff"};
+
+// Reading the files of a folder scan is independent work: one job per core.
+int jobs() { return static_cast<int>(std::max(1u, std::thread::hardware_concurrency())); }
 
 QString fromArg(const std::string& s) { return platform::fromNativeBytes(s); }
 
@@ -105,7 +109,7 @@ class Runner {
   BomExit whereUsed(const QStringList& names, const QStringList& dirs, bool indirect, bool latest,
                     const Output& o) const {
     if (!foldersExist(dirs)) return BomExit::Trouble;
-    const bom::ProjectScan scan = bom::scanProject(dirs, latest, m_loader);
+    const bom::ProjectScan scan = bom::scanProject(dirs, latest, m_loader, jobs());
     notes(scan.notes);
     std::vector<std::pair<QString, std::vector<bom::Usage>>> results;
     QStringList cut;
@@ -121,7 +125,7 @@ class Runner {
 
   BomExit check(const QStringList& dirs, bool latest, const Output& o) const {
     if (!foldersExist(dirs)) return BomExit::Trouble;
-    const bom::ProjectScan scan = bom::scanProject(dirs, latest, m_loader);
+    const bom::ProjectScan scan = bom::scanProject(dirs, latest, m_loader, jobs());
     notes(scan.notes);
     const bom::CheckResult result = bom::checkProject(scan);
     if (!deliver(o, bom::checkTable(result), [&] { return bom::checkJson(result); })) return BomExit::Trouble;

@@ -10,6 +10,7 @@
 #include <QHash>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <mutex>
 
 namespace kelvaron::bomtest {
 
@@ -66,6 +67,7 @@ class BomTest : public ::testing::Test {
 
   bom::ModelLoader loader() {
     return [this](const QString& p) {
+      const std::lock_guard<std::mutex> lock(m_mutex);  // scans read on several threads
       ++m_reads[p];
       reader::FileModel f;
       if (m_models.contains(p))
@@ -91,6 +93,7 @@ class BomTest : public ::testing::Test {
   QHash<QString, reader::AssemblyModel> m_models;
   QStringList m_broken;
   QHash<QString, int> m_reads;
+  std::mutex m_mutex;
 };
 
 }  // namespace kelvaron::bomtest

@@ -20,7 +20,7 @@ class ProjectTest : public BomTest {
                           "proj/lib/oldpart.prt", "proj/notes.txt"})
       touch(f);
   }
-  bom::ProjectScan scan(bool latest) { return bom::scanProject({path("proj")}, latest, loader()); }
+  bom::ProjectScan scan(bool latest, int jobs = 1) { return bom::scanProject({path("proj")}, latest, loader(), jobs); }
   QStringList paths(const QStringList& names) const {
     QStringList p;
     for (const QString& n : names) p << path(n);
@@ -39,10 +39,10 @@ TEST_F(ProjectTest, CheckFindsMissingUnreadableUnusedAndTop) {
       {true, {"proj/unused.prt", "proj/unused.prt.2", "proj/lib/oldpart.prt"},
        {"proj/top.asm", "proj/top2.asm", "proj/bad.asm", "proj/sub/sub.asm.3"}},
   };
-  for (const Case& c : cases) {
+  for (const auto& [c, jobs] : {std::pair{cases[0], 1}, {cases[1], 1}, {cases[0], 4}}) {
     m_reads.clear();
-    const bom::CheckResult r = bom::checkProject(scan(c.latest));
-    const std::string what = c.latest ? "--latest" : "every version";
+    const bom::CheckResult r = bom::checkProject(scan(c.latest, jobs));
+    const std::string what = (c.latest ? "--latest, jobs " : "every version, jobs ") + std::to_string(jobs);
     ASSERT_EQ(r.missing.size(), 1u) << what;
     EXPECT_EQ(r.missing[0].file, "gone.prt");
     EXPECT_EQ(r.missing[0].neededBy, paths({"proj/top.asm"}));
