@@ -68,6 +68,8 @@ printf '%-58s %7s s  %sx (%sx -j 1)\n' "kelvaron-cli where-used bearing wheel nu
   "$(ratio "$where_t" "$base_t")" "$(ratio "$where_t" "$base1_t")"
 printf '%-58s %7s s  %sx (%sx -j 1)\n' "kelvaron-cli where-used --indirect ... --in TREE" "$indirect_t" \
   "$(ratio "$indirect_t" "$base_t")" "$(ratio "$indirect_t" "$base1_t")"
+echo "  (the plain run finds the names by the marker scan; check and where-used read each file's component"
+echo "   list with the format reader, LZW sections included, which is most of their time)"
 echo "product: $(cat "$work/gen.txt")"
 printf '%-58s %7s s\n' "kelvaron-cli bom --flat PRODUCT ($flat_n rows)" "$flat_t"
 printf '%-58s %7s s\n' "kelvaron-cli bom PRODUCT ($tree_n rows)" "$tree_t"
