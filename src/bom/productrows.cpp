@@ -1,5 +1,7 @@
 #include "bom/productrows.h"
 
+#include "platform/nativepath.h"
+
 #include <QHash>
 #include <QSet>
 #include <algorithm>
@@ -55,7 +57,7 @@ std::vector<TreeRow> treeRows(const Product& product, int maxDepth, QStringList*
   return rows;
 }
 
-std::vector<FlatItem> flatItems(const Product& product, int maxDepth) {
+std::vector<FlatItem> flatItems(const Product& product, int maxDepth, QStringList* notes) {
   std::vector<FlatItem> items;
   if (!product.topReadable()) return items;
   QHash<QPair<QString, int>, std::size_t> itemOf;
@@ -82,7 +84,13 @@ std::vector<FlatItem> flatItems(const Product& product, int maxDepth) {
         item.suppressed = saturatingAdd(item.suppressed, saturatingMul(count, p.component.suppressed));
         parents[*it].insert(id);
         if (item.status == Status::Ok && p.status != Status::Ok) item.status = p.status;
-        if (item.path.isEmpty()) item.path = p.path;
+        if (item.path.isEmpty()) {
+          item.path = p.path;
+        } else if (notes && !p.path.isEmpty() && p.path != item.path) {
+          const QString note = QStringLiteral("%1: placed as %2 and as %3")
+                                   .arg(item.name, platform::displayPath(item.path), platform::displayPath(p.path));
+          if (!notes->contains(note)) *notes << note;
+        }
         if (p.node < 0) continue;
         if (const auto n = nextAt.constFind(p.node); n != nextAt.constEnd()) {
           next[*n].second = saturatingAdd(next[*n].second, placed);

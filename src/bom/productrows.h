@@ -41,7 +41,8 @@ struct FlatItem {
 
 /// The flat list, sorted by name (case ignored), then parts before
 /// assemblies. `maxDepth` as for treeRows. Totals saturate at the largest
-/// 64-bit value rather than wrap.
-std::vector<FlatItem> flatItems(const Product& product, int maxDepth);
+/// 64-bit value rather than wrap. A (name, type) whose placements resolve to
+/// different files adds a note naming them.
+std::vector<FlatItem> flatItems(const Product& product, int maxDepth, QStringList* notes = nullptr);
 
 }  // namespace kelvaron::bom

@@ -95,7 +95,9 @@ class Runner {
     const QString folder = bom::folderOf(product.top);
     bool ok = false;
     if (flat) {
-      const auto items = bom::flatItems(product, depth);
+      QStringList differ;
+      const auto items = bom::flatItems(product, depth, &differ);
+      notes(differ);
       ok = deliver(o, bom::flatTable(items, folder), [&] { return bom::flatJson(product, items); });
     } else {
       QStringList cut;
