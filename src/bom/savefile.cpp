@@ -19,7 +19,11 @@ QString failure(const QString& path, const QString& reason) {
 
 bool saveFile(const QString& path, const QByteArray& bytes, QString* error) {
   QString reason;
-  if (platform::writeFileAtomically(path, bytes.constData(), bytes.size(), &reason)) return true;
+  platform::AtomicFile file;
+  if (file.open(path, &reason)) {
+    file.write(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    if (file.commit(&reason)) return true;
+  }
   *error = failure(path, reason);
   return false;
 }
