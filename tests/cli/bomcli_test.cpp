@@ -77,6 +77,8 @@ TEST_F(BomCliTest, ExitStatuses) {
       {{"bom", "--format", "pdf", "p/top.asm.2"}, 2, "--format"},
       {{"bom", "--depth", "0", "p/top.asm.2"}, 2, "--depth"},
       {{"bom", "--search", "nowhere", "p/top.asm.2"}, 2, "nowhere"},
+      {{"bom", "-o", "no/such/out.csv", "p/top.asm.2"}, 2, "cannot write"},
+      {{"bom", "--format", "xlsx", "-o", "no/such/out.xlsx", "p/top.asm.2"}, 2, "cannot write"},
       {{"where-used", "BOLT"}, 2, "--in"},
       {{"where-used", "BOLT", "--in", "p"}, 0, ""},
       {{"bom", "--help"}, 0, ""},
