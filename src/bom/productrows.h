@@ -21,7 +21,7 @@ struct TreeRow {
 
 /// A tree larger than this is cut (a note says so): a few files that reuse
 /// sub-assemblies at every level can describe more paths than memory holds.
-inline constexpr std::size_t kMaxTreeRows = 2'000'000;
+inline constexpr std::size_t kMaxTreeRows = 1'000'000;
 
 /// The tree in pre-order: the top, then each placement under its parent,
 /// sub-assemblies expanded where they are placed. `maxDepth` > 0 keeps
