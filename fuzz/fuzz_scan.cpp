@@ -5,6 +5,7 @@
 // split must not crash and must return pieces of its input.
 
 #include "analysis/componentscan.h"
+#include "common/scanall.h"
 #include "analysis/pathhelpers.h"
 
 #include <QString>
@@ -68,7 +69,7 @@ std::vector<Record> referenceScan(std::string_view t) {
 }
 
 void fuzzScan(std::string_view bytes) {
-  const std::vector<kelvaron::Component> found = kelvaron::scanComponents(bytes);
+  const std::vector<kelvaron::Component> found = kelvaron::testing::scanAll(bytes);
   const std::int64_t size = static_cast<std::int64_t>(bytes.size());
   std::int64_t previous = 0;
   for (const auto& c : found) {

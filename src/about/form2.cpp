@@ -1,5 +1,7 @@
 #include "about/form2.h"
 
+#include "version.h"
+
 #include <QDesktopServices>
 #include <QGuiApplication>
 #include <QLabel>
@@ -72,7 +74,7 @@ Form2::Form2(QWidget* mainWindow) : QWidget(nullptr, Qt::Window), m_mainWindow(m
   resources::initResources();
   setObjectName(QStringLiteral("Form2"));
   setAttribute(Qt::WA_DeleteOnClose);
-  setWindowTitle(QStringLiteral("Info Kelvaron 2.1"));
+  setWindowTitle(QStringLiteral("Info Kelvaron %1").arg(QLatin1String(kVersion)));
   setWindowIcon(resources::windowIcon());
   resize(px(kDesignWidthTwips), px(kDesignHeightTwips));
 
@@ -81,7 +83,7 @@ Form2::Form2(QWidget* mainWindow) : QWidget(nullptr, Qt::Window), m_mainWindow(m
   m_image->setGeometry(pixels(120, 120, 1500, 1185));
   m_image->setPixmap(QPixmap(resources::kLogoSmall));
 
-  m_title = new QLabel(QStringLiteral("Kelvaron " KELVARON_VERSION), this);
+  m_title = new QLabel(QStringLiteral("Kelvaron %1").arg(QLatin1String(kVersion)), this);
   m_title->setObjectName(QStringLiteral("lbl_version"));
   m_title->setGeometry(pixels(1800, 150, 2340, 390));
   QFont titleFont = m_title->font();

@@ -167,20 +167,6 @@ bool scanComponents(std::string_view bytes, const ComponentSink& sink, const Yie
   }
 }
 
-ComponentSink collectInto(std::vector<Component>& out) {
-  return [&out](const ComponentView& c) {
-    out.push_back(Component{QByteArray(c.name.data(), static_cast<qsizetype>(c.name.size())), c.nameStart, c.end});
-    return true;
-  };
-}
-
-std::vector<Component> scanComponents(std::string_view bytes, const YieldHook& yield, bool* stopped) {
-  std::vector<Component> found;
-  const bool complete = scanComponents(bytes, collectInto(found), yield);
-  if (stopped) *stopped = !complete;
-  return found;
-}
-
 std::int64_t SearchFileForText(const QString& sFile, std::string_view sText, std::int64_t lngStart,
                                const YieldHook& yield) {
   if (sText.empty()) return 0;

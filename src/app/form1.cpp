@@ -8,11 +8,10 @@
 #include "app/form1controls.h"
 #include "app/form1settings.h"
 #include "app/windowfit.h"
-#include "platform/dirlistbox.h"
-#include "platform/drivelistbox.h"
-#include "platform/filelistbox.h"
+#include "widgets/dirlistbox.h"
+#include "widgets/drivelistbox.h"
+#include "widgets/filelistbox.h"
 #include "platform/folderpaths.h"
-#include "report/partsreport.h"
 #include "resources/resources.h"
 
 #include <QClipboard>
@@ -78,11 +77,11 @@ void Form1::bindControls() {
 }
 
 void Form1::connectHandlers() {
-  connect(Drive1, &platform::DriveListBox::changed, this, &Form1::Drive1_Change);
-  connect(Dir1, &platform::DirListBox::changed, this, &Form1::Dir1_Change);
-  connect(File1, &platform::FileListBox::clicked, this, &Form1::File1_Click);
-  connect(Drive2, &platform::DriveListBox::changed, this, &Form1::Drive2_Change);
-  connect(Dir2, &platform::DirListBox::changed, this, &Form1::Dir2_Change);
+  connect(Drive1, &widgets::DriveListBox::changed, this, &Form1::Drive1_Change);
+  connect(Dir1, &widgets::DirListBox::changed, this, &Form1::Dir1_Change);
+  connect(File1, &widgets::FileListBox::clicked, this, &Form1::File1_Click);
+  connect(Drive2, &widgets::DriveListBox::changed, this, &Form1::Drive2_Change);
+  connect(Dir2, &widgets::DirListBox::changed, this, &Form1::Dir2_Change);
   connect(List_ASM, &QListWidget::itemSelectionChanged, this, &Form1::List_ASM_Click);
   connect(cmd_partname, &QPushButton::clicked, this, &Form1::cmd_partname_Click);
   connect(lbl_status, &ClickableLabel::clicked, this, &Form1::lbl_status_Click);
@@ -93,6 +92,7 @@ void Form1::connectHandlers() {
   connect(cmd_exec, &QPushButton::clicked, this, &Form1::cmd_exec_Click);
   connect(cmd_exit, &QPushButton::clicked, this, &Form1::cmd_exit_Click);
   connect(cmd_info, &QPushButton::clicked, this, &Form1::cmd_info_Click);
+  connect(txt_Pfad, &QLineEdit::textChanged, this, [this](const QString& text) { m_state.reportFolder = text; });
 }
 
 // ---- Start-up and shutdown ------------------------------------------------
@@ -138,7 +138,7 @@ void Form1::runCommandLine(const QString& path) {
     }
   }
   if (m_closing) return;
-  lbl_File->setText(path);
+  setCurrentFile(path);
   Image1->setVisible(false);
   Frame4->setVisible(true);
   applyWindowFit();
@@ -161,7 +161,7 @@ void Form1::closeEvent(QCloseEvent* event) {
 // ---- Operations over the core -----------------------------------------------
 
 bool Form1::yieldToEvents() {
-  if (yieldHook) yieldHook();
+  if (testHooks.yield) testHooks.yield();
   const qint64 now = QDateTime::currentMSecsSinceEpoch();
   if (now - m_lastYield >= kYieldIntervalMs) {
     m_lastYield = now;
@@ -177,36 +177,68 @@ void Form1::showResultAndAnalyse() {
   Kindersuche();
 }
 
+namespace {
+
+// Fills List_ASM and the report in one pass, and keeps the last component for
+// the labels below the list.
+class WindowSink final : public ListSink {
+ public:
+  WindowSink(QListWidget* list, ReportWriter& report) : m_list(list), m_report(report) {}
+  void heading(std::string_view line) override { add(line); }
+  bool component(const ComponentView& c) override {
+    add(c.name);
+    last = Component{QByteArray(c.name.data(), static_cast<qsizetype>(c.name.size())), c.nameStart, c.end};
+    return true;
+  }
+  std::optional<Component> last;
+
+ private:
+  void add(std::string_view latin1) {
+    m_list->addItem(QString::fromLatin1(latin1.data(), static_cast<qsizetype>(latin1.size())));
+    m_report.addLine(latin1);
+  }
+  QListWidget* m_list;
+  ReportWriter& m_report;
+};
+
+}  // namespace
+
+void Form1::setCurrentFile(const QString& path) {
+  m_state.currentFile = path;
+  lbl_File->setText(path);
+}
+
 void Form1::Kindersuche() {
   lbl_status->setText(QStringLiteral("please wait..."));
   List_ASM->clear();
-  const AssemblyAnalysis result =
-      analyseAssembly(lbl_File->text(), [this] { return yieldToEvents(); });
-  // A stop comes only from a closing window: nothing is reported.
-  if (result.stopped) return;
-  if (!result.error.isEmpty()) {
-    lbl_status->setText(result.error);
+  const QString assembly = m_state.currentFile;
+  ReportWriter& report = m_state.report.emplace(reportPath(m_state.reportFolder, assembly), assembly);
+  WindowSink sink(List_ASM, report);
+  const AssemblyAnalysis result = streamAssembly(assembly, sink, [this] { return yieldToEvents(); });
+  if (!result.ok()) {
+    report.abort();
+    // A stop comes only from a closing window: nothing is reported.
+    if (result.stopped) {
+      List_ASM->clear();
+    } else {
+      lbl_status->setText(result.error);
+    }
     return;
   }
-  List_ASM->addItems(result.lines());
-  if (!result.components.empty()) {
-    const Component& last = result.components.back();
-    txt_P1->setText(last.text());
-    Label1->setText(QString::number(last.nameStart));
-    Label2->setText(QString::number(last.end));
+  if (sink.last) {
+    txt_P1->setText(sink.last->text());
+    Label1->setText(QString::number(sink.last->nameStart));
+    Label2->setText(QString::number(sink.last->end));
   }
   Dateiausgeben();
 }
 
 void Form1::Dateiausgeben() {
-  const QString assembly = lbl_File->text();
-  const QString report = reportPath(txt_Pfad->text(), assembly);
-  Pfad->setText(report);
-  QStringList entries;
-  for (int i = 0; i < List_ASM->count(); ++i) entries << List_ASM->item(i)->text();
-  QString error;
-  if (!saveReport(report, formatReport(assembly, entries, QDate::currentDate()), &error)) {
-    lbl_status->setText(error);
+  if (!m_state.report) return;
+  ReportWriter& report = *m_state.report;
+  Pfad->setText(report.path());
+  if (!report.commit(QDate::currentDate())) {
+    lbl_status->setText(report.error());
     return;
   }
   lbl_status->setText(QStringLiteral("file saved"));
@@ -214,8 +246,8 @@ void Form1::Dateiausgeben() {
 }
 
 void Form1::showMessage(const QString& text) {
-  if (messageBoxHook) {
-    messageBoxHook(text);
+  if (testHooks.messageBox) {
+    testHooks.messageBox(text);
     return;
   }
   QMessageBox::information(this, QStringLiteral("Kelvaron"), text, QMessageBox::Ok);
@@ -247,7 +279,7 @@ void Form1::File1_Click() {
   if (m_busy) return;
   BusyScope busy(*this);
   // One separator, also after a root folder.
-  lbl_File->setText(platform::childPath(Dir1->path(), File1->fileName()));
+  setCurrentFile(platform::childPath(Dir1->path(), File1->fileName()));
   Frame3->setVisible(false);
   cmd_exec->setVisible(false);
   Frame4->setVisible(true);

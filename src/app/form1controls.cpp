@@ -2,9 +2,9 @@
 
 #include "app/clickablelabel.h"
 #include "app/picturebutton.h"
-#include "platform/dirlistbox.h"
-#include "platform/drivelistbox.h"
-#include "platform/filelistbox.h"
+#include "widgets/dirlistbox.h"
+#include "widgets/drivelistbox.h"
+#include "widgets/filelistbox.h"
 #include "resources/resources.h"
 
 #include <QApplication>
@@ -175,11 +175,11 @@ QWidget* makeWidget(const ControlSpec& row, QWidget* parent) {
     case K::ListBox:
       return new QListWidget(parent);
     case K::DriveList:
-      return new platform::DriveListBox(parent);
+      return new widgets::DriveListBox(parent);
     case K::DirList:
-      return new platform::DirListBox(parent);
+      return new widgets::DirListBox(parent);
     case K::FileList: {
-      auto* files = new platform::FileListBox(parent);
+      auto* files = new widgets::FileListBox(parent);
       files->setPattern(caption);
       return files;
     }

@@ -2,7 +2,6 @@
 
 #include "platform/settingsstore.h"
 
-#include <QDir>
 #include <QSettings>
 #include <array>
 
@@ -11,18 +10,23 @@ namespace {
 
 #ifdef _WIN32
 QString driveDefault() { return QStringLiteral("c:"); }
-QString folderDefault() { return QStringLiteral("C:\\"); }
 #else
 QString driveDefault() { return QStringLiteral("/"); }
-QString folderDefault() { return QDir::homePath(); }
 #endif
 
+/// One saved setting: key "control.property" and its default when missing.
+struct SettingKey {
+  const char* key;
+  QString (*defaultValue)();
+};
+
+// In the order of the restore: drives, folders, report folder.
 const std::array kKeys{
-  SettingKey{"Drive1.Drive", &driveDefault, true},
-  SettingKey{"Drive2.Drive", &driveDefault, true},
-  SettingKey{"Dir1.Path", &folderDefault, true},
-  SettingKey{"Dir2.Path", &folderDefault, true},
-  SettingKey{"txt_Pfad.Text", &folderDefault, false},
+  SettingKey{"Drive1.Drive", &driveDefault},
+  SettingKey{"Drive2.Drive", &driveDefault},
+  SettingKey{"Dir1.Path", &platform::defaultFolder},
+  SettingKey{"Dir2.Path", &platform::defaultFolder},
+  SettingKey{platform::kReportFolderKey, &platform::defaultFolder},
 };
 
 // The SavedSettings field of each key, in table order.
@@ -31,8 +35,6 @@ std::array<QString*, 5> fields(SavedSettings& s) {
 }
 
 }  // namespace
-
-std::span<const SettingKey> form1SettingKeys() { return kKeys; }
 
 SavedSettings readSettings() {
   const auto store = platform::openSettingsStore();

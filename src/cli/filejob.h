@@ -4,6 +4,7 @@
 
 #include "analysis/componentscan.h"
 #include "cli/outputbuffer.h"
+#include "search/batchscan.h"
 
 #include <QDate>
 #include <QString>
@@ -16,6 +17,7 @@ namespace kelvaron::cli {
 struct WorkItem {
   QString path;             ///< as given, or as the search found it
   bool fromFolder = false;  ///< a match of a search: a folder there is skipped
+  FoundEntry entry;         ///< what the search knew of a match
 };
 
 /// What became of one file.

@@ -116,7 +116,7 @@ std::optional<FolderId> Folder::id() const {
 }
 
 std::optional<std::vector<DirEntry>> Folder::list(QStringView pattern,
-                                                  const std::function<void()>& afterEachFetch) const {
+                                                  const std::function<bool()>& afterEachFetch) const {
   if (!isOpen()) return std::nullopt;
   std::wstring query = m_impl->path;
   if (query.empty() || query.back() != L'\\') query += L'\\';
@@ -144,7 +144,7 @@ std::optional<std::vector<DirEntry>> Folder::list(QStringView pattern,
       }
     }
     more = ::FindNextFileW(find.h, &data) != 0;
-    if (afterEachFetch) afterEachFetch();
+    if (afterEachFetch && !afterEachFetch()) return std::nullopt;  // FindCloser closes the search
   }
   ::FindClose(find.h);
   find.h = INVALID_HANDLE_VALUE;

@@ -1,11 +1,9 @@
 #include "platform/folderpaths.h"
 
 #include <QDir>
-#include <filesystem>
-#include <system_error>
 
 #include "platform/dirlisting.h"
-#include "platform/nativepath.h"
+#include "platform/filekind.h"
 
 namespace kelvaron::platform {
 
@@ -40,12 +38,6 @@ QString parentFolder(const QString& path) {
   return parent.isEmpty() || parent.endsWith(u':') ? parent + u'/' : parent;
 }
 
-bool isFolder(const QString& path) {
-  if (path.isEmpty()) return false;
-  std::error_code error;
-  return std::filesystem::is_directory(toNativePath(path), error);
-}
-
 bool folderIsWithin(const QString& folder, const QString& root) {
   if (root.isEmpty()) return false;
   if (folder.compare(root, kCase) == 0) return true;
@@ -66,10 +58,8 @@ QStringList folderEntries(const QString& folder, bool folders, QStringView patte
     bool wanted = folders && entry.isFolder;
     if (!entry.isFolder && (entry.isLink || !folders)) {
       // Links count as what they point to; a dangling link is neither.
-      std::error_code error;
-      const auto status = std::filesystem::status(toNativePath(childPath(folder, entry.name)), error);
-      wanted = !error && (folders ? std::filesystem::is_directory(status)
-                                  : std::filesystem::is_regular_file(status));
+      const QString path = childPath(folder, entry.name);
+      wanted = folders ? isFolder(path) : isFile(path);
     }
     if (wanted) names.append(entry.name);
   }

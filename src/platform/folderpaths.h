@@ -15,9 +15,6 @@ QString cleanFolderPath(const QString& text);
 /// The folder that holds the clean path `path`; empty for a root ("/", "C:/").
 QString parentFolder(const QString& path);
 
-/// True when `path` names an existing folder (a link to one counts).
-bool isFolder(const QString& path);
-
 /// True when the clean folder `folder` is `root` or lies below it.
 bool folderIsWithin(const QString& folder, const QString& root);
 

@@ -1,28 +1,27 @@
 #include "search/batchscan.h"
 
+#include "platform/filekind.h"
 #include "platform/nativepath.h"
 #include "search/cFindFile.h"
 
 #include <QHash>
-#include <filesystem>
+#include <QScopeGuard>
 #include <optional>
-#include <system_error>
 #include <vector>
 
 namespace kelvaron {
 
-FolderMatches collectAssemblies(const QString& folder, const WalkHooks& hooks) {
+FolderMatches collectAssemblies(cFindFile& finder, const QString& folder, const WalkHooks& hooks) {
   FolderMatches result;
-  cFindFile finder;
-  finder.setYieldHook(hooks.yield);
-  QObject::connect(
+  const auto onMatch = QObject::connect(
       &finder, &cFindFile::MatchFound, &finder,
-      [&](const QString& sFilename, const QString& sFilePath) {
-        result.paths << sFilePath + sFilename;
-        if (hooks.found) hooks.found(result.paths.constLast());
+      [&] {
+        const WalkEntry& e = finder.currentEntry();
+        result.entries.push_back({e.path, e.isFolder, e.isLink});
+        if (hooks.found) hooks.found(result.entries.back());
       },
       Qt::DirectConnection);
-  QObject::connect(
+  const auto onStop = QObject::connect(
       &finder, &cFindFile::StopSearch, &finder,
       [&](bool& Cancel) {
         // Once asked to stop, every level refuses its next descent too.
@@ -30,16 +29,21 @@ FolderMatches collectAssemblies(const QString& folder, const WalkHooks& hooks) {
         if (result.stopped) Cancel = true;
       },
       Qt::DirectConnection);
+  // Disconnected on every way out, an error included.
+  const auto disconnect = qScopeGuard([&] {
+    QObject::disconnect(onMatch);
+    QObject::disconnect(onStop);
+  });
+  finder.setYieldHook(hooks.yield);
   finder.sFileToFind(QString::fromUtf16(kAssemblyPattern));
   finder.sSearchpath(folder);
-  finder.sStartSearch();
+  if (!finder.sStartSearch()) result.stopped = true;
   return result;
 }
 
-QString folderSkipNote(const QString& path) {
-  std::error_code ec;
-  if (!std::filesystem::is_directory(platform::toNativePath(path), ec)) return {};
-  return QStringLiteral("skipped %1: a folder, not a file").arg(platform::displayPath(path));
+QString folderSkipNote(const FoundEntry& entry) {
+  if (!entry.isFolder && !(entry.isLink && platform::isFolder(entry.path))) return {};
+  return QStringLiteral("skipped %1: a folder, not a file").arg(platform::displayPath(entry.path));
 }
 
 namespace {

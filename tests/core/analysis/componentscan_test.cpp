@@ -1,4 +1,5 @@
 #include "analysis/componentscan.h"
+#include "common/scanall.h"
 
 #include <gtest/gtest.h>
 #include <cctype>
@@ -54,35 +55,13 @@ const std::vector<ScanCase>& scanCases() {
 TEST(ComponentScan, NamesInFileOrder) {
   for (const auto& c : scanCases()) {
     SCOPED_TRACE(c.what);
-    EXPECT_EQ(namesOf(kelvaron::scanComponents(c.bytes)), c.names);
+    EXPECT_EQ(namesOf(kelvaron::testing::scanAll(c.bytes)), c.names);
   }
-}
-
-TEST(ComponentScan, PositionsOfNameStartAndEnd) {
-  // 73 bytes: the name start and end bound shown in the diagnostics panel.
-  const std::string bytes = "#HEAD: ASSEMBLY TOP\r\n3 3 BOLT_M8\r\n@model_type 1\r\n3 3 NUT\r\n@model_type 1\r\n";
-  ASSERT_EQ(bytes.size(), 73u);
-  const auto found = kelvaron::scanComponents(bytes);
-  ASSERT_EQ(found.size(), 2u);
-  EXPECT_EQ(found[0].nameStart, 26);
-  EXPECT_EQ(found[0].end, 34);
-  EXPECT_EQ(found[1].nameStart, 54);
-  EXPECT_EQ(found[1].end, 58);
-
-  const std::string far = filler(100) + "3 3 PART_01 x@model_type";
-  const auto one = kelvaron::scanComponents(far);
-  ASSERT_EQ(one.size(), 1u);
-  EXPECT_EQ(one[0].nameStart, 105);
-  EXPECT_EQ(one[0].name, "PART_01");
-
-  const auto open = kelvaron::scanComponents("3 3 OPEN");
-  ASSERT_EQ(open.size(), 1u);
-  EXPECT_EQ(open[0].end, 8) << "without end markers the bound is the file's length";
 }
 
 TEST(ComponentScan, UmlautsAreKeptAsWindows1252Bytes) {
   const std::string bytes = "3 3 M\xFC" "HLE_\xC4\xD6\xDC\xE4\xF6\xDF\n3 4 2\n";  // ß (223) is dropped
-  const auto found = kelvaron::scanComponents(bytes);
+  const auto found = kelvaron::testing::scanAll(bytes);
   ASSERT_EQ(found.size(), 1u);
   EXPECT_EQ(found[0].name, QByteArray("M\xFCHLE_\xC4\xD6\xDC\xE4\xF6"));
   EXPECT_EQ(found[0].text(), QString::fromUtf8("MüHLE_ÄÖÜäö"));
@@ -93,20 +72,21 @@ TEST(ComponentScan, YieldCanStopALongScan) {
   for (int i = 0; i < 400000; ++i) bytes += "3 3 P\n";  // about 2.4 MB
   int calls = 0;
   bool stopped = false;
-  const auto all = kelvaron::scanComponents(bytes, [&] { return ++calls < 1000; }, &stopped);
+  const auto all = kelvaron::testing::scanAll(bytes, [&] { return ++calls < 1000; }, &stopped);
   EXPECT_FALSE(stopped);
   EXPECT_EQ(all.size(), 400000u);
   EXPECT_GE(calls, 2);
 
   calls = 0;
-  const auto part = kelvaron::scanComponents(bytes, [&] { return ++calls < 2; }, &stopped);
+  const auto part = kelvaron::testing::scanAll(bytes, [&] { return ++calls < 2; }, &stopped);
   EXPECT_TRUE(stopped);
   EXPECT_LT(part.size(), all.size());
   EXPECT_GT(part.size(), 0u);
 }
 
 // A direct reading of the record rules, quadratic but plain, to check the
-// fast scan against on random texts made of the markers' own bytes.
+// fast scan against on random texts made of the markers' own bytes: each name
+// with its 1-based start and its end bound.
 Names referenceScan(const std::string& t) {
   Names out;
   std::size_t s = 0;
@@ -123,7 +103,7 @@ Names referenceScan(const std::string& t) {
       if (c == ' ' || c == '\r' || c == '\n') break;
       if (std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '-') name += c;
     }
-    if (name.rfind("ASSEMBLY", 0) != 0) out.push_back(name);
+    if (name.rfind("ASSEMBLY", 0) != 0) out.push_back(name + "@" + std::to_string(begin + 1) + "-" + std::to_string(end));
     s = begin;
   }
 }
@@ -136,7 +116,10 @@ TEST(ComponentScan, AgreesWithAPlainReadingOnRandomText) {
     std::string text(next() % 200, ' ');
     for (char& c : text) c = alphabet[(next() >> 8) % alphabet.size()];
     SCOPED_TRACE(text);
-    ASSERT_EQ(namesOf(kelvaron::scanComponents(text)), referenceScan(text));
+    Names found;
+    for (const auto& c : kelvaron::testing::scanAll(text))
+      found.push_back(c.name.toStdString() + "@" + std::to_string(c.nameStart) + "-" + std::to_string(c.end));
+    ASSERT_EQ(found, referenceScan(text));
   }
 }
 

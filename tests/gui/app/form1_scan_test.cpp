@@ -66,9 +66,9 @@ class Form1ScanTest : public QObject {
     ScanWindow w(tree);
     QCOMPARE(w->Timer1->interval(), 1000);
     int clockReads = 0;
-    w->clockHook = [&] { return ++clockReads, w.now; };
+    w->testHooks.clock = [&] { return ++clockReads, w.now; };
     int clockReadsWhileWalking = -1;
-    w->yieldHook = [&] {
+    w->testHooks.yield = [&] {
       if (clockReadsWhileWalking >= 0 || !w.walking()) return;
       clockReadsWhileWalking = 0;
       const int before = clockReads;
@@ -102,7 +102,7 @@ class Form1ScanTest : public QObject {
     w->lbl_Dir->setText(tree.root + "scan");
     QSignalSpy scansStarted(w->List1->model(), &QAbstractItemModel::modelReset);
     bool triggered = false;
-    w->yieldHook = [&] {
+    w->testHooks.yield = [&] {
       if (triggered || (fileRun ? w.walking() || w->List1->count() > 0
                                 : w.walking() != (running == "walk") || w->List1->count() == 0))
         return;
@@ -129,7 +129,7 @@ class Form1ScanTest : public QObject {
       QCOMPARE(w->combo_zeit->currentText(), QStringLiteral("07"));
     else
       w->combo_zeit->setEditText(QStringLiteral("07"));
-    w->yieldHook = {};
+    w->testHooks.yield = {};
     w.tick();
     QCOMPARE(scansStarted.size(), fileRun ? 1 : 2);
   }
@@ -158,7 +158,7 @@ class Form1ScanTest : public QObject {
       QDir().mkpath(tree.reports);
       QStringList counts;
       int clicksLeft = scan.stopClicks;
-      w->yieldHook = [&] {
+      w->testHooks.yield = [&] {
         if (!w.walking() || w->List1->count() == 0) return;
         if (counts.isEmpty() || counts.constLast() != w->lbl_status->text()) counts << w->lbl_status->text();
         // Right after the first match of the start folder, as a user does:
@@ -204,7 +204,7 @@ class Form1ScanTest : public QObject {
     const QString gone = tree.root + "y.asm.1";
     bool waitCursor = false;
     QStringList errors;  // seen between the files
-    w->yieldHook = [&] {
+    w->testHooks.yield = [&] {
       if (!w.walking()) {
         if (w->lbl_status->text().startsWith("cannot") && !errors.contains(w->lbl_status->text()))
           errors << w->lbl_status->text();
@@ -246,7 +246,7 @@ class Form1ScanTest : public QObject {
       Tree tree({"f1.asm.1", "f3.asm.1", "sub/f4.asm.1"});
       tree.assembly("f2.asm.1", c.largeSecondFile);
       ScanWindow w(tree);
-      w->yieldHook = [&] {
+      w->testHooks.yield = [&] {
         if (w->isUnloaded()) return;
         if (c.duringWalk ? w.walking() && w->List1->count() > 0 : w->lbl_File->text() == tree.root + "f2.asm.1")
           w->close();

@@ -1,14 +1,17 @@
-#include "platform/filelistbox.h"
+#include "widgets/filelistbox.h"
 
 #include <QDir>
 #include <QMouseEvent>
 #include <QScopedValueRollback>
 
+#include "platform/filekind.h"
 #include "platform/folderpaths.h"
 #include "platform/nativepath.h"
 #include "platform/wildcard.h"
 
-namespace kelvaron::platform {
+namespace kelvaron::widgets {
+
+using namespace kelvaron::platform;
 
 namespace {
 
@@ -144,4 +147,4 @@ void FileListBox::mouseReleaseEvent(QMouseEvent* event) {
   }
 }
 
-}  // namespace kelvaron::platform
+}  // namespace kelvaron::widgets

@@ -8,12 +8,13 @@
 #include <filesystem>
 #include <fstream>
 
-#include "platform/dirlistbox.h"
-#include "platform/drivelistbox.h"
-#include "platform/filelistbox.h"
+#include "widgets/dirlistbox.h"
+#include "widgets/drivelistbox.h"
+#include "widgets/filelistbox.h"
 #include "platform/nativepath.h"
 
 using namespace kelvaron::platform;
+using namespace kelvaron::widgets;
 
 namespace {
 

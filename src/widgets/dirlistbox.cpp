@@ -1,13 +1,16 @@
-#include "platform/dirlistbox.h"
+#include "widgets/dirlistbox.h"
 
 #include <QDir>
 #include <QHeaderView>
 #include <QStyle>
 
+#include "platform/filekind.h"
 #include "platform/folderpaths.h"
 #include "platform/nativepath.h"
 
-namespace kelvaron::platform {
+namespace kelvaron::widgets {
+
+using namespace kelvaron::platform;
 
 namespace {
 
@@ -94,4 +97,4 @@ void DirListBox::rebuild() {
   scrollToItem(m_currentItem);
 }
 
-}  // namespace kelvaron::platform
+}  // namespace kelvaron::widgets
