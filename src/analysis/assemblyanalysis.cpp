@@ -1,5 +1,6 @@
 #include "analysis/assemblyanalysis.h"
 
+#include "analysis/assemblyname.h"
 #include "platform/filebytes.h"
 #include "platform/fileerror.h"
 
@@ -28,8 +29,7 @@ AssemblyAnalysis streamAssembly(const QString& path, ListSink& sink, const Yield
     return result;
   }
 
-  const QString ext = GetExt(path, style);
-  if (ext != QLatin1String(".asm") && ext != QLatin1String(".ASM")) return result;
+  if (!hasAssemblyExtension(path, style)) return result;
   result.assembly = true;
   sink.heading(kHeadingLine);
   result.stopped = !scanComponents(

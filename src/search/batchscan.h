@@ -3,7 +3,7 @@
 // with what the listing knew of each. Shared by the window and the command
 // line; knows nothing of the analysis, reports or widgets.
 
-#include "analysis/pathhelpers.h"
+#include "analysis/assemblyname.h"
 
 #include <QString>
 #include <QStringList>
@@ -13,9 +13,6 @@
 namespace kelvaron {
 
 class cFindFile;
-
-/// The pattern a folder scan collects: plain and versioned assemblies.
-inline constexpr char16_t kAssemblyPattern[] = u"*.asm.*";
 
 /// One match of a folder scan.
 struct FoundEntry {

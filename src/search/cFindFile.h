@@ -26,7 +26,7 @@ class cFindFile : public QObject {
   Q_OBJECT
 
  public:
-  /// sFileFlag 439, sInclSubfolders true, empty path and pattern.
+  /// sInclSubfolders true, empty path and pattern.
   explicit cFindFile(QObject* parent = nullptr);
   ~cFindFile() override;
 
@@ -35,10 +35,6 @@ class cFindFile : public QObject {
   /// subfolder entered. False when the yield hook asked to stop.
   bool sStartSearch();
 
-  /// The attribute mask of the design; kept for its holders, the walk does
-  /// not filter by it.
-  qint32 sFileFlag() const { return m_sFileFlag; }
-  void sFileFlag(qint32 vData) { m_sFileFlag = vData; }
   /// Whether subfolders are searched.
   bool sInclSubfolders() const { return m_sInclSubfolders; }
   void sInclSubfolders(bool vData) { m_sInclSubfolders = vData; }
@@ -65,7 +61,6 @@ class cFindFile : public QObject {
   QString m_sSearchpath;
   QString m_sFileToFind;
   bool m_sInclSubfolders = true;
-  qint32 m_sFileFlag = 439;
   std::function<bool()> m_yield;
   const WalkEntry* m_current = nullptr;
 };

@@ -71,10 +71,6 @@ TEST_F(SearchFile, NothingToFind) {
   EXPECT_FALSE(QFile::exists(missing)) << "searching must not create the file";
 }
 
-TEST_F(SearchFile, HiddenFilesAreSearchedToo) {
-  EXPECT_EQ(kelvaron::SearchFileForText(write(".hidden.asm", "ab3 3 c"), "3 3 ", 0), 3);
-}
-
 TEST_F(SearchFile, YieldsAfterEachBlockAndCanBeStopped) {
   const QString path = withTextAt(9000, "3 3 ", 12000);
   int blocks = 0;
