@@ -57,6 +57,7 @@ void Form1::bindControls() {
     member = findChild<Widget*>(QString::fromLatin1(name));
     Q_ASSERT_X(member, "Form1::bindControls", name);
   };
+// clang-format off: one row per line of the window design
 #define KELVARON_BIND(control) bind(control, #control)
   KELVARON_BIND(Timer1);  KELVARON_BIND(Frame5);    KELVARON_BIND(txt_Pfad);
   KELVARON_BIND(cmd_exitdatei); KELVARON_BIND(Drive2); KELVARON_BIND(Dir2);
@@ -74,6 +75,7 @@ void Form1::bindControls() {
   KELVARON_BIND(Label4);  KELVARON_BIND(Image1);    KELVARON_BIND(lbl_time);
   KELVARON_BIND(Pfad);    KELVARON_BIND(lbl_File);  KELVARON_BIND(lbl_status);
 #undef KELVARON_BIND
+  // clang-format on
 }
 
 void Form1::connectHandlers() {

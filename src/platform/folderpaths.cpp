@@ -31,6 +31,19 @@ QString cleanFolderPath(const QString& text) {
   return clean;
 }
 
+QString startFolder() {
+  const QString home = cleanFolderPath(QDir::homePath());
+  return isFolder(home) ? home : QStringLiteral("/");
+}
+
+FolderMove moveFolder(QString& current, const QString& text) {
+  const QString folder = cleanFolderPath(text);
+  if (folder.isEmpty() || !isFolder(folder)) return FolderMove::None;
+  if (folder == current) return FolderMove::Same;
+  current = folder;
+  return FolderMove::Moved;
+}
+
 QString parentFolder(const QString& path) {
   const qsizetype slash = path.lastIndexOf(u'/');
   if (slash < 0 || slash == path.size() - 1) return {};  // a root, or no folder at all

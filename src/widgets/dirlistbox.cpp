@@ -41,23 +41,18 @@ DirListBox::DirListBox(QWidget* parent) : QTreeWidget(parent) {
   // opens items that way).
   connect(this, &QTreeWidget::itemActivated, this,
           [this](QTreeWidgetItem* item) { openItem(item); });
-  m_path = cleanFolderPath(QDir::homePath());
-  if (!isFolder(m_path)) m_path = QStringLiteral("/");
+  m_path = startFolder();
   rebuild();
 }
 
 QString DirListBox::path() const { return m_path; }
 
 void DirListBox::setPath(const QString& path) {
-  const QString folder = cleanFolderPath(path);
-  if (folder.isEmpty() || !isFolder(folder)) return;
-  if (folder == m_path) {
-    refresh();
-    return;
+  switch (moveFolder(m_path, path)) {
+    case FolderMove::None: return;
+    case FolderMove::Same: return refresh();
+    case FolderMove::Moved: rebuild(); return Q_EMIT changed();
   }
-  m_path = folder;
-  rebuild();
-  Q_EMIT changed();
 }
 
 void DirListBox::refresh() { rebuild(); }

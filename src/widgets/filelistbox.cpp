@@ -33,8 +33,7 @@ FileListBox::FileListBox(QWidget* parent) : QListWidget(parent) {
   setSelectionMode(QAbstractItemView::SingleSelection);
   setUniformItemSizes(true);
   connect(this, &QListWidget::itemSelectionChanged, this, &FileListBox::onSelectionChanged);
-  m_path = cleanFolderPath(QDir::homePath());
-  if (!isFolder(m_path)) m_path = QStringLiteral("/");
+  m_path = startFolder();
   rebuild();
 }
 
@@ -49,15 +48,11 @@ void FileListBox::setPattern(const QString& pattern) {
 QString FileListBox::path() const { return m_path; }
 
 void FileListBox::setPath(const QString& path) {
-  const QString folder = cleanFolderPath(path);
-  if (folder.isEmpty() || !isFolder(folder)) return;
-  if (folder == m_path) {
-    refresh();
-    return;
+  switch (moveFolder(m_path, path)) {
+    case FolderMove::None: return;
+    case FolderMove::Same: return refresh();
+    case FolderMove::Moved: rebuild(); return Q_EMIT pathChanged();
   }
-  m_path = folder;
-  rebuild();
-  Q_EMIT pathChanged();
 }
 
 QString FileListBox::fileName() const {
