@@ -26,8 +26,8 @@ void check(bool ok, const char* what) {
 }
 
 bool kept(unsigned char b) {
-  return (b >= 'a' && b <= 'z') || (b >= 'A' && b <= 'Z') || (b >= '0' && b <= '9') || b == '_' ||
-         b == '-' || b == 252 || b == 246 || b == 228 || b == 220 || b == 214 || b == 196;
+  return (b >= 'a' && b <= 'z') || (b >= 'A' && b <= 'Z') || (b >= '0' && b <= '9') || b == '_' || b == '-' ||
+         b == 252 || b == 246 || b == 228 || b == 220 || b == 214 || b == 196;
 }
 
 struct Record {

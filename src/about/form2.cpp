@@ -26,9 +26,7 @@ constexpr int kTwipsPerPx = 15;  // at 96 dots per inch
 
 constexpr int px(int twips) { return twips / kTwipsPerPx; }
 
-QRect pixels(int left, int top, int width, int height) {
-  return {px(left), px(top), px(width), px(height)};
-}
+QRect pixels(int left, int top, int width, int height) { return {px(left), px(top), px(width), px(height)}; }
 
 const char* const kTerms =
     "Terms of use\n\n"
@@ -54,8 +52,7 @@ QFont linkFont(QFont font, const QStringList& texts, int width) {
   return font;
 }
 
-QLabel* makeLink(QWidget* parent, const char* name, const QString& text, const QRect& geometry,
-                 const QFont& font) {
+QLabel* makeLink(QWidget* parent, const char* name, const QString& text, const QRect& geometry, const QFont& font) {
   auto* label = new QLabel(text, parent);
   label->setObjectName(QLatin1String(name));
   label->setGeometry(geometry);
@@ -133,8 +130,7 @@ void Form2::Form_Load() {
     main = QRect((frame.x() - origin.x()) * kTwipsPerPx, (frame.y() - origin.y()) * kTwipsPerPx,
                  frame.width() * kTwipsPerPx, frame.height() * kTwipsPerPx);
   }
-  const QPoint at = aboutWindowPosition(main, kDesignWidthTwips,
-                                        area.size() * kTwipsPerPx);
+  const QPoint at = aboutWindowPosition(main, kDesignWidthTwips, area.size() * kTwipsPerPx);
   const QPoint target = origin + at / kTwipsPerPx;
 
   m_widthTwips = 0;
@@ -166,8 +162,7 @@ void Form2::Label11_Click() { ShellExec(QStringLiteral("mailto:") + kMailAddress
 bool Form2::ShellExec(const QString& Path) { return QDesktopServices::openUrl(QUrl(Path)); }
 
 bool Form2::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::MouseButtonRelease &&
-      static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+  if (event->type() == QEvent::MouseButtonRelease && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
     if (watched == m_downloadLink) {
       Label10_Click();
       return true;

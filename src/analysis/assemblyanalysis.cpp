@@ -10,8 +10,7 @@ namespace {
 constexpr std::string_view kHeadingLine = "the following parts are build in this assembly:";
 }  // namespace
 
-AssemblyAnalysis streamAssembly(const QString& path, ListSink& sink, const YieldHook& yield,
-                                PathStyle style) {
+AssemblyAnalysis streamAssembly(const QString& path, ListSink& sink, const YieldHook& yield, PathStyle style) {
   AssemblyAnalysis result;
   result.path = path;
   const auto setError = [&](const QString& reason) {

@@ -14,11 +14,11 @@ namespace kelvaron {
 
 /// What the analysis of one file found.
 struct AssemblyAnalysis {
-  QString path;               ///< the file as given
-  bool assembly = false;      ///< the extension is ".asm" or ".ASM": the file was scanned
-  std::int64_t partCount = 0; ///< how many components were found
-  QString error;              ///< empty, or "cannot read PATH: reason"
-  bool stopped = false;       ///< the sink or the yield hook asked to stop: no result to report
+  QString path;                ///< the file as given
+  bool assembly = false;       ///< the extension is ".asm" or ".ASM": the file was scanned
+  std::int64_t partCount = 0;  ///< how many components were found
+  QString error;               ///< empty, or "cannot read PATH: reason"
+  bool stopped = false;        ///< the sink or the yield hook asked to stop: no result to report
 
   bool ok() const { return error.isEmpty() && !stopped; }
 };

@@ -59,21 +59,51 @@ void Form1::bindControls() {
   };
 // clang-format off: one row per line of the window design
 #define KELVARON_BIND(control) bind(control, #control)
-  KELVARON_BIND(Timer1);  KELVARON_BIND(Frame5);    KELVARON_BIND(txt_Pfad);
-  KELVARON_BIND(cmd_exitdatei); KELVARON_BIND(Drive2); KELVARON_BIND(Dir2);
-  KELVARON_BIND(Label6);  KELVARON_BIND(Frame4);    KELVARON_BIND(cmd_exec);
-  KELVARON_BIND(cmd_opts); KELVARON_BIND(cmd_file); KELVARON_BIND(cmd_exit);
-  KELVARON_BIND(cmd_info); KELVARON_BIND(Label12);  KELVARON_BIND(Frame3);
-  KELVARON_BIND(Frame6);  KELVARON_BIND(combo_zeit); KELVARON_BIND(Label11);
-  KELVARON_BIND(Label10); KELVARON_BIND(Label7);    KELVARON_BIND(cmd_verzeichnis);
-  KELVARON_BIND(cmd_close); KELVARON_BIND(File1);   KELVARON_BIND(Dir1);
-  KELVARON_BIND(Drive1);  KELVARON_BIND(Label5);    KELVARON_BIND(lbl_stop);
-  KELVARON_BIND(img_stop); KELVARON_BIND(lbl_Dir);  KELVARON_BIND(Frame2);
-  KELVARON_BIND(cmd_partname); KELVARON_BIND(List_ASM); KELVARON_BIND(Frame1);
-  KELVARON_BIND(List1);   KELVARON_BIND(txt_P1);    KELVARON_BIND(P1);
-  KELVARON_BIND(Label1);  KELVARON_BIND(Label2);    KELVARON_BIND(Label3);
-  KELVARON_BIND(Label4);  KELVARON_BIND(Image1);    KELVARON_BIND(lbl_time);
-  KELVARON_BIND(Pfad);    KELVARON_BIND(lbl_File);  KELVARON_BIND(lbl_status);
+  KELVARON_BIND(Timer1);
+  KELVARON_BIND(Frame5);
+  KELVARON_BIND(txt_Pfad);
+  KELVARON_BIND(cmd_exitdatei);
+  KELVARON_BIND(Drive2);
+  KELVARON_BIND(Dir2);
+  KELVARON_BIND(Label6);
+  KELVARON_BIND(Frame4);
+  KELVARON_BIND(cmd_exec);
+  KELVARON_BIND(cmd_opts);
+  KELVARON_BIND(cmd_file);
+  KELVARON_BIND(cmd_exit);
+  KELVARON_BIND(cmd_info);
+  KELVARON_BIND(Label12);
+  KELVARON_BIND(Frame3);
+  KELVARON_BIND(Frame6);
+  KELVARON_BIND(combo_zeit);
+  KELVARON_BIND(Label11);
+  KELVARON_BIND(Label10);
+  KELVARON_BIND(Label7);
+  KELVARON_BIND(cmd_verzeichnis);
+  KELVARON_BIND(cmd_close);
+  KELVARON_BIND(File1);
+  KELVARON_BIND(Dir1);
+  KELVARON_BIND(Drive1);
+  KELVARON_BIND(Label5);
+  KELVARON_BIND(lbl_stop);
+  KELVARON_BIND(img_stop);
+  KELVARON_BIND(lbl_Dir);
+  KELVARON_BIND(Frame2);
+  KELVARON_BIND(cmd_partname);
+  KELVARON_BIND(List_ASM);
+  KELVARON_BIND(Frame1);
+  KELVARON_BIND(List1);
+  KELVARON_BIND(txt_P1);
+  KELVARON_BIND(P1);
+  KELVARON_BIND(Label1);
+  KELVARON_BIND(Label2);
+  KELVARON_BIND(Label3);
+  KELVARON_BIND(Label4);
+  KELVARON_BIND(Image1);
+  KELVARON_BIND(lbl_time);
+  KELVARON_BIND(Pfad);
+  KELVARON_BIND(lbl_File);
+  KELVARON_BIND(lbl_status);
 #undef KELVARON_BIND
   // clang-format on
 }
@@ -115,8 +145,7 @@ void Form1::Form_Load() {
 
   Frame3->move(twipsToPixels(1000), Frame3->y());
   const QSize frameExtra = frameGeometry().size() - size();
-  resize(twipsToPixels(kFormWidth) - frameExtra.width(),
-         twipsToPixels(kFormHeight) - frameExtra.height());
+  resize(twipsToPixels(kFormWidth) - frameExtra.width(), twipsToPixels(kFormHeight) - frameExtra.height());
 
   if (m_commandLine.isEmpty()) return;
   runCommandLine(commandLinePath(m_commandLine));
@@ -132,8 +161,7 @@ void Form1::runCommandLine(const QString& path) {
     if (GetExt(path) == QLatin1String(".asm")) {
       File1->setFileName(path);
       const QString shown = File1->fileName();
-      const QString folder = shown.isEmpty() ? QFileInfo(path).absolutePath()
-                                       : path.left(path.size() - shown.size());
+      const QString folder = shown.isEmpty() ? QFileInfo(path).absolutePath() : path.left(path.size() - shown.size());
       Dir1->setPath(folder);
     } else {
       showMessage(QStringLiteral("no assemblies !"));
@@ -262,8 +290,7 @@ void Form1::applyWindowFit() {
   // Read back: a window manager or a minimum size may give another width.
   const QRect screenRect = screen()->geometry();
   const int left = (frameGeometry().x() - screenRect.x()) * kTwipsPerPixel;
-  const int newLeft = fittedLeft(left, (width() + frameWidth) * kTwipsPerPixel,
-                                 screenRect.width() * kTwipsPerPixel);
+  const int newLeft = fittedLeft(left, (width() + frameWidth) * kTwipsPerPixel, screenRect.width() * kTwipsPerPixel);
   if (newLeft != left) move(screenRect.x() + newLeft / kTwipsPerPixel, pos().y());
 }
 

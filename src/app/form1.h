@@ -21,7 +21,9 @@ class QLineEdit;
 class QListWidget;
 class QPushButton;
 class QTimer;
-namespace kelvaron { class cFindFile; }
+namespace kelvaron {
+class cFindFile;
+}
 
 namespace kelvaron {
 

@@ -131,7 +131,8 @@ void Form1::Timer1_Timer() {
   // The scan starts right after this tick rather than inside it: a timer is
   // not served again while its own handler runs, so a scan inside the tick
   // would stop the clock for as long as it takes.
-  QMetaObject::invokeMethod(this, [this] { ScanFolder(); }, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(
+      this, [this] { ScanFolder(); }, Qt::QueuedConnection);
 }
 
 }  // namespace kelvaron

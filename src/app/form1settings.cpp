@@ -22,17 +22,15 @@ struct SettingKey {
 
 // In the order of the restore: drives, folders, report folder.
 const std::array kKeys{
-  SettingKey{"Drive1.Drive", &driveDefault},
-  SettingKey{"Drive2.Drive", &driveDefault},
-  SettingKey{"Dir1.Path", &platform::defaultFolder},
-  SettingKey{"Dir2.Path", &platform::defaultFolder},
-  SettingKey{platform::kReportFolderKey, &platform::defaultFolder},
+    SettingKey{"Drive1.Drive", &driveDefault},
+    SettingKey{"Drive2.Drive", &driveDefault},
+    SettingKey{"Dir1.Path", &platform::defaultFolder},
+    SettingKey{"Dir2.Path", &platform::defaultFolder},
+    SettingKey{platform::kReportFolderKey, &platform::defaultFolder},
 };
 
 // The SavedSettings field of each key, in table order.
-std::array<QString*, 5> fields(SavedSettings& s) {
-  return {&s.drive1, &s.drive2, &s.dir1, &s.dir2, &s.txtPfad};
-}
+std::array<QString*, 5> fields(SavedSettings& s) { return {&s.drive1, &s.drive2, &s.dir1, &s.dir2, &s.txtPfad}; }
 
 }  // namespace
 
@@ -51,8 +49,7 @@ void writeSettings(const SavedSettings& values) {
   store->beginGroup(QString::fromLatin1(platform::kSettingsGroup));
   SavedSettings copy = values;
   const auto sources = fields(copy);
-  for (std::size_t i = 0; i < kKeys.size(); ++i)
-    store->setValue(QString::fromLatin1(kKeys[i].key), *sources[i]);
+  for (std::size_t i = 0; i < kKeys.size(); ++i) store->setValue(QString::fromLatin1(kKeys[i].key), *sources[i]);
   store->sync();
 }
 

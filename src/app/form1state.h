@@ -14,12 +14,12 @@
 namespace kelvaron {
 
 struct Form1State {
-  QString currentFile;                ///< the assembly analysed last; lbl_File shows it
-  QString reportFolder;               ///< where reports go; txt_Pfad shows and edits it
-  std::vector<FoundEntry> scanQueue;  ///< the matches of the folder scan, analysed in order
-  bool blnStop = false;               ///< the stop picture was clicked: refuse further descents
-  qint32 lngMatchCount = 0;           ///< matches found by every scan so far
-  std::optional<ReportWriter> report; ///< the report of the analysis under way
+  QString currentFile;                 ///< the assembly analysed last; lbl_File shows it
+  QString reportFolder;                ///< where reports go; txt_Pfad shows and edits it
+  std::vector<FoundEntry> scanQueue;   ///< the matches of the folder scan, analysed in order
+  bool blnStop = false;                ///< the stop picture was clicked: refuse further descents
+  qint32 lngMatchCount = 0;            ///< matches found by every scan so far
+  std::optional<ReportWriter> report;  ///< the report of the analysis under way
 };
 
 /// The window's hooks for tests: each is optional.

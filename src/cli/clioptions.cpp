@@ -6,7 +6,7 @@ namespace {
 const QString kReportDirOption = QStringLiteral("--report-dir");
 const QString kJobsOption = QStringLiteral("--jobs");
 constexpr int kMaxJobs = 256;
-}
+}  // namespace
 
 CliParseResult parseCliArguments(const QStringList& args) {
   CliParseResult result;

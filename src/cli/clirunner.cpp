@@ -72,7 +72,8 @@ ExitStatus CliRunner::run() {
     }
   } else if (!stopping()) {
     const int cores = m_options.jobs > 0 ? m_options.jobs : QThread::idealThreadCount();
-    const int jobs = static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(std::max(cores, 1)), items.size()));
+    const int jobs =
+        static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(std::max(cores, 1)), items.size()));
     if (jobs <= 1) {
       runInOrder(items);
     } else {

@@ -88,8 +88,8 @@ QString absolutePathOf(const QString& path) {
   return platform::fromNativePath(absolute.lexically_normal());
 }
 
-FileOutcome handleFile(const WorkItem& item, const FileJobSettings& settings, OutputBuffer& out,
-                       bool separate, const YieldHook& yield, const std::function<void()>& beforeCommit) {
+FileOutcome handleFile(const WorkItem& item, const FileJobSettings& settings, OutputBuffer& out, bool separate,
+                       const YieldHook& yield, const std::function<void()>& beforeCommit) {
   FileOutcome outcome;
   outcome.file = item.path;
   if (item.fromFolder) {
@@ -103,7 +103,8 @@ FileOutcome handleFile(const WorkItem& item, const FileJobSettings& settings, Ou
     out.append(",\"parts\":[");
   }
   std::optional<ReportWriter> report;
-  if (settings.writeReports) report.emplace(reportPath(settings.reportFolder, outcome.absolutePath), outcome.absolutePath);
+  if (settings.writeReports)
+    report.emplace(reportPath(settings.reportFolder, outcome.absolutePath), outcome.absolutePath);
   FileSink sink(item, settings, out, separate, report ? &*report : nullptr, outcome);
   const AssemblyAnalysis analysis = streamAssembly(item.path, sink, yield);
   outcome.assembly = analysis.assembly;
@@ -112,8 +113,8 @@ FileOutcome handleFile(const WorkItem& item, const FileJobSettings& settings, Ou
   if (!analysis.ok()) {
     if (report) report->abort();
     outcome.stopped = analysis.stopped;
-    outcome.error = analysis.stopped ? QStringLiteral("%1: stopped").arg(platform::displayPath(item.path))
-                                     : analysis.error;
+    outcome.error =
+        analysis.stopped ? QStringLiteral("%1: stopped").arg(platform::displayPath(item.path)) : analysis.error;
   } else {
     if (!settings.json) sink.startBlock();
     if (report) {

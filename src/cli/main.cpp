@@ -40,8 +40,8 @@ int main(int argc, char* argv[]) {
       break;
   }
 
-  const QString folder = parsed.options.reportDirGiven ? parsed.options.reportDir
-                                                       : kelvaron::platform::savedReportFolder();
+  const QString folder =
+      parsed.options.reportDirGiven ? parsed.options.reportDir : kelvaron::platform::savedReportFolder();
   kelvaron::cli::CliRunner runner(parsed.options, folder, stdout, stderr);
   kelvaron::cli::installStopHandlers();
   runner.setStopFlag(&kelvaron::cli::stopFlag());

@@ -71,8 +71,7 @@ Folder Folder::openChild(const QString& name) const {
   if (!isOpen()) return child;
   const std::string bytes = toNativeBytes(name);
   // O_NOFOLLOW: an entry swapped for a link after the listing is not entered.
-  const int fd =
-      retrying([&] { return ::openat(m_impl->fd, bytes.c_str(), kFolderFlags | O_NOFOLLOW); });
+  const int fd = retrying([&] { return ::openat(m_impl->fd, bytes.c_str(), kFolderFlags | O_NOFOLLOW); });
   if (fd >= 0) child.m_impl = std::make_unique<Impl>(fd);
   return child;
 }

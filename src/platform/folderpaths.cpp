@@ -17,8 +17,7 @@ constexpr Qt::CaseSensitivity kCase = Qt::CaseSensitive;
 
 QString cleanFolderPath(const QString& text) {
   if (text.isEmpty()) return {};
-  const QString absolute =
-      QDir::isAbsolutePath(text) ? text : QDir::currentPath() + u'/' + text;
+  const QString absolute = QDir::isAbsolutePath(text) ? text : QDir::currentPath() + u'/' + text;
   QString clean = QDir::cleanPath(absolute);
   // ".." above a root stays at the root, as the system takes it.
   const qsizetype rootLength = clean.startsWith(u'/') ? 0 : clean.indexOf(u'/');

@@ -19,9 +19,7 @@
 
 namespace kelvaron::platform {
 
-QString systemErrorText(int errorNumber) {
-  return QString::fromLocal8Bit(std::strerror(errorNumber));
-}
+QString systemErrorText(int errorNumber) { return QString::fromLocal8Bit(std::strerror(errorNumber)); }
 
 bool NativeFile::open(const QString& path) {
   close();

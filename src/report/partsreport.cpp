@@ -14,7 +14,8 @@ namespace kelvaron {
 namespace {
 
 const QString kRule(50, u'-');
-const QString kFooter = QStringLiteral("Kelvaron %1 - detecting Parts in Pro/ENGINEER Assemblies").arg(QLatin1String(kVersion));
+const QString kFooter =
+    QStringLiteral("Kelvaron %1 - detecting Parts in Pro/ENGINEER Assemblies").arg(QLatin1String(kVersion));
 
 }  // namespace
 

@@ -20,8 +20,7 @@ inline constexpr char kReportSuffix[] = "__Kelvaron.txt";
 /// directly by the name, a longer one by "\". POSIX style: "/" is put between
 /// unless the folder text already ends in "/".
 /// reportPath("C:\\out", "C:\\cad\\motor.asm.3", Windows) == "C:\\out\\motor__Kelvaron.txt"
-QString reportPath(const QString& folder, const QString& assemblyPath,
-                   PathStyle style = nativePathStyle());
+QString reportPath(const QString& folder, const QString& assemblyPath, PathStyle style = nativePathStyle());
 
 /// Writes a report line by line as the list streams in, so no list is held in
 /// memory. Its lines, each ended by CR LF in the system's encoding (UTF-8 on

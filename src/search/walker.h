@@ -18,11 +18,11 @@ enum class WalkState {
 /// One entry of a folder as the listing gave it; nothing is asked of the file
 /// system again to fill it.
 struct WalkEntry {
-  QString name;            ///< the entry's name, program form
-  QString path;            ///< the folder's path with its separator, then the name
-  bool isFolder = false;   ///< a real folder (a link to one is not)
-  bool isLink = false;     ///< a symbolic link
-  platform::FolderId id;   ///< device and inode as the listing knows them (0 where unknown)
+  QString name;           ///< the entry's name, program form
+  QString path;           ///< the folder's path with its separator, then the name
+  bool isFolder = false;  ///< a real folder (a link to one is not)
+  bool isLink = false;    ///< a symbolic link
+  platform::FolderId id;  ///< device and inode as the listing knows them (0 where unknown)
 };
 
 /// What the walk tells and asks. Every member has a default, so a visitor

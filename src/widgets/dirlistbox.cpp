@@ -39,8 +39,7 @@ DirListBox::DirListBox(QWidget* parent) : QTreeWidget(parent) {
   setSelectionMode(QAbstractItemView::SingleSelection);
   // Double click and Enter arrive here (and a single click where the desktop
   // opens items that way).
-  connect(this, &QTreeWidget::itemActivated, this,
-          [this](QTreeWidgetItem* item) { openItem(item); });
+  connect(this, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem* item) { openItem(item); });
   m_path = startFolder();
   rebuild();
 }
@@ -49,9 +48,13 @@ QString DirListBox::path() const { return m_path; }
 
 void DirListBox::setPath(const QString& path) {
   switch (moveFolder(m_path, path)) {
-    case FolderMove::None: return;
-    case FolderMove::Same: return refresh();
-    case FolderMove::Moved: rebuild(); return Q_EMIT changed();
+    case FolderMove::None:
+      return;
+    case FolderMove::Same:
+      return refresh();
+    case FolderMove::Moved:
+      rebuild();
+      return Q_EMIT changed();
   }
 }
 

@@ -49,9 +49,13 @@ QString FileListBox::path() const { return m_path; }
 
 void FileListBox::setPath(const QString& path) {
   switch (moveFolder(m_path, path)) {
-    case FolderMove::None: return;
-    case FolderMove::Same: return refresh();
-    case FolderMove::Moved: rebuild(); return Q_EMIT pathChanged();
+    case FolderMove::None:
+      return;
+    case FolderMove::Same:
+      return refresh();
+    case FolderMove::Moved:
+      rebuild();
+      return Q_EMIT pathChanged();
   }
 }
 
@@ -135,8 +139,7 @@ void FileListBox::mouseReleaseEvent(QMouseEvent* event) {
   const int row = selectedRow(*this);
   if (row < 0) return;
   // A left click on the file already selected counts as a click too.
-  const bool onSelected = event->button() == Qt::LeftButton &&
-                          itemAt(event->position().toPoint()) == item(row);
+  const bool onSelected = event->button() == Qt::LeftButton && itemAt(event->position().toPoint()) == item(row);
   if (row != m_rowAtPress || onSelected) {
     Q_EMIT clicked();
   }

@@ -32,8 +32,8 @@ TEST_F(Analysis, ExtensionDecidesWhetherTheFileIsScanned) {
     const char* name;
     bool scanned;
   } const cases[] = {
-      {"box.asm", true}, {"box.asm.3", true}, {"BOX.ASM", true}, {"BOX.ASM.12", true},
-      {"box.Asm", false}, {"box.txt", false}, {"box", false}, {"box.prt.2", false},
+      {"box.asm", true},  {"box.asm.3", true}, {"BOX.ASM", true}, {"BOX.ASM.12", true},
+      {"box.Asm", false}, {"box.txt", false},  {"box", false},    {"box.prt.2", false},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);

@@ -48,7 +48,9 @@ QList<QByteArray> crlfLines(const QByteArray& bytes) {
 
 class Report : public ::testing::Test {
  protected:
-  QStringList entries() const { return QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::Dirs | QDir::NoDotAndDotDot); }
+  QStringList entries() const {
+    return QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::Dirs | QDir::NoDotAndDotDot);
+  }
   // Writes a report of `lines` for `assembly` as `name`; the file's bytes, or the error.
   QByteArray write(const QString& name, const QString& assembly, const std::vector<std::string_view>& lines,
                    QString* error = nullptr) {
@@ -78,7 +80,8 @@ TEST_F(Report, LinesAsLaidOut) {
   EXPECT_EQ(lines[0], "/cad/motor.asm.3");
   EXPECT_EQ(lines[1], rule);
   EXPECT_EQ(lines[2], "\r") << "a lone CR precedes the list";
-  EXPECT_EQ(lines.mid(3, 4), (QList<QByteArray>{"HEAD", "SHAFT", "", "M\xC3\xBC"})) << "names in UTF-8, empty ones kept";
+  EXPECT_EQ(lines.mid(3, 4), (QList<QByteArray>{"HEAD", "SHAFT", "", "M\xC3\xBC"}))
+      << "names in UTF-8, empty ones kept";
   EXPECT_EQ(lines[7], rule);
   EXPECT_EQ(lines[8], "Kelvaron 2.1 - detecting Parts in Pro/ENGINEER Assemblies");
   EXPECT_EQ(lines[9], dateText);

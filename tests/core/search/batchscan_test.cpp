@@ -46,9 +46,8 @@ TEST(BatchScan, CollectsInWalkOrderAndAnalysesEachFile) {
   const FolderMatches found = collect(t.path(), {.found = [&](const FoundEntry&) { ++counted; }});
   EXPECT_FALSE(found.stopped);
   EXPECT_EQ(counted, static_cast<int>(found.entries.size()));
-  ASSERT_EQ(relative(found, t.path()),
-            (QStringList{QStringLiteral("caf") + QChar(0xDCE9) + ".asm.1", "gone.asm.3", "link.asm.2",
-                         "old.asm.1", "top.asm.2", "old.asm.1/inner.asm"}));
+  ASSERT_EQ(relative(found, t.path()), (QStringList{QStringLiteral("caf") + QChar(0xDCE9) + ".asm.1", "gone.asm.3",
+                                                    "link.asm.2", "old.asm.1", "top.asm.2", "old.asm.1/inner.asm"}));
 
   std::filesystem::remove(t.root() + "/gone.asm.3");
   QStringList outcomes;  // the parts, or the reason for none

@@ -82,13 +82,23 @@ TEST(cFindFile, WalkOrderSubfoldersAndFinalSearchpath) {
   // an assembly is reported and entered.
   ScratchTree t;
   for (const char* d : {"sub2", "Sub1", "Sub1/deep", "old.asm.1", ".git"}) t.dir(d);
-  for (const char* f : {"b.asm.1", "A.asm", "notes.txt", ".hidden.asm", "sub2/c.asm", "Sub1/d.asm.2",
-                        "Sub1/deep/e.ASM", "old.asm.1/inner.asm", ".git/X.Asm.3"})
+  for (const char* f : {"b.asm.1", "A.asm", "notes.txt", ".hidden.asm", "sub2/c.asm", "Sub1/d.asm.2", "Sub1/deep/e.ASM",
+                        "old.asm.1/inner.asm", ".git/X.Asm.3"})
     t.file(f);
-  const QStringList walk = {"match .hidden.asm", "match A.asm", "match b.asm.1", "match old.asm.1",
-                            "stop", "match .git/X.Asm.3", "stop", "match old.asm.1/inner.asm",
-                            "stop", "match Sub1/d.asm.2", "stop", "match Sub1/deep/e.ASM",
-                            "stop", "match sub2/c.asm"};
+  const QStringList walk = {"match .hidden.asm",
+                            "match A.asm",
+                            "match b.asm.1",
+                            "match old.asm.1",
+                            "stop",
+                            "match .git/X.Asm.3",
+                            "stop",
+                            "match old.asm.1/inner.asm",
+                            "stop",
+                            "match Sub1/d.asm.2",
+                            "stop",
+                            "match Sub1/deep/e.ASM",
+                            "stop",
+                            "match sub2/c.asm"};
   for (const QString& start : {t.path(), t.path() + "/"}) {
     Walk w(start, "*.asm.*");
     w.root = t.path() + "/";
@@ -179,7 +189,8 @@ TEST(cFindFile, EmptyPathSearchesTheRoot) {  // "" is the root folder, not the w
   w.root = "//";  // events keep the full path
   w.finder.sInclSubfolders(false);
   ASSERT_FALSE(w.run().isEmpty());
-  EXPECT_TRUE(w.events.first().startsWith("match /") && w.events.first().count('/') == 1) << w.events.first().toStdString();
+  EXPECT_TRUE(w.events.first().startsWith("match /") && w.events.first().count('/') == 1)
+      << w.events.first().toStdString();
 }
 
 TEST(cFindFile, AnyFailureIsError9999AtEveryDepthWithListingsClosed) {

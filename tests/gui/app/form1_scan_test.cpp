@@ -42,9 +42,9 @@ class Form1ScanTest : public QObject {
       QTime time;
       bool fires;
     } cases[] = {
-        {"07", {7, 30, 0}, true},   {"07", {7, 59, 59}, true},  {"07", {6, 59, 59}, false},
-        {"7", {7, 0, 0}, false},    {"00", {0, 0, 1}, true},    {"00", {12, 0, 0}, false},
-        {"23", {23, 5, 9}, true},   {"KEINE", {10, 0, 0}, false}, {"10 ", {10, 0, 0}, false},
+        {"07", {7, 30, 0}, true}, {"07", {7, 59, 59}, true},    {"07", {6, 59, 59}, false},
+        {"7", {7, 0, 0}, false},  {"00", {0, 0, 1}, true},      {"00", {12, 0, 0}, false},
+        {"23", {23, 5, 9}, true}, {"KEINE", {10, 0, 0}, false}, {"10 ", {10, 0, 0}, false},
     };
     for (const auto& c : cases) {
       Tree empty;
@@ -173,7 +173,8 @@ class Form1ScanTest : public QObject {
       QCOMPARE(counts, scan.counts);
       QCOMPARE(w.messages.size(), scan.messages);
       QCOMPARE(w->lbl_stop->text(), scan.lblStop);
-      QCOMPARE(tree.reportFiles(), reportsOf(scan.stopClicks ? QStringList{"r1", "r2"} : QStringList{"r1", "r2", "s1"}));
+      QCOMPARE(tree.reportFiles(),
+               reportsOf(scan.stopClicks ? QStringList{"r1", "r2"} : QStringList{"r1", "r2", "s1"}));
       QVERIFY(!w->img_stop->isVisible() && !w->img_stop->isEnabled());
     }
     QCOMPARE(w.messages, QStringList(2, QStringLiteral("stop !")));
@@ -214,9 +215,9 @@ class Form1ScanTest : public QObject {
       if (w.list1().contains(gone)) QFile::remove(gone);
     };
     w->cmd_verzeichnis->click();
-    QCOMPARE(w.list1(), QStringList({tree.root + "old.asm.1", gone, tree.root + "z.asm.1", tree.root + "A/a.asm",
-                                     tree.root + "b/B.ASM.3", tree.root + "b/deep/x.asm.12",
-                                     tree.root + "old.asm.1/in.asm.2"}));
+    QCOMPARE(w.list1(),
+             QStringList({tree.root + "old.asm.1", gone, tree.root + "z.asm.1", tree.root + "A/a.asm",
+                          tree.root + "b/B.ASM.3", tree.root + "b/deep/x.asm.12", tree.root + "old.asm.1/in.asm.2"}));
     QCOMPARE(tree.reportFiles(), reportsOf({"z", "a", "B", "x", "in"}));
     QVERIFY2(errors.size() == 1 && errors[0].startsWith("cannot read " + gone + ": "), qPrintable(errors.join('|')));
     QFile report(tree.reports + "/x__Kelvaron.txt");

@@ -44,14 +44,14 @@ class Form1Test : public QObject {
     QVERIFY(hit == w->Frame4 || w->Frame4->isAncestorOf(hit));
     // Visible after each click:          Image1 Frame2 Frame3 Frame4 Frame5 Frame1
     const std::pair<QWidget*, const char*> steps[] = {
-        {w->cmd_opts, "010110"}, {w->cmd_exitdatei, "010100"}, {w->cmd_file, "001100"},
-        {w->cmd_close, "000100"}, {w->lbl_status, "000101"},    {w->cmd_file, "001101"},
-        {w->cmd_opts, "001111"},
+        {w->cmd_opts, "010110"},   {w->cmd_exitdatei, "010100"}, {w->cmd_file, "001100"}, {w->cmd_close, "000100"},
+        {w->lbl_status, "000101"}, {w->cmd_file, "001101"},      {w->cmd_opts, "001111"},
     };
     for (const auto& [control, visible] : steps) {
       QTest::mouseClick(control, Qt::LeftButton);
       QString state;
-      for (QWidget* panel : std::initializer_list<QWidget*>{w->Image1, w->Frame2, w->Frame3, w->Frame4, w->Frame5, w->Frame1})
+      for (QWidget* panel :
+           std::initializer_list<QWidget*>{w->Image1, w->Frame2, w->Frame3, w->Frame4, w->Frame5, w->Frame1})
         state += panel->isVisible() ? '1' : '0';
       QCOMPARE(state, QString(visible));
     }
@@ -154,7 +154,7 @@ class Form1Test : public QObject {
     const struct {
       int left, width, screen, newLeft;
     } cases[] = {
-        {2000, 8000, 9000, 1000}, {500, 8000, 9000, 500}, {1000, 8000, 9000, 1000}, {0, 8000, 6000, -2000},
+        {2000, 8000, 9000, 1000},          {500, 8000, 9000, 500}, {1000, 8000, 9000, 1000}, {0, 8000, 6000, -2000},
         {16777216, 1, 16777216, 16777216},  // summed in single precision: 16777216 + 1 is not beyond
     };
     for (const auto& c : cases) QCOMPARE(fittedLeft(c.left, c.width, c.screen), c.newLeft);
@@ -189,7 +189,8 @@ class Form1Test : public QObject {
     QCOMPARE(first->Drive1->drive(), QStringLiteral("/"));
     QCOMPARE(QStringList({first->Dir1->path(), first->Dir2->path(), first->txt_Pfad->text()}),
              QStringList(3, QDir::homePath()));
-    QVERIFY(first->Timer1->isActive() && !first->img_stop->isEnabled() && !first->img_stop->isVisibleTo(first.form.get()));
+    QVERIFY(first->Timer1->isActive() && !first->img_stop->isEnabled() &&
+            !first->img_stop->isVisibleTo(first.form.get()));
     first->Dir1->setPath(tree.root + "work");
     first->Dir2->setPath(tree.root + "gone");
     first->txt_Pfad->setText(tree.reports);  // typed, unlike Dir2
@@ -243,7 +244,8 @@ class Form1Test : public QObject {
       QVERIFY(!w->Image1->isVisible() && w->Frame2->isVisible() && w->Frame4->isVisible());
       QCOMPARE(w->frameGeometry().width(), 8000 / 15);
       QCOMPARE(w->List_ASM->count(), c.exists ? 3 : 0);
-      QVERIFY2(w->lbl_status->text().startsWith(c.exists ? "file saved" : "cannot read "), qPrintable(w->lbl_status->text()));
+      QVERIFY2(w->lbl_status->text().startsWith(c.exists ? "file saved" : "cannot read "),
+               qPrintable(w->lbl_status->text()));
       QCOMPARE(w->cmd_exec->isVisible(), c.exists);
       QCOMPARE(QFile::exists(path), c.exists);  // a missing file is not created
       if (c.exists && !c.message) QCOMPARE(w->Dir1->path(), tree.root + "work");
