@@ -181,7 +181,7 @@ QString text(std::optional<std::string_view> s) {
 
 class Walker {
  public:
-  Walker(const Streams& s) : m_s(s), m_types(s.types, s.typeCount), m_ints(s.ints, s.intCount) {}
+  explicit Walker(const Streams& s) : m_s(s), m_types(s.types, s.typeCount), m_ints(s.ints, s.intCount) {}
 
   bool run(AssemblyModel& out, QString& why);
 
