@@ -100,6 +100,21 @@ TEST(Container, TableOfContentsAndModelSection) {
   EXPECT_EQ(findSection(toc, u"EMPTY_SPACE_FOR_REUSE"), nullptr);
 }
 
+// A chain that points past the end keeps what it read, with a note.
+TEST(Container, TableOfContentsChainPastTheEnd) {
+  const std::string file = fixtures::creoFile({
+      {"ND:0:Model_L05_PX:1", "payload", {}, {}, {}},
+      {"NEXT_TOC_ENTRY", "", std::int64_t{1} << 40, {}, {}},
+  });
+  const auto header = parseUgcHeader(file);
+  ASSERT_TRUE(header);
+  QStringList notes;
+  const auto toc = readToc(MemorySource(file), header->base, header->base + 64, notes);
+  ASSERT_EQ(toc.size(), 1u);
+  EXPECT_EQ(toc.front().name, QStringLiteral("ND:0:Model_L05_PX:1"));
+  EXPECT_EQ(notes, QStringList({"the table of contents points past the end of the file"}));
+}
+
 TEST(FileSource, PositionedReadsAndRefusals) {
   QTemporaryDir dir;
   ASSERT_TRUE(dir.isValid());
