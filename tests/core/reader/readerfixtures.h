@@ -1,15 +1,20 @@
 #pragma once
-// Byte fixtures for the format reader tests: PSB token streams, LZW code
-// streams and whole binary-container files, built in memory.
+// Fixtures for the format reader tests: PSB token streams, LZW code streams and
+// whole binary-container files built in memory, and the shared real files.
 
-#include <QString>
-#include <cstdint>
-#include <optional>
+#include "reader/assemblymodel.h"
+#include "reader/bytesource.h"
+#include "reader/container.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QStandardPaths>
+#include <algorithm>
 #include <ostream>
-#include <string>
-#include <string_view>
-#include <utility>
-#include <vector>
 
 // Readable QStrings in failure messages.
 inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
@@ -29,10 +34,6 @@ inline std::string intCode(std::optional<std::int64_t> value) {
     out += static_cast<char>(v);
   } else if (v < 0x4000) {
     out += static_cast<char>(0x80 | (v >> 8));
-    out += static_cast<char>(v & 0xFF);
-  } else if (v < 0x200000) {
-    out += static_cast<char>(0xC0 | (v >> 16));
-    out += static_cast<char>((v >> 8) & 0xFF);
     out += static_cast<char>(v & 0xFF);
   } else {
     out += '\xEB';
@@ -70,11 +71,8 @@ class Psb {
     field("ToModelNameAsStored").str(stored).field("ToLibraryNameAsStored").str(generic);
     field("DepType").integer(depType).field("CompCount").integer(component ? 1 : 0);
     field("Component");
-    if (component) {
-      structOf("ndmoddeps_l05::Component_L05").field("Number").integer(5).field("Matrix").raw('H').end();
-    } else {
-      null();
-    }
+    component ? structOf("ndmoddeps_l05::Component_L05").field("Number").integer(5).field("Matrix").raw('H').end()
+              : null();
     return end();
   }
 
@@ -108,9 +106,8 @@ class Psb {
     return *this;
   }
   std::int64_t index(std::string_view s) {
-    for (std::size_t i = 0; i < m_strings.size(); ++i) {
-      if (m_strings[i] == s) return std::int64_t(i);
-    }
+    const auto at = std::find(m_strings.begin(), m_strings.end(), s);
+    if (at != m_strings.end()) return at - m_strings.begin();
     m_strings.emplace_back(s);
     return std::int64_t(m_strings.size() - 1);
   }
@@ -158,14 +155,6 @@ inline std::string packCodes(const std::vector<std::uint32_t>& codes, bool block
   return out;
 }
 
-/// An LZW stream of `count` codes each naming the entry it creates: runs of
-/// one byte growing by one each code, about count * count / 2 bytes in all.
-inline std::string lzwRuns(std::uint32_t count, std::uint8_t byte = 0) {
-  std::vector<std::uint32_t> codes{byte};
-  for (std::uint32_t c = 256; codes.size() < count && c < 65536; ++c) codes.push_back(c);
-  return packCodes(codes);
-}
-
 /// One section of a synthetic container file.
 struct Section {
   std::string name;
@@ -200,6 +189,76 @@ inline std::string creoFile(const std::vector<Section>& sections) {
     at += std::int64_t(block.size());
   }
   return header + banner + toc + body + "#END_OF_UGC\n";
+}
+
+inline QString samplesDir() { return QStringLiteral(KELVARON_SAMPLES_DIR); }
+inline QString corpusDir() { return QDir(samplesDir()).absoluteFilePath(QStringLiteral("../proe-corpus")); }
+
+inline std::string readWhole(const QString& path) {
+  QFile f(path);
+  return f.open(QIODevice::ReadOnly) ? f.readAll().toStdString() : std::string();
+}
+
+/// expected.json's "assemblies", empty when the corpus is absent.
+inline QJsonObject expectedAssemblies() {
+  const std::string json = readWhole(corpusDir() + QStringLiteral("/expected.json"));
+  return QJsonDocument::fromJson(QByteArray::fromStdString(json)).object().value(u"assemblies").toObject();
+}
+
+/// "NAME type quantity suppressed generic[ src=SOURCE]": one line per component.
+inline QString componentLine(const QString& name, const QString& type, qint64 quantity, qint64 suppressed,
+                             const QString& generic, const QString& source) {
+  return QStringLiteral("%1 %2 %3 %4 %5").arg(name, type).arg(quantity).arg(suppressed).arg(generic) +
+         (source.isEmpty() ? QString() : QStringLiteral(" src=") + source);
+}
+
+inline QStringList modelLines(const AssemblyModel& model) {
+  QStringList lines;
+  for (const ModelComponent& c : model.components)
+    lines << componentLine(c.name, QString::fromLatin1(typeName(c.type)), c.quantity, c.suppressed, c.generic, c.source);
+  return lines;
+}
+
+inline QStringList expectedLines(const QJsonObject& assembly) {
+  QStringList lines;
+  for (const QJsonValue v : assembly.value(u"components").toArray()) {
+    const QJsonObject c = v.toObject();
+    lines << componentLine(c.value(u"name").toString(), c.value(u"type").toString(), c.value(u"quantity").toInteger(),
+                           c.value(u"suppressed").toInteger(), c.value(u"generic").toString(),
+                           c.value(u"source_type").toString());
+  }
+  return lines;
+}
+
+/// The sections of a binary file in table-of-contents order, each with its
+/// bytes after the "#NAME\n" line; empty for a text-only file.
+inline std::vector<std::pair<TocEntry, std::string>> rawSections(const QString& path) {
+  std::vector<std::pair<TocEntry, std::string>> out;
+  FileSource source;
+  std::string head, banner;
+  if (!source.open(path, nullptr) || !source.read(0, 65536, head, nullptr)) return out;
+  const auto header = parseUgcHeader(head);
+  if (!header || header->base < 0 || !source.read(header->base, 1024, banner, nullptr)) return out;
+  QStringList notes;
+  for (const TocEntry& e : readToc(source, header->base, header->base + std::int64_t(banner.find('\n')) + 1, notes)) {
+    std::string raw;
+    source.read(e.offset, e.length, raw, nullptr);
+    out.emplace_back(e, raw.substr(std::min(raw.size(), std::size_t(e.name.toUtf8().size()) + 2)));
+  }
+  return out;
+}
+
+/// An LZW stream decoded by `gzip -dc`; nothing when gzip is missing or fails.
+inline std::optional<std::string> gunzip(const std::string& stream) {
+  const QString gzip = QStandardPaths::findExecutable(QStringLiteral("gzip"));
+  if (gzip.isEmpty()) return std::nullopt;
+  QProcess p;
+  p.start(gzip, {QStringLiteral("-dc")});
+  if (!p.waitForStarted()) return std::nullopt;
+  p.write(stream.data(), qint64(stream.size()));
+  p.closeWriteChannel();
+  if (!p.waitForFinished(60000) || p.exitCode() != 0) return std::nullopt;
+  return p.readAllStandardOutput().toStdString();
 }
 
 }  // namespace kelvaron::reader::fixtures
