@@ -28,16 +28,13 @@ void check(const Case& c, bool ok, const AssemblyModel& m) {
   EXPECT_TRUE(m.notes.join(u'\n').contains(QLatin1String(c.note))) << m.notes.join(u"; ").toStdString();
 }
 
-std::string legacyObject(int elements, const std::string& table) {
-  return "#P_OBJECT 6\n@P_object 1 0\n0 1 ->\n@depend 2 0\n1 2 [" + std::to_string(elements) + "]\n" + table +
+// The object with its @depend table of `elements` entries, the banner after it and the own name after that.
+std::string legacy(int elements, const std::string& table) {
+  return "#P_OBJECT 6\n@P_object 1 0\n0 1 ->\n@depend 2 0\n1 2 [" + std::to_string(elements) + "]\n" +
+         "@model_name 3 10\n@model_type 4 1\n@bom_count 6 1\n@dep_type 7 1\n@comp_dep_types 16 1\n" + table +
          "@dep_db 30 0\n1 30 ->\n#END_OF_P_OBJECT\n"
          "#Pro/ENGINEER  TM  Version G-03-26  (c) 1988-96 by Parametric Technology Corporation  All Rights "
          "Reserved. 9645\n@model_name 31 0\n1 31 ->\n@model_name 32 10\n1 32 NULL\n@model_name 33 10\n1 33 OWN\n";
-}
-
-std::string legacy(int elements, const std::string& table) {
-  return legacyObject(elements, "@model_name 3 10\n@model_type 4 1\n@bom_count 6 1\n@dep_type 7 1\n"
-                                "@comp_dep_types 16 1\n" + table);
 }
 
 std::string cutBefore(const std::string& bytes, const char* text) { return bytes.substr(0, bytes.find(text)); }
@@ -160,38 +157,32 @@ struct Model {
   std::string name, generic;
 };
 
-std::string code(int v) { return fixtures::intCode(v); }
+using fixtures::intCode;
 std::string declare(char type, const char* name) { return std::string("\xE0", 1) + type + name + '\0'; }
 
 // A DEPDB_DATA payload laid out as the writer does: declarations with the
 // first record, layout references and markers between the elements, NULL slots.
 std::string depdb(const std::vector<std::optional<Dep>>& deps, const std::vector<std::optional<Model>>& models) {
-  std::string out = declare(0, "p_dep_db") + "\xE3" + declare(0, "dep_db") + "\xF8" + code(int(deps.size()));
+  std::string out = declare(0, "p_dep_db") + "\xE3" + declare(0, "dep_db") + "\xF8" + intCode(int(deps.size()));
   bool first = true;
   for (const auto& d : deps) {
     out += first ? "\xF7\x02\xFB" : "\xF1\xF7\x02";
-    if (!d) {
-      out += "\xE1";
-      continue;
-    }
-    out += "\xE3";
-    const auto field = [&](const char* name, int v) { out += (first ? declare(1, name) : "") + code(v); };
+    out += d ? "\xE3" : "\xE1";  // a NULL slot
+    if (!d) continue;
+    const auto field = [&](const char* name, int v) { out += (first ? declare(1, name) : "") + intCode(v); };
     field("to_model_id", d->toModel);
     field("dep_type", d->depType);
     field("obj_id", d->objId);
     field("obj_type", d->objType);
     first = false;
   }
-  out += declare(0, "model_db") + "\xF2\xF8" + code(int(models.size()));
+  out += declare(0, "model_db") + "\xF2\xF8" + intCode(int(models.size()));
   first = true;
   for (const auto& m : models) {
     out += first ? "\xF7\x07\xFB" : "\xF2\xF7\x07";
-    if (!m) {
-      out += "\xE1";
-      continue;
-    }
-    out += "\xE3";
-    out += (first ? declare(1, "model_t_type") : "") + code(m->type);
+    out += m ? "\xE3" : "\xE1";  // a NULL slot
+    if (!m) continue;
+    out += (first ? declare(1, "model_t_type") : "") + intCode(m->type);
     out += (first ? declare(10, "model_name") : "") + m->name + '\0';
     out += (first ? declare(10, "generic_name") : "") + m->generic + '\0';
     out += (first ? declare(0, "stamp") : "") + "\xE2";
