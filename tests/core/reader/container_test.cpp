@@ -106,11 +106,9 @@ void expectSane(const AssemblyModel& m, const std::string& what) {
   }
 }
 
-std::string validTokens() {
-  fixtures::Psb psb;
-  psb.modelWithDependencies(2).dependency("BOLT", "prt", 2, true).dependency("NUT", "prt", 2, true);
-  return psb.closeModel().bytes();
-}
+const std::string kTokens =
+    fixtures::Psb().modelWithDependencies(2).dependency("BOLT", "prt", 2, true).dependency("NUT", "prt", 2, true)
+        .closeModel().bytes();
 
 const std::string kModel = "ND:0:Model_L05_PX:1";
 
@@ -127,9 +125,9 @@ TEST(Hostile, ContainerCases) {
   const std::string bomb = fixtures::packCodes(codes);
   const std::int64_t bombSize = 11586ll * 11587 / 2;
   const HostileCase cases[] = {
-      {"a TOC pointing past the end", {{kModel, validTokens(), std::int64_t{1} << 40, {}, {}}}, "outside the file"},
-      {"a TOC declaring a 4 GB section", {{kModel, validTokens(), {}, std::int64_t{1} << 32, {}}}, "outside the file"},
-      {"a TOC offset off the section", {{kModel, validTokens(), 5, {}, {}}}, "not where the table of contents says"},
+      {"a TOC pointing past the end", {{kModel, kTokens, std::int64_t{1} << 40, {}, {}}}, "outside the file"},
+      {"a TOC declaring a 4 GB section", {{kModel, kTokens, {}, std::int64_t{1} << 32, {}}}, "outside the file"},
+      {"a TOC offset off the section", {{kModel, kTokens, 5, {}, {}}}, "not where the table of contents says"},
       {"an LZW bomb declared small", {{kModel, bomb, {}, {}, 4096}}, "more than the 4096 bytes"},
       {"an LZW bomb declared in full", {{kModel, bomb, {}, {}, bombSize}}, "unknown layout"},
       {"an LZW bomb declaring 4 GB", {{kModel, bomb, {}, {}, std::int64_t{1} << 32}}, "unknown layout"},
@@ -145,12 +143,12 @@ TEST(Hostile, ContainerCases) {
     expectSane(m, c.what);
   }
   // The same file with a sound section reads: the cases fail for their damage alone.
-  const std::string good = fixtures::creoFile({{kModel, validTokens(), {}, {}, {}}});
+  const std::string good = fixtures::creoFile({{kModel, kTokens, {}, {}, {}}});
   const AssemblyModel m = readAssembly(MemorySource(good));
   EXPECT_FALSE(m.failed) << m.notes.join(u"; ").toStdString();
   EXPECT_EQ(m.generation, Generation::CreoTokens);
   EXPECT_EQ(m.instanceCount(), 2);
-  EXPECT_EQ(m.model, QStringLiteral("top.asm"));
+  EXPECT_EQ(m.model, QStringLiteral("top.asm"));  // the header's name wins over the section's box.asm
   EXPECT_EQ(m.writer, QStringLiteral("Creo 3.0 (M080)"));
 }
 

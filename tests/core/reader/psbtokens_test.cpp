@@ -49,7 +49,7 @@ TEST(PsbTokens, DependencyRules) {
                             "CABLE part 1 0  sub=HARNESS_PART f=cable.prt",
                             "MIXED part 1 0  sub= f=mixed.prt",
                         }));
-  EXPECT_EQ(m.model, QStringLiteral("top.asm"));
+  EXPECT_EQ(m.model, QStringLiteral("box.asm"));
   EXPECT_TRUE(m.notes.isEmpty());
 }
 

@@ -76,10 +76,10 @@ class Psb {
     return end();
   }
 
-  /// The model root up to the dependency array, which holds `n` entries.
+  /// The model root, naming itself box.asm, up to the dependency array, which holds `n` entries.
   Psb& modelWithDependencies(std::int64_t n) {
     structOf("ndmodel_l05_px::Model_L05_PX").field("Descriptor").structOf("ndmoddeps_j03::ModelDescriptor_J03");
-    field("Name").str("top").field("Type").str("asm").end();
+    field("Name").str("box").field("Type").str("asm").end();
     field("Dependencies_P").structOf("ndmoddeps_l05_p::ModelDependencies_L05_P");
     return field("Dependencies_P").array(n);
   }
