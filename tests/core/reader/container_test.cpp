@@ -56,7 +56,7 @@ TEST(Container, TableOfContentsAndModelSection) {
   const auto header = parseUgcHeader(file);
   ASSERT_TRUE(header);
   QStringList notes, names;
-  const auto toc = readToc(source, header->base, header->base + 64, notes);
+  const auto toc = readToc(source, header->base, std::int64_t(file.find("#UGC_TOC")), notes);
   EXPECT_EQ(notes, QStringList({"the table of contents points past the end of the file"}));
   for (const TocEntry& e : toc) names << e.name;
   EXPECT_EQ(names, QStringList({"ND:0:Model_L05_PXAltIdMgr0", "ND:0:Model_L05_RefDiff:1:FT", "ModelView#0 with spaces",
@@ -133,7 +133,8 @@ TEST(Hostile, ContainerCases) {
       {"an LZW bomb declaring 4 GB", {{kModel, bomb, {}, {}, std::int64_t{1} << 32}}, "unknown layout"},
       {"a damaged LZW stream", {{kModel, fixtures::packCodes({'a', 400}), {}, {}, {}}}, "damaged compressed data"},
       {"no model section", {{"BasicData", "x", {}, {}, {}}}, "no model section"},
-      {"a TOC chain that loops", {{kModel, "x", {}, {}, {}}, {"NEXT_TOC_ENTRY", "", 64, {}, {}}}, "loops"},
+      // The TOC block starts after the 65-byte banner.
+      {"a TOC chain that loops", {{kModel, "x", {}, {}, {}}, {"NEXT_TOC_ENTRY", "", 65, {}, {}}}, "loops"},
   };
   for (const HostileCase& c : cases) {
     const std::string file = fixtures::creoFile(c.sections);

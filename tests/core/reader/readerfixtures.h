@@ -176,7 +176,8 @@ inline std::string creoFile(const std::vector<Section>& sections) {
   header += "#-END_OF_UGC_HEADER\n";
   const std::string base = QString::number(qulonglong(header.size()), 16).rightJustified(8, u'0').toStdString();
   header.replace(header.find("XXXXXXXX"), 8, base);
-  const std::string banner = "#Creo  TM  3.0  (c) 2016 by PTC Inc.  All Rights Reserved. M080\n";
+  // The banner ends in CR LF, as after a copy that touched line ends: the writer must not keep the CR.
+  const std::string banner = "#Creo  TM  3.0  (c) 2016 by PTC Inc.  All Rights Reserved. M080\r\n";
   std::int64_t at = std::int64_t(banner.size() + 81 * (sections.size() + 1));
   std::string toc = padded("#UGC_TOC 2 " + std::to_string(sections.size()) + " 81 17", '#', 80);
   std::string body;
