@@ -35,6 +35,7 @@ class MemorySource final : public ByteSource {
 /// A file opened for positioned reads. Only regular files open.
 class FileSource final : public ByteSource {
  public:
+  FileSource();
   ~FileSource() override;
   /// False with "reason" (such as "No such file or directory") when the file cannot be opened.
   bool open(const QString& path, QString* reason);

@@ -5,8 +5,11 @@
 #include "reader/bytesource.h"
 
 #include <QString>
+#include <QStringList>
+#include <QStringView>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -38,5 +41,27 @@ struct TocEntry {
   std::int64_t length = 0;       ///< bytes of the section, its name line included
   std::int64_t decodedLength = 0;  ///< declared payload length after decoding (TOC v2); 0 when unknown
 };
+
+/// Reads the table of contents whose first block starts at the file offset
+/// `tocOffset` (a "#UGC_TOC" line), following its NEXT_TOC_ENTRY chain; entry
+/// offsets count from `base`. Padding and EMPTY_SPACE_FOR_REUSE lines are
+/// left out. A chain that loops, points past the end or holds a damaged block
+/// ends there with a note in `notes`; the entries read so far are kept.
+std::vector<TocEntry> readToc(const ByteSource& source, std::int64_t base, std::int64_t tocOffset,
+                              QStringList& notes);
+
+/// The model section: the first entry named "ND:0:Model_..." that is not an
+/// "...AltIdMgr0" or "...IntPrt0" variant nor a "RefDiff" table. Nothing when there is none.
+const TocEntry* findModelSection(const std::vector<TocEntry>& toc);
+
+/// The entry named `name`; nothing when there is none.
+const TocEntry* findSection(const std::vector<TocEntry>& toc, QStringView name);
+
+/// Reads the payload of `entry` (the bytes after its "#NAME\n" line), LZW-decoded
+/// when it is compressed, at most `maxDecoded` bytes and never more than the
+/// entry declares. False with `reason` when the section lies outside the file,
+/// lacks its name line, cannot be read or does not decode.
+bool readSectionPayload(const ByteSource& source, const TocEntry& entry, std::int64_t maxDecoded,
+                        std::string& payload, QString& reason);
 
 }  // namespace kelvaron::reader

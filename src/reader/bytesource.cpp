@@ -1,0 +1,156 @@
+#include "reader/bytesource.h"
+
+#include "platform/nativefile.h"
+#include "platform/nativepath.h"
+
+#include <algorithm>
+#include <cerrno>
+
+#ifdef _WIN32
+#include <cstdio>
+#include <sys/stat.h>
+#else
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace kelvaron::reader {
+
+namespace {
+
+// How many bytes [offset, offset + length) holds of a source of `size` bytes.
+std::int64_t clampedLength(std::int64_t size, std::int64_t offset, std::int64_t length) {
+  if (offset < 0 || length <= 0 || offset >= size) return 0;
+  return std::min(length, size - offset);
+}
+
+}  // namespace
+
+bool MemorySource::read(std::int64_t offset, std::int64_t length, std::string& out, QString*) const {
+  const std::int64_t n = clampedLength(size(), offset, length);
+  out.assign(n > 0 ? m_bytes.substr(static_cast<std::size_t>(offset), static_cast<std::size_t>(n))
+                   : std::string_view());
+  return true;
+}
+
+#ifdef _WIN32
+
+struct FileSource::Impl {
+  std::FILE* file = nullptr;
+  ~Impl() {
+    if (file) std::fclose(file);
+  }
+};
+
+FileSource::FileSource() = default;
+FileSource::~FileSource() = default;
+
+bool FileSource::open(const QString& path, QString* reason) {
+  m_impl.reset();
+  m_size = 0;
+  auto impl = std::make_unique<Impl>();
+  impl->file = _wfopen(platform::toNativePath(path).c_str(), L"rb");
+  if (!impl->file) {
+    if (reason) *reason = platform::systemErrorText(errno ? errno : ENOENT);
+    return false;
+  }
+  struct _stat64 st {};
+  if (_fstat64(_fileno(impl->file), &st) != 0) {
+    if (reason) *reason = platform::systemErrorText(errno);
+    return false;
+  }
+  if ((st.st_mode & _S_IFMT) != _S_IFREG) {
+    if (reason) *reason = QStringLiteral("not a regular file");
+    return false;
+  }
+  m_size = static_cast<std::int64_t>(st.st_size);
+  m_impl = std::move(impl);
+  return true;
+}
+
+bool FileSource::read(std::int64_t offset, std::int64_t length, std::string& out, QString* error) const {
+  out.clear();
+  const std::int64_t n = clampedLength(m_size, offset, length);
+  if (n == 0) return true;
+  if (!m_impl || _fseeki64(m_impl->file, offset, SEEK_SET) != 0) {
+    if (error) *error = platform::systemErrorText(errno);
+    return false;
+  }
+  out.resize(static_cast<std::size_t>(n));
+  const std::size_t got = std::fread(out.data(), 1, out.size(), m_impl->file);
+  if (got < out.size()) {
+    const bool failed = std::ferror(m_impl->file) != 0;
+    std::clearerr(m_impl->file);
+    out.clear();
+    if (error) *error = failed ? platform::systemErrorText(errno) : QStringLiteral("the file changed while it was read");
+    return false;
+  }
+  return true;
+}
+
+#else
+
+struct FileSource::Impl {
+  int fd = -1;
+  ~Impl() {
+    if (fd >= 0) ::close(fd);
+  }
+};
+
+FileSource::FileSource() = default;
+FileSource::~FileSource() = default;
+
+bool FileSource::open(const QString& path, QString* reason) {
+  m_impl.reset();
+  m_size = 0;
+  auto impl = std::make_unique<Impl>();
+  // O_NONBLOCK: opening a FIFO or a device must not wait; it is refused below.
+  impl->fd = ::open(platform::toNativePath(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (impl->fd < 0) {
+    if (reason) *reason = platform::systemErrorText(errno);
+    return false;
+  }
+  struct stat st {};
+  if (::fstat(impl->fd, &st) != 0) {
+    if (reason) *reason = platform::systemErrorText(errno);
+    return false;
+  }
+  if (!S_ISREG(st.st_mode)) {
+    if (reason) *reason = QStringLiteral("not a regular file");
+    return false;
+  }
+  m_size = static_cast<std::int64_t>(st.st_size);
+  m_impl = std::move(impl);
+  return true;
+}
+
+bool FileSource::read(std::int64_t offset, std::int64_t length, std::string& out, QString* error) const {
+  out.clear();
+  const std::int64_t n = clampedLength(m_size, offset, length);
+  if (n == 0) return true;
+  if (!m_impl) {
+    if (error) *error = platform::systemErrorText(EBADF);
+    return false;
+  }
+  out.resize(static_cast<std::size_t>(n));
+  std::size_t done = 0;
+  while (done < out.size()) {
+    const ssize_t got = ::pread(m_impl->fd, out.data() + done, out.size() - done,
+                                static_cast<off_t>(offset + static_cast<std::int64_t>(done)));
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) {
+      out.clear();
+      if (error) {
+        *error = got < 0 ? platform::systemErrorText(errno) : QStringLiteral("the file changed while it was read");
+      }
+      return false;
+    }
+    done += static_cast<std::size_t>(got);
+  }
+  return true;
+}
+
+#endif
+
+}  // namespace kelvaron::reader

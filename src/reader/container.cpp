@@ -1,0 +1,269 @@
+#include "reader/container.h"
+
+#include "reader/lzw.h"
+
+#include <QByteArray>
+#include <algorithm>
+#include <charconv>
+#include <set>
+
+namespace kelvaron::reader {
+
+namespace {
+
+constexpr std::string_view kHeaderEnd = "#-END_OF_UGC_HEADER\n";
+constexpr std::string_view kTocMarker = "#UGC_TOC";
+// Real tables hold a few dozen entries; these bounds only stop a damaged chain.
+constexpr std::size_t kMaxTocEntries = 100000;
+constexpr int kMaxTocBlocks = 1000;
+constexpr std::int64_t kMaxLine = 4096;
+constexpr std::int64_t kMaxRawSection = std::int64_t{256} << 20;
+
+std::vector<std::string_view> splitWords(std::string_view line) {
+  std::vector<std::string_view> words;
+  std::size_t at = 0;
+  while (at < line.size()) {
+    while (at < line.size() && line[at] == ' ') ++at;
+    const std::size_t start = at;
+    while (at < line.size() && line[at] != ' ') ++at;
+    if (at > start) words.push_back(line.substr(start, at - start));
+  }
+  return words;
+}
+
+std::optional<std::int64_t> number(std::string_view text, int base) {
+  bool negative = false;
+  if (!text.empty() && text.front() == '-') {
+    negative = true;
+    text.remove_prefix(1);
+  }
+  std::int64_t v = 0;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v, base);
+  if (text.empty() || ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
+  return negative ? -v : v;
+}
+
+QString fromUtf8(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+
+// Reads a file line by line through positioned reads of one block at a time.
+class LineReader {
+ public:
+  LineReader(const ByteSource& source, std::int64_t at) : m_source(source), m_at(at) {}
+
+  // The next line without its LF; nothing at the end of the file, on a read
+  // error, or when no LF comes within kMaxLine bytes.
+  std::optional<std::string> next() {
+    std::size_t lf = m_buffer.find('\n', m_used);
+    while (lf == std::string::npos) {
+      if (m_buffer.size() - m_used > static_cast<std::size_t>(kMaxLine)) return std::nullopt;
+      std::string more;
+      if (!m_source.read(m_at, 65536, more, nullptr) || more.empty()) return std::nullopt;
+      m_at += static_cast<std::int64_t>(more.size());
+      m_buffer.erase(0, m_used);
+      m_used = 0;
+      m_buffer += more;
+      lf = m_buffer.find('\n');
+    }
+    std::string line = m_buffer.substr(m_used, lf - m_used);
+    m_used = lf + 1;
+    return line;
+  }
+
+ private:
+  const ByteSource& m_source;
+  std::int64_t m_at;
+  std::string m_buffer;
+  std::size_t m_used = 0;
+};
+
+struct TocLine {
+  TocEntry entry;
+  bool next = false;  // a NEXT_TOC_ENTRY line: entry.offset is the next block
+};
+
+// One entry line: "<NAME> <off> <len> <ulen> <f0> <type> <flag> <ck1> <ck2>####".
+std::optional<TocLine> parseTocLine(std::string_view line, std::int64_t base, int version) {
+  while (!line.empty() && (line.back() == '#' || line.back() == ' ' || line.back() == '\r')) line.remove_suffix(1);
+  const std::vector<std::string_view> words = splitWords(line);
+  if (words.size() < 9) return std::nullopt;
+  const std::size_t n = words.size();
+  const auto off = number(words[n - 8], 16);
+  const auto len = number(words[n - 7], 16);
+  const auto ulen = number(words[n - 6], 16);
+  if (!off || !len || !ulen || *off < 0 || *len < 0 || *ulen < 0) return std::nullopt;
+  // A name may hold spaces; the eight numbers are the last words.
+  const std::string_view name =
+      line.substr(0, static_cast<std::size_t>(words[n - 9].data() + words[n - 9].size() - line.data()));
+  TocLine out;
+  out.entry.name = fromUtf8(name);
+  out.entry.offset = base + *off;
+  out.entry.length = *len;
+  out.entry.decodedLength = version >= 2 ? *ulen : 0;
+  out.next = name == "NEXT_TOC_ENTRY";
+  return out;
+}
+
+}  // namespace
+
+std::optional<UgcHeader> parseUgcHeader(std::string_view head) {
+  if (!head.starts_with("#UGC:")) return std::nullopt;
+  const std::size_t endAt = head.find(kHeaderEnd);
+  if (endAt == std::string_view::npos) return std::nullopt;
+  UgcHeader h;
+  h.end = static_cast<std::int64_t>(endAt + kHeaderEnd.size());
+
+  const std::string_view first = head.substr(0, head.find('\n'));
+  const std::vector<std::string_view> words = splitWords(first);
+  // #UGC:2 KIND f0 f1 f2 1 1 15 RELEASE DATECODE [BASE] "\"
+  if (words.size() >= 2) h.kind = fromUtf8(words[1]);
+  if (words.size() >= 9) h.release = static_cast<int>(number(words[8], 10).value_or(0));
+  if (words.size() >= 11 && words[10].size() == 8) {
+    if (const auto base = number(words[10], 16); base && *base >= h.end) h.base = *base;
+  }
+
+  const std::string_view headerText = head.substr(0, endAt);
+  if (const std::size_t at = headerText.find("\n#- CMNM "); at != std::string_view::npos) {
+    const std::string_view rest = headerText.substr(at + 9);
+    if (const auto length = number(rest.substr(0, 3), 16); length && rest.size() >= 3 + std::size_t(*length)) {
+      h.ownName = fromUtf8(rest.substr(3, static_cast<std::size_t>(*length)));
+    }
+  }
+  return h;
+}
+
+QString writerFromBanner(std::string_view line) {
+  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  QString product;
+  if (line.starts_with("#Creo  TM  ")) {
+    product = QStringLiteral("Creo ");
+    line.remove_prefix(11);
+  } else if (line.starts_with("#Pro/ENGINEER  TM  ")) {
+    line.remove_prefix(19);
+  } else {
+    return {};
+  }
+  const std::size_t copyright = line.find("  (c)");
+  if (copyright == std::string_view::npos) return {};
+  QString writer = product + fromUtf8(line.substr(0, copyright)).trimmed();
+  const std::vector<std::string_view> words = splitWords(line.substr(copyright));
+  if (words.size() > 1) {
+    const std::string_view tail = words.back();
+    // A build code is "M050" (Wildfire 2 to Creo 4) or "9.0.0.0" (Creo 5 on); a
+    // four-digit week (9547) dates a Release 14-18 writer and is no build code.
+    const auto digitsOr = [](std::string_view s, char other) {
+      return !s.empty() && std::all_of(s.begin(), s.end(), [other](char c) { return (c >= '0' && c <= '9') || c == other; });
+    };
+    const bool build = (tail.size() > 1 && tail[0] == 'M' && digitsOr(tail.substr(1), '0')) ||
+                       (digitsOr(tail, '.') && tail.find('.') != std::string_view::npos);
+    if (build) writer += QStringLiteral(" (") + fromUtf8(tail) + u')';
+  }
+  return writer;
+}
+
+std::vector<TocEntry> readToc(const ByteSource& source, std::int64_t base, std::int64_t tocOffset, QStringList& notes) {
+  std::vector<TocEntry> toc;
+  std::set<std::int64_t> visited;
+  std::int64_t block = tocOffset;
+  for (int blocks = 0; block >= 0; ++blocks) {
+    if (blocks == kMaxTocBlocks || !visited.insert(block).second) {
+      notes << QStringLiteral("the table of contents loops; entries after block %1 ignored").arg(blocks);
+      break;
+    }
+    if (block >= source.size()) {
+      notes << QStringLiteral("the table of contents points past the end of the file");
+      break;
+    }
+    LineReader lines(source, block);
+    const auto header = lines.next();
+    const std::vector<std::string_view> words =
+        header ? splitWords(std::string_view(*header).substr(0, header->find('#', 1))) : std::vector<std::string_view>{};
+    // "#UGC_TOC <ver> <nlines> 81 <x>": the counts are decimal.
+    const auto version = words.size() >= 3 && words[0] == kTocMarker ? number(words[1], 10) : std::nullopt;
+    const auto count = version ? number(words[2], 10) : std::nullopt;
+    if (!count || *count < 0) {
+      notes << QStringLiteral("damaged table of contents at offset %1").arg(block);
+      break;
+    }
+    block = -1;
+    // Padding lines count in `nlines`, and NEXT_TOC_ENTRY may sit anywhere among them.
+    for (std::int64_t i = 0; i < *count; ++i) {
+      const auto line = lines.next();
+      if (!line) {
+        notes << QStringLiteral("the table of contents ends early");
+        break;
+      }
+      const auto parsed = parseTocLine(*line, base, static_cast<int>(*version));
+      if (!parsed) continue;
+      if (parsed->next) {
+        block = parsed->entry.offset;
+      } else if (parsed->entry.name != u"EMPTY_SPACE_FOR_REUSE") {
+        if (toc.size() == kMaxTocEntries) {
+          notes << QStringLiteral("the table of contents holds too many entries; the rest ignored");
+          return toc;
+        }
+        toc.push_back(parsed->entry);
+      }
+    }
+  }
+  return toc;
+}
+
+const TocEntry* findModelSection(const std::vector<TocEntry>& toc) {
+  for (const TocEntry& e : toc) {
+    if (e.name.startsWith(u"ND:0:Model_") && !e.name.endsWith(u"AltIdMgr0") && !e.name.endsWith(u"IntPrt0") &&
+        !e.name.contains(u"RefDiff")) {
+      return &e;
+    }
+  }
+  return nullptr;
+}
+
+const TocEntry* findSection(const std::vector<TocEntry>& toc, QStringView name) {
+  for (const TocEntry& e : toc) {
+    if (e.name == name) return &e;
+  }
+  return nullptr;
+}
+
+bool readSectionPayload(const ByteSource& source, const TocEntry& entry, std::int64_t maxDecoded,
+                        std::string& payload, QString& reason) {
+  payload.clear();
+  if (entry.offset < 0 || entry.length <= 0 || entry.offset >= source.size() ||
+      entry.length > source.size() - entry.offset) {
+    reason = QStringLiteral("section %1 lies outside the file").arg(entry.name);
+    return false;
+  }
+  if (entry.length > kMaxRawSection) {
+    reason = QStringLiteral("section %1 is larger than 256 MB").arg(entry.name);
+    return false;
+  }
+  std::string raw;
+  QString error;
+  if (!source.read(entry.offset, entry.length, raw, &error)) {
+    reason = QStringLiteral("section %1: %2").arg(entry.name, error);
+    return false;
+  }
+  const QByteArray marker = '#' + entry.name.toUtf8() + '\n';
+  if (!std::string_view(raw).starts_with(std::string_view(marker.constData(), std::size_t(marker.size())))) {
+    reason = QStringLiteral("section %1 is not where the table of contents says").arg(entry.name);
+    return false;
+  }
+  const std::string_view body = std::string_view(raw).substr(std::size_t(marker.size()));
+  if (!isLzw(body)) {
+    payload.assign(body.substr(0, static_cast<std::size_t>(std::min<std::int64_t>(maxDecoded, std::int64_t(body.size())))));
+    return true;
+  }
+  std::int64_t cap = maxDecoded;
+  if (entry.decodedLength > 0) cap = std::min(cap, entry.decodedLength);
+  switch (decodeLzw(body, static_cast<std::size_t>(std::max<std::int64_t>(cap, 0)), payload)) {
+    case LzwStatus::Complete: return true;
+    case LzwStatus::Capped:
+      reason = QStringLiteral("section %1 decodes to more than the %2 bytes allowed").arg(entry.name).arg(cap);
+      return false;
+    case LzwStatus::Corrupt: break;
+  }
+  reason = QStringLiteral("section %1 holds damaged compressed data").arg(entry.name);
+  return false;
+}
+
+}  // namespace kelvaron::reader

@@ -1,0 +1,200 @@
+// The envelope: the header, the table of contents, positioned reads from a
+// real file (the corpus table pins the banner's writer); and hostile input:
+// every case must end with a model (failed or not), a note where it failed,
+// and sane counts; none may crash, hang or allocate by a claim.
+
+#include "reader/assemblyreader.h"
+#include "readerfixtures.h"
+
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <tuple>
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
+namespace kelvaron::reader {
+namespace {
+
+using fixtures::Section;
+
+std::string headerWith(const std::string& first, const std::string& cmnm) {
+  return first + " \\\n#- VERS 0 0 \\\n" + (cmnm.empty() ? "" : "#- CMNM " + cmnm + "    \\\n") + "#-END_OF_UGC_HEADER\n";
+}
+
+TEST(Container, Header) {
+  const std::pair<std::string, const char*> cases[] = {
+      // The CMNM length counts UTF-8 bytes.
+      {headerWith("#UGC:2 ASSEMBLY 1 2 3 1 1 15 4000 2024001 00000200", "011roue_arri\xC3\xA8re.asm"),
+       "ASSEMBLY 4000 512 roue_arri\xC3\xA8re.asm"},
+      // A CMNM length past the header's end names nothing.
+      {headerWith("#UGC:2 PART 1 2 3 1 1 15 4000 2024001 00000200", "fffa.prt"), "PART 4000 512 "},
+      // A base inside the header cannot be the banner's offset.
+      {headerWith("#UGC:2 ASSEMBLY 1 2 3 1 1 15 4000 2024001 00000010", ""), "ASSEMBLY 4000 -1 "},
+      {"#UGC:2 ASSEMBLY 1 2 3 1 1 15 4000 2024001 00000200 \\\n#- VERS", "none"},
+      {"%PDF-1.4 #-END_OF_UGC_HEADER\n", "none"},
+  };
+  for (const auto& [head, want] : cases) {
+    const auto h = parseUgcHeader(head);
+    EXPECT_EQ(h ? QStringLiteral("%1 %2 %3 %4").arg(h->kind).arg(h->release).arg(h->base).arg(h->ownName)
+                : QStringLiteral("none"),
+              QString::fromUtf8(want));
+    EXPECT_TRUE(!h || h->end == std::int64_t(head.size())) << head;
+  }
+}
+
+TEST(Container, TableOfContentsAndModelSection) {
+  const std::string file = fixtures::creoFile({
+      {"ND:0:Model_L05_PXAltIdMgr0", "a", {}, {}, {}},
+      {"EMPTY_SPACE_FOR_REUSE", "b", {}, {}, {}},
+      {"ND:0:Model_L05_RefDiff:1:FT", "c", {}, {}, {}},
+      {"ModelView#0 with spaces", "d", {}, {}, {}},
+      {"ND:0:Model_L05_PX:1", "payload", {}, {}, {}},
+      {"NEXT_TOC_ENTRY", "", std::int64_t{1} << 40, {}, {}},  // a chain past the end keeps what it read
+  });
+  const MemorySource source(file);
+  const auto header = parseUgcHeader(file);
+  ASSERT_TRUE(header);
+  QStringList notes, names;
+  const auto toc = readToc(source, header->base, std::int64_t(file.find("#UGC_TOC")), notes);
+  EXPECT_EQ(notes, QStringList({"the table of contents points past the end of the file"}));
+  for (const TocEntry& e : toc) names << e.name;
+  EXPECT_EQ(names, QStringList({"ND:0:Model_L05_PXAltIdMgr0", "ND:0:Model_L05_RefDiff:1:FT", "ModelView#0 with spaces",
+                                "ND:0:Model_L05_PX:1"}));
+  const TocEntry* model = findModelSection(toc);
+  ASSERT_NE(model, nullptr);
+  std::string payload;
+  QString reason;
+  ASSERT_TRUE(readSectionPayload(source, *model, 1 << 20, payload, reason)) << reason.toStdString();
+  EXPECT_EQ(payload, "payload");
+}
+
+TEST(FileSource, PositionedReadsAndRefusals) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath(QStringLiteral("a.asm"));
+  QFile f(path);
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write("0123456789") == 10 && f.flush());
+  FileSource source;
+  QString reason;
+  ASSERT_TRUE(source.open(path, &reason)) << reason.toStdString();
+  std::string out;
+  const std::tuple<int, int, const char*> reads[] = {{2, 3, "234"}, {8, 100, "89"}, {10, 5, ""}, {-1, 5, ""}};
+  for (const auto& [offset, length, bytes] : reads) {
+    ASSERT_TRUE(source.read(offset, length, out, &reason));
+    EXPECT_EQ(out, bytes);
+  }
+  ASSERT_TRUE(f.resize(4));  // shorter than when it was opened
+  EXPECT_FALSE(source.read(0, 10, out, &reason));
+  EXPECT_EQ(reason, QStringLiteral("the file changed while it was read"));
+  QStringList others{dir.path()};
+#ifndef _WIN32
+  others << dir.filePath(QStringLiteral("fifo.asm"));  // must not wait for a writer
+  ASSERT_EQ(::mkfifo(QFile::encodeName(others.back()).constData(), 0600), 0);
+#endif
+  for (const QString& other : others) {
+    EXPECT_FALSE(FileSource().open(other, &reason));
+    EXPECT_EQ(reason, QStringLiteral("not a regular file"));
+  }
+}
+
+void expectSane(const AssemblyModel& m, const std::string& what) {
+  EXPECT_TRUE(!m.failed || !m.notes.isEmpty()) << what;
+  for (const ModelComponent& c : m.components) {
+    EXPECT_FALSE(c.name.isEmpty()) << what;
+    EXPECT_GE(c.quantity, 0) << what;
+    EXPECT_GE(c.suppressed, 0) << what;
+  }
+}
+
+const std::string kTokens =
+    fixtures::Psb().modelWithDependencies(2).dependency("BOLT", "prt", 2, true).dependency("NUT", "prt", 2, true)
+        .closeModel().bytes();
+
+const std::string kModel = "ND:0:Model_L05_PX:1";
+
+struct HostileCase {
+  const char* what;
+  std::vector<Section> sections;
+  const char* note;  // a piece of the note it must give
+};
+
+TEST(Hostile, ContainerCases) {
+  // Codes each naming the entry they create: runs of zeros one longer each time, about 64 MB.
+  std::vector<std::uint32_t> codes{0};
+  for (std::uint32_t c = 256; codes.size() < 11586; ++c) codes.push_back(c);
+  const std::string bomb = fixtures::packCodes(codes);
+  const std::int64_t bombSize = 11586ll * 11587 / 2;
+  const HostileCase cases[] = {
+      {"a TOC pointing past the end", {{kModel, kTokens, std::int64_t{1} << 40, {}, {}}}, "outside the file"},
+      {"a TOC declaring a 4 GB section", {{kModel, kTokens, {}, std::int64_t{1} << 32, {}}}, "outside the file"},
+      {"a TOC offset off the section", {{kModel, kTokens, 5, {}, {}}}, "not where the table of contents says"},
+      {"an LZW bomb declared small", {{kModel, bomb, {}, {}, 4096}}, "more than the 4096 bytes"},
+      {"an LZW bomb declared in full", {{kModel, bomb, {}, {}, bombSize}}, "unknown layout"},
+      {"an LZW bomb declaring 4 GB", {{kModel, bomb, {}, {}, std::int64_t{1} << 32}}, "unknown layout"},
+      {"a damaged LZW stream", {{kModel, fixtures::packCodes({'a', 400}), {}, {}, {}}}, "damaged compressed data"},
+      {"no model section", {{"BasicData", "x", {}, {}, {}}}, "no model section"},
+      // The TOC block starts after the 65-byte banner.
+      {"a TOC chain that loops", {{kModel, "x", {}, {}, {}}, {"NEXT_TOC_ENTRY", "", 65, {}, {}}}, "loops"},
+  };
+  for (const HostileCase& c : cases) {
+    const std::string file = fixtures::creoFile(c.sections);
+    const AssemblyModel m = readAssembly(MemorySource(file));
+    EXPECT_TRUE(m.failed) << c.what;
+    EXPECT_TRUE(m.notes.join(u"; ").contains(QLatin1String(c.note))) << c.what << ": " << m.notes.join(u"; ").toStdString();
+    expectSane(m, c.what);
+  }
+  // The same file with a sound section reads: the cases fail for their damage alone.
+  const std::string good = fixtures::creoFile({{kModel, kTokens, {}, {}, {}}});
+  const AssemblyModel m = readAssembly(MemorySource(good));
+  EXPECT_FALSE(m.failed) << m.notes.join(u"; ").toStdString();
+  EXPECT_EQ(m.generation, Generation::CreoTokens);
+  EXPECT_EQ(m.instanceCount(), 2);
+  EXPECT_EQ(m.model, QStringLiteral("top.asm"));  // the header's name wins over the section's box.asm
+  EXPECT_EQ(m.writer, QStringLiteral("Creo 3.0 (M080)"));
+}
+
+std::string sample(const char* name) { return fixtures::readWhole(fixtures::samplesDir() + u'/' + QLatin1String(name)); }
+
+// Truncations anywhere and byte flips in the header, the table of contents
+// and the model section of real files.
+TEST(Hostile, TruncatedAndFlippedRealFiles) {
+  int reads = 0;
+  for (const char* name : {"baseplate.asm.2", "fridge.asm.4", "top_15.asm.1", "control.asm"}) {
+    const std::string bytes = sample(name);
+    if (bytes.empty()) GTEST_SKIP() << "samples absent";
+    for (std::size_t cut = 0; cut < bytes.size(); cut += bytes.size() / 97 + 1) {
+      expectSane(readAssembly(MemorySource(std::string_view(bytes).substr(0, cut))), std::string(name) + " cut");
+      ++reads;
+    }
+    // The first 6 KB hold the header, the TOC and, in these files, the model section's start.
+    std::string flipped = bytes;
+    for (std::size_t at = 0; at < std::min<std::size_t>(bytes.size(), 6144); at += 7) {
+      for (const char to : {'\0', '\xFF', '#'}) {
+        flipped[at] = to;
+        expectSane(readAssembly(MemorySource(flipped)), std::string(name) + " flip " + std::to_string(at));
+        ++reads;
+      }
+      flipped[at] = bytes[at];
+    }
+  }
+  EXPECT_GT(reads, 1000);
+}
+
+// Creo 2 keeps DEPDB_DATA beside the model section: with the model section's
+// compressed stream damaged, the components come from there, with a note.
+TEST(Hostile, DamagedModelSectionFallsBackToDepdb) {
+  std::string bytes = sample("fridge.asm.4");
+  if (bytes.empty()) GTEST_SKIP() << "samples absent";
+  const std::size_t section = bytes.find("#ND:0:Model_L05P:1\n");
+  ASSERT_NE(section, std::string::npos);
+  bytes[section + 21] = '\x1F';  // the flags byte after 1F 9D: 31 bits per code cannot be
+  const AssemblyModel m = readAssembly(MemorySource(bytes));
+  EXPECT_FALSE(m.failed);
+  EXPECT_EQ(fixtures::modelLines(m).size(), 5);
+  ASSERT_EQ(m.notes.size(), 1);
+  EXPECT_TRUE(m.notes.front().contains(u"damaged compressed data") && m.notes.front().contains(u"DEPDB_DATA"))
+      << m.notes.front().toStdString();
+}
+
+}  // namespace
+}  // namespace kelvaron::reader

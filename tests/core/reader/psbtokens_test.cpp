@@ -1,0 +1,93 @@
+// The rules of the Creo token stream that the real files do not all pin:
+// placeholders, references, suppression, foreign parts, generics, and
+// streams that must fail into a note.
+
+#include "reader/psbtokens.h"
+#include "readerfixtures.h"
+
+#include <gtest/gtest.h>
+
+namespace kelvaron::reader {
+namespace {
+
+using fixtures::Psb;
+using namespace std::string_literals;
+
+QStringList summary(const AssemblyModel& m) {
+  QStringList out = fixtures::modelLines(m);
+  for (qsizetype i = 0; i < out.size(); ++i) {
+    const ModelComponent& c = m.components[std::size_t(i)];
+    out[i] += QStringLiteral(" sub=%1 f=%2").arg(c.subtype, c.file);
+  }
+  return out;
+}
+
+TEST(PsbTokens, DependencyRules) {
+  Psb psb;
+  psb.modelWithDependencies(11);
+  // A placeholder: no descriptor, no DepType, no component.
+  psb.element().structOf("ndmoddeps_l05_p::Dependency_L05_P").field("ToModelDescriptor").null();
+  psb.field("DepType").integer(std::nullopt).field("Component").null().end();
+  psb.dependency("BOLT", "prt", 2, true);
+  psb.dependency("BOLT", "prt", 32768, true);  // suppressed
+  psb.dependency("BOLT", "asm", 2, true);      // same name, other type: its own component
+  psb.dependency("REF_ONLY", "prt", 8, false);
+  psb.dependency("MODELING", "prt", std::nullopt, false);
+  psb.dependency("top base", "SLDPRT", 2, true);
+  psb.dependency("ISO4762_M4X10", "prt", 2, true, "ISO4762");
+  psb.dependency("CABLE", "prt", 2, true, std::nullopt, "HARNESS_PART");
+  psb.dependency("BOLT", "prt", 2, true);
+  psb.dependency("MIXED", "prt", 32770, true);  // bit 2 set: an active instance
+  psb.closeModel();
+  AssemblyModel m;
+  ASSERT_TRUE(readPsbTokens(psb.bytes(), m)) << m.notes.join(u"; ").toStdString();
+  EXPECT_EQ(summary(m), QStringList({
+                            "BOLT part 2 1  sub= f=bolt.prt",
+                            "BOLT assembly 1 0  sub= f=bolt.asm",
+                            "top base part 1 0  src=SLDPRT sub= f=top base.SLDPRT",
+                            "ISO4762_M4X10 part 1 0 ISO4762 sub= f=iso4762.prt",
+                            "CABLE part 1 0  sub=HARNESS_PART f=cable.prt",
+                            "MIXED part 1 0  sub= f=mixed.prt",
+                        }));
+  EXPECT_EQ(m.model, QStringLiteral("box.asm"));
+  EXPECT_TRUE(m.notes.isEmpty());
+}
+
+// The stream cut or bent in one place; each must fail with one note naming
+// the damage and leave no components.
+TEST(PsbTokens, DamagedStreamsFailIntoANote) {
+  const std::string good = Psb().modelWithDependencies(1).dependency("BOLT", "prt", 2, true).closeModel().bytes();
+  std::string claims = good;
+  claims.replace(good.find("type_har") + 10, 3, fixtures::intCode(std::int64_t{1} << 31));
+  // A million nested structs, in a few bytes: M and its string index each repeated by E7.
+  std::string deep = "\xE0\x00PSB_Tokens\x00\xE2\xE0\x04type_har\x00\xF8"s + fixtures::intCode(1000001) + "M";
+  deep += std::string(250000, '\xE7');
+  deep += "\xE0\x01int_har\x00\xF8"s + fixtures::intCode(1000001) + '\0' + std::string(250000, '\xE7');
+  deep += "\xE0\x03string_xar\x00\xF8\x01X\x00"s;
+  const std::pair<const char*, std::string> cases[] = {  // what: also a piece of the note
+      {"unknown token letter", Psb().modelWithDependencies(1).raw('Z').closeModel().bytes()},
+      // Two strings, "Model" and "Dependencies_P": indices 99, -1 and 2, one past the last.
+      {"names no string", Psb().structOf("Model").field("Dependencies_P").raw('M', 99, true).bytes()},
+      {"names no string", Psb().structOf("Model").field("Dependencies_P").raw('O', -1, true).bytes()},
+      {"names no string", Psb().structOf("Model").field("Dependencies_P").raw('O', 2, true).bytes()},
+      {"closes the wrong level", Psb().structOf("Model").field("Dependencies_P").structOf("Deps").raw('R').bytes()},
+      {"ends inside the model", Psb().modelWithDependencies(1).bytes()},
+      {"no dependency list", Psb().structOf("Model").field("Descriptor").null().end().bytes()},
+      {"ends before its 2147483648 tokens", claims},
+      {"string_xar ends before", good.substr(0, good.size() - 8)},
+      {"nesting deeper", deep},
+  };
+  for (const auto& [what, bytes] : cases) {
+    AssemblyModel m;
+    EXPECT_FALSE(readPsbTokens(bytes, m)) << what;
+    EXPECT_TRUE(m.components.empty()) << what;
+    EXPECT_TRUE(m.notes.size() == 1 && m.notes.front().startsWith(u"damaged model section") &&
+                m.notes.front().contains(QLatin1String(what)))
+        << what << ": " << m.notes.join(u"; ").toStdString();
+  }
+  AssemblyModel m;
+  EXPECT_TRUE(readPsbTokens(good, m));  // the cases above are damage, not a broken builder
+}
+
+}  // namespace
+}  // namespace kelvaron::reader
