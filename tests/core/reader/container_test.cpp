@@ -19,7 +19,8 @@ namespace {
 using fixtures::Section;
 
 std::string headerWith(const std::string& first, const std::string& cmnm) {
-  return first + " \\\n#- VERS 0 0 \\\n" + (cmnm.empty() ? "" : "#- CMNM " + cmnm + "    \\\n") + "#-END_OF_UGC_HEADER\n";
+  return first + " \\\n#- VERS 0 0 \\\n" + (cmnm.empty() ? "" : "#- CMNM " + cmnm + "    \\\n") +
+         "#-END_OF_UGC_HEADER\n";
 }
 
 TEST(Container, Header) {
@@ -106,9 +107,12 @@ void expectSane(const AssemblyModel& m, const std::string& what) {
   }
 }
 
-const std::string kTokens =
-    fixtures::Psb().modelWithDependencies(2).dependency("BOLT", "prt", 2, true).dependency("NUT", "prt", 2, true)
-        .closeModel().bytes();
+const std::string kTokens = fixtures::Psb()
+                                .modelWithDependencies(2)
+                                .dependency("BOLT", "prt", 2, true)
+                                .dependency("NUT", "prt", 2, true)
+                                .closeModel()
+                                .bytes();
 
 const std::string kModel = "ND:0:Model_L05_PX:1";
 
@@ -140,7 +144,8 @@ TEST(Hostile, ContainerCases) {
     const std::string file = fixtures::creoFile(c.sections);
     const AssemblyModel m = readAssembly(MemorySource(file));
     EXPECT_TRUE(m.failed) << c.what;
-    EXPECT_TRUE(m.notes.join(u"; ").contains(QLatin1String(c.note))) << c.what << ": " << m.notes.join(u"; ").toStdString();
+    EXPECT_TRUE(m.notes.join(u"; ").contains(QLatin1String(c.note)))
+        << c.what << ": " << m.notes.join(u"; ").toStdString();
     expectSane(m, c.what);
   }
   // The same file with a sound section reads: the cases fail for their damage alone.
@@ -153,7 +158,9 @@ TEST(Hostile, ContainerCases) {
   EXPECT_EQ(m.writer, QStringLiteral("Creo 3.0 (M080)"));
 }
 
-std::string sample(const char* name) { return fixtures::readWhole(fixtures::samplesDir() + u'/' + QLatin1String(name)); }
+std::string sample(const char* name) {
+  return fixtures::readWhole(fixtures::samplesDir() + u'/' + QLatin1String(name));
+}
 
 // Truncations anywhere and byte flips in the header, the table of contents
 // and the model section of real files.

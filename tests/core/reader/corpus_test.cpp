@@ -46,12 +46,15 @@ TEST(Corpus, DepdbTablesAgreeWithTheModelSection) {
   QStringList disagree;
   for (auto it = assemblies.begin(); it != assemblies.end(); ++it) {
     const auto sections = rawSections(corpusDir() + u'/' + it.key());
-    const auto depdb = std::find_if(sections.begin(), sections.end(), [](const auto& s) { return s.first.name == u"DEPDB_DATA"; });
+    const auto depdb =
+        std::find_if(sections.begin(), sections.end(), [](const auto& s) { return s.first.name == u"DEPDB_DATA"; });
     if (depdb == sections.end()) continue;
     AssemblyModel model;
     ASSERT_TRUE(readDepdb(depdb->second, model)) << it.key().toStdString();
-    if (modelLines(model) == expectedLines(it.value().toObject())) ++agree;
-    else disagree << it.key();
+    if (modelLines(model) == expectedLines(it.value().toObject()))
+      ++agree;
+    else
+      disagree << it.key();
   }
   // conactor.asm.1 keeps the stale ONE_PART, placed by no live component feature.
   EXPECT_EQ(disagree, QStringList{QStringLiteral("Watt-sUP__creo2019/Componente/pls/conactor.asm.1")});

@@ -64,7 +64,8 @@ TEST(PsbTokens, DamagedStreamsFailIntoANote) {
   deep += std::string(250000, '\xE7');
   deep += "\xE0\x01int_har\x00\xF8"s + fixtures::intCode(1000001) + '\0' + std::string(250000, '\xE7');
   deep += "\xE0\x03string_xar\x00\xF8\x01X\x00"s;
-  const std::pair<const char*, std::string> cases[] = {  // what: also a piece of the note
+  const std::pair<const char*, std::string> cases[] = {
+      // what: also a piece of the note
       {"unknown token letter", Psb().modelWithDependencies(1).raw('Z').closeModel().bytes()},
       // Two strings, "Model" and "Dependencies_P": indices 99, -1 and 2, one past the last.
       {"names no string", Psb().structOf("Model").field("Dependencies_P").raw('M', 99, true).bytes()},

@@ -61,9 +61,8 @@ class Psb {
   }
 
   /// A dependency record with the fields the reader looks at.
-  Psb& dependency(std::string_view stored, std::string_view type, std::optional<std::int64_t> depType,
-                  bool component, std::optional<std::string_view> generic = std::nullopt,
-                  std::string_view subtype = "") {
+  Psb& dependency(std::string_view stored, std::string_view type, std::optional<std::int64_t> depType, bool component,
+                  std::optional<std::string_view> generic = std::nullopt, std::string_view subtype = "") {
     element().structOf("ndmoddeps_l05_p::Dependency_L05_P");
     field("ToModelDescriptor").structOf("ndmoddeps_j03::ModelDescriptor_J03");
     field("Name").str(stored).field("LibraryName").str(generic).field("Type").str(type);
@@ -89,11 +88,15 @@ class Psb {
   /// The section payload: E0 00 "PSB_Tokens" 00 E2, format, type_har, int_har, double_xar, string_xar.
   std::string bytes() const {
     using namespace std::string_literals;
-    std::string out = "\xE0\x00PSB_Tokens\x00\xE2\xE0\x01" "format\x00\x00"s;
+    std::string out =
+        "\xE0\x00PSB_Tokens\x00\xE2\xE0\x01"
+        "format\x00\x00"s;
     out += "\xE0\x04type_har\x00\xF8"s + intCode(std::int64_t(m_types.size())) + m_types;
     out += "\xE0\x01int_har\x00\xF8"s + intCode(std::int64_t(m_ints.size()));
     for (const auto& v : m_ints) out += intCode(v);
-    out += "\xE0\x02" "double_xar\x00\xF8\x01\x0F"s;
+    out +=
+        "\xE0\x02"
+        "double_xar\x00\xF8\x01\x0F"s;
     out += "\xE0\x03string_xar\x00\xF8"s + intCode(std::int64_t(m_strings.size()));
     for (const std::string& s : m_strings) out += s + '\0';
     return out + "\xF1";
@@ -159,9 +162,9 @@ inline std::string packCodes(const std::vector<std::uint32_t>& codes, bool block
 struct Section {
   std::string name;
   std::string payload;
-  std::optional<std::int64_t> offset;  ///< overrides the TOC offset (from base)
-  std::optional<std::int64_t> length;  ///< overrides the TOC length
-  std::optional<std::int64_t> decoded; ///< overrides the TOC decoded length
+  std::optional<std::int64_t> offset;   ///< overrides the TOC offset (from base)
+  std::optional<std::int64_t> length;   ///< overrides the TOC length
+  std::optional<std::int64_t> decoded;  ///< overrides the TOC decoded length
 };
 
 /// A Creo 3 style file: header (with CMNM "top.asm"), banner at base, one TOC block, the sections.
@@ -216,7 +219,8 @@ inline QString componentLine(const QString& name, const QString& type, qint64 qu
 inline QStringList modelLines(const AssemblyModel& model) {
   QStringList lines;
   for (const ModelComponent& c : model.components)
-    lines << componentLine(c.name, QString::fromLatin1(typeName(c.type)), c.quantity, c.suppressed, c.generic, c.source);
+    lines << componentLine(c.name, QString::fromLatin1(typeName(c.type)), c.quantity, c.suppressed, c.generic,
+                           c.source);
   return lines;
 }
 
