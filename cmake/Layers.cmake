@@ -1,5 +1,5 @@
-# The core libraries may link QtCore and each other, nothing from QtGui or
-# QtWidgets. kelvaron_core_library() registers a target as core; the check at the
+# The core libraries and the CLI's library may link QtCore and each other,
+# nothing from QtGui or QtWidgets. kelvaron_core_library() registers a target; the check at the
 # end of the configure step walks each core target's link closure and fails the
 # configure when a GUI module is reachable.
 set_property(GLOBAL PROPERTY KELVARON_CORE_TARGETS "")
@@ -39,7 +39,7 @@ function(kelvaron_check_layers)
     set(closure "")
     _kelvaron_link_closure(${t} closure)
     foreach(lib IN LISTS closure)
-      if(lib MATCHES "Qt6?::(Gui|Widgets|OpenGL|Test)" OR lib MATCHES "kelvaron_(platform_widgets|app|about)")
+      if(lib MATCHES "Qt6?::(Gui|Widgets|OpenGL|Test)" OR lib MATCHES "kelvaron_(widgets|resources|app|about)")
         message(FATAL_ERROR "core target ${t} must not link ${lib}")
       endif()
     endforeach()

@@ -5,6 +5,7 @@
 // split must not crash and must return pieces of its input.
 
 #include "analysis/componentscan.h"
+#include "common/scanall.h"
 #include "analysis/pathhelpers.h"
 
 #include <QString>
@@ -25,8 +26,8 @@ void check(bool ok, const char* what) {
 }
 
 bool kept(unsigned char b) {
-  return (b >= 'a' && b <= 'z') || (b >= 'A' && b <= 'Z') || (b >= '0' && b <= '9') || b == '_' ||
-         b == '-' || b == 252 || b == 246 || b == 228 || b == 220 || b == 214 || b == 196;
+  return (b >= 'a' && b <= 'z') || (b >= 'A' && b <= 'Z') || (b >= '0' && b <= '9') || b == '_' || b == '-' ||
+         b == 252 || b == 246 || b == 228 || b == 220 || b == 214 || b == 196;
 }
 
 struct Record {
@@ -68,7 +69,7 @@ std::vector<Record> referenceScan(std::string_view t) {
 }
 
 void fuzzScan(std::string_view bytes) {
-  const std::vector<kelvaron::Component> found = kelvaron::scanComponents(bytes);
+  const std::vector<kelvaron::Component> found = kelvaron::testing::scanAll(bytes);
   const std::int64_t size = static_cast<std::int64_t>(bytes.size());
   std::int64_t previous = 0;
   for (const auto& c : found) {

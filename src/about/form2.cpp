@@ -1,5 +1,7 @@
 #include "about/form2.h"
 
+#include "version.h"
+
 #include <QDesktopServices>
 #include <QGuiApplication>
 #include <QLabel>
@@ -24,9 +26,7 @@ constexpr int kTwipsPerPx = 15;  // at 96 dots per inch
 
 constexpr int px(int twips) { return twips / kTwipsPerPx; }
 
-QRect pixels(int left, int top, int width, int height) {
-  return {px(left), px(top), px(width), px(height)};
-}
+QRect pixels(int left, int top, int width, int height) { return {px(left), px(top), px(width), px(height)}; }
 
 const char* const kTerms =
     "Terms of use\n\n"
@@ -52,8 +52,7 @@ QFont linkFont(QFont font, const QStringList& texts, int width) {
   return font;
 }
 
-QLabel* makeLink(QWidget* parent, const char* name, const QString& text, const QRect& geometry,
-                 const QFont& font) {
+QLabel* makeLink(QWidget* parent, const char* name, const QString& text, const QRect& geometry, const QFont& font) {
   auto* label = new QLabel(text, parent);
   label->setObjectName(QLatin1String(name));
   label->setGeometry(geometry);
@@ -72,7 +71,7 @@ Form2::Form2(QWidget* mainWindow) : QWidget(nullptr, Qt::Window), m_mainWindow(m
   resources::initResources();
   setObjectName(QStringLiteral("Form2"));
   setAttribute(Qt::WA_DeleteOnClose);
-  setWindowTitle(QStringLiteral("Info Kelvaron 2.1"));
+  setWindowTitle(QStringLiteral("Info Kelvaron %1").arg(QLatin1String(kVersion)));
   setWindowIcon(resources::windowIcon());
   resize(px(kDesignWidthTwips), px(kDesignHeightTwips));
 
@@ -81,7 +80,7 @@ Form2::Form2(QWidget* mainWindow) : QWidget(nullptr, Qt::Window), m_mainWindow(m
   m_image->setGeometry(pixels(120, 120, 1500, 1185));
   m_image->setPixmap(QPixmap(resources::kLogoSmall));
 
-  m_title = new QLabel(QStringLiteral("Kelvaron " KELVARON_VERSION), this);
+  m_title = new QLabel(QStringLiteral("Kelvaron %1").arg(QLatin1String(kVersion)), this);
   m_title->setObjectName(QStringLiteral("lbl_version"));
   m_title->setGeometry(pixels(1800, 150, 2340, 390));
   QFont titleFont = m_title->font();
@@ -131,8 +130,7 @@ void Form2::Form_Load() {
     main = QRect((frame.x() - origin.x()) * kTwipsPerPx, (frame.y() - origin.y()) * kTwipsPerPx,
                  frame.width() * kTwipsPerPx, frame.height() * kTwipsPerPx);
   }
-  const QPoint at = aboutWindowPosition(main, kDesignWidthTwips,
-                                        area.size() * kTwipsPerPx);
+  const QPoint at = aboutWindowPosition(main, kDesignWidthTwips, area.size() * kTwipsPerPx);
   const QPoint target = origin + at / kTwipsPerPx;
 
   m_widthTwips = 0;
@@ -164,8 +162,7 @@ void Form2::Label11_Click() { ShellExec(QStringLiteral("mailto:") + kMailAddress
 bool Form2::ShellExec(const QString& Path) { return QDesktopServices::openUrl(QUrl(Path)); }
 
 bool Form2::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::MouseButtonRelease &&
-      static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+  if (event->type() == QEvent::MouseButtonRelease && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
     if (watched == m_downloadLink) {
       Label10_Click();
       return true;

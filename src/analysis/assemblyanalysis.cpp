@@ -1,25 +1,20 @@
 #include "analysis/assemblyanalysis.h"
 
-#include "platform/nativefile.h"
-#include "platform/nativepath.h"
+#include "analysis/assemblyname.h"
+#include "platform/filebytes.h"
+#include "platform/fileerror.h"
 
 namespace kelvaron {
 
-QStringList AssemblyAnalysis::lines() const {
-  QStringList out;
-  if (!assembly) return out;
-  out.reserve(static_cast<qsizetype>(components.size()) + 1);
-  out.append(QString::fromLatin1(kHeadingLine));
-  for (const Component& c : components) out.append(c.text());
-  return out;
-}
+namespace {
+constexpr std::string_view kHeadingLine = "the following parts are build in this assembly:";
+}  // namespace
 
-AssemblyAnalysis streamAssembly(const QString& path, const ComponentSink& sink, const YieldHook& yield,
-                                PathStyle style) {
+AssemblyAnalysis streamAssembly(const QString& path, ListSink& sink, const YieldHook& yield, PathStyle style) {
   AssemblyAnalysis result;
   result.path = path;
   const auto setError = [&](const QString& reason) {
-    result.error = QStringLiteral("cannot read %1: %2").arg(platform::displayPath(path), reason);
+    result.error = platform::FileError{platform::FileError::Action::Read, path, reason}.message();
   };
   if (path.isEmpty()) {
     setError(QStringLiteral("no file given"));
@@ -33,23 +28,16 @@ AssemblyAnalysis streamAssembly(const QString& path, const ComponentSink& sink, 
     return result;
   }
 
-  const QString ext = GetExt(path, style);
-  if (ext != QLatin1String(".asm") && ext != QLatin1String(".ASM")) return result;
+  if (!hasAssemblyExtension(path, style)) return result;
   result.assembly = true;
+  sink.heading(kHeadingLine);
   result.stopped = !scanComponents(
       file.bytes(),
       [&](const ComponentView& c) {
         ++result.partCount;
-        return sink(c);
+        return sink.component(c);
       },
       yield);
-  return result;
-}
-
-AssemblyAnalysis analyseAssembly(const QString& path, const YieldHook& yield, PathStyle style) {
-  std::vector<Component> found;
-  AssemblyAnalysis result = streamAssembly(path, collectInto(found), yield, style);
-  result.components = std::move(found);
   return result;
 }
 

@@ -41,7 +41,8 @@ __attribute__((target("avx2"))) std::size_t findBytesAvx2(std::string_view hay, 
   while (i + 32 <= last + 1) {
     const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(base + i));
     const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(base + i + n - 1));
-    auto mask = static_cast<unsigned>(_mm256_movemask_epi8(_mm256_and_si256(_mm256_cmpeq_epi8(a, first), _mm256_cmpeq_epi8(b, tail))));
+    auto mask = static_cast<unsigned>(
+        _mm256_movemask_epi8(_mm256_and_si256(_mm256_cmpeq_epi8(a, first), _mm256_cmpeq_epi8(b, tail))));
     while (mask != 0) {
       const auto bit = static_cast<std::size_t>(__builtin_ctz(mask));
       if (std::memcmp(base + i + bit + 1, needle.data() + 1, n > 2 ? n - 2 : 0) == 0) return i + bit;
@@ -75,7 +76,8 @@ std::size_t findBytes(std::string_view hay, std::string_view needle, std::size_t
   while (i + 16 <= last + 1) {
     const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + i));
     const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + i + n - 1));
-    auto mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(a, first), _mm_cmpeq_epi8(b, tail))));
+    auto mask =
+        static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(a, first), _mm_cmpeq_epi8(b, tail))));
     while (mask != 0) {
       const auto bit = static_cast<std::size_t>(__builtin_ctz(mask));
       if (std::memcmp(base + i + bit + 1, needle.data() + 1, n > 2 ? n - 2 : 0) == 0) return i + bit;
@@ -115,9 +117,8 @@ enum class ByteKind : unsigned char { Drop, Keep, End };
 constexpr auto kByteKinds = [] {
   std::array<ByteKind, 256> kinds{};
   for (int b = 0; b < 256; ++b) {
-    const bool keep = (b >= 'a' && b <= 'z') || (b >= 'A' && b <= 'Z') || (b >= '0' && b <= '9') ||
-                      b == '_' || b == '-' || b == 252 || b == 246 || b == 228 || b == 220 || b == 214 ||
-                      b == 196;
+    const bool keep = (b >= 'a' && b <= 'z') || (b >= 'A' && b <= 'Z') || (b >= '0' && b <= '9') || b == '_' ||
+                      b == '-' || b == 252 || b == 246 || b == 228 || b == 220 || b == 214 || b == 196;
     kinds[static_cast<std::size_t>(b)] = keep ? ByteKind::Keep : ByteKind::Drop;
   }
   kinds[' '] = kinds['\r'] = kinds['\n'] = ByteKind::End;
@@ -165,20 +166,6 @@ bool scanComponents(std::string_view bytes, const ComponentSink& sink, const Yie
       if (!yield()) return false;
     }
   }
-}
-
-ComponentSink collectInto(std::vector<Component>& out) {
-  return [&out](const ComponentView& c) {
-    out.push_back(Component{QByteArray(c.name.data(), static_cast<qsizetype>(c.name.size())), c.nameStart, c.end});
-    return true;
-  };
-}
-
-std::vector<Component> scanComponents(std::string_view bytes, const YieldHook& yield, bool* stopped) {
-  std::vector<Component> found;
-  const bool complete = scanComponents(bytes, collectInto(found), yield);
-  if (stopped) *stopped = !complete;
-  return found;
 }
 
 std::int64_t SearchFileForText(const QString& sFile, std::string_view sText, std::int64_t lngStart,

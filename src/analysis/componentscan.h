@@ -3,16 +3,11 @@
 
 #include <QByteArray>
 #include <QString>
-#include <QStringList>
 #include <cstdint>
 #include <functional>
 #include <string_view>
-#include <vector>
 
 namespace kelvaron {
-
-/// The heading line that starts the list of every assembly.
-inline constexpr char kHeadingLine[] = "the following parts are build in this assembly:";
 
 /// Called now and then during long work so a window can serve its event queue.
 /// Returning false asks the work to stop as soon as it can.
@@ -41,24 +36,16 @@ struct ComponentView {
 /// Receives each component in file order; returning false stops the scan.
 using ComponentSink = std::function<bool(const ComponentView&)>;
 
-/// A sink that appends every component it receives to `out`.
-ComponentSink collectInto(std::vector<Component>& out);
-
 /// Streams the component records of an assembly's bytes to `sink`, in file
-/// order, holding no more than one name at a time. Returns false when the sink
-/// or the yield hook asked to stop. Rules as for the listing form below.
-bool scanComponents(std::string_view bytes, const ComponentSink& sink, const YieldHook& yield = {});
-
-/// The component records of an assembly's bytes, in file order.
+/// order, holding no more than one name at a time.
 /// Each record starts at a "3 3 " marker; the name runs from the byte after the
 /// marker to the byte before the next "@model_type", else before the next
 /// "3 4 ", else to the end, cut at the first space, CR or LF, with bytes other
 /// than letters, digits, umlauts, "_" and "-" left out. Names whose first eight
 /// characters are "ASSEMBLY" are skipped. Linear in the size of `bytes`.
-/// `yield` is called about once per megabyte; when it returns false the scan
-/// stops and returns what it found so far with `*stopped` set.
-std::vector<Component> scanComponents(std::string_view bytes, const YieldHook& yield = {},
-                                      bool* stopped = nullptr);
+/// `yield` is called about once per megabyte. Returns false when the sink or
+/// the yield hook asked to stop.
+bool scanComponents(std::string_view bytes, const ComponentSink& sink, const YieldHook& yield = {});
 
 /// The 1-based position of the first occurrence of `sText` in the file `sFile`
 /// at or after the 1-based position `lngStart` (1 or less: the start of the

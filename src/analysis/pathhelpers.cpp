@@ -1,9 +1,6 @@
 #include "analysis/pathhelpers.h"
 
-#include "platform/nativepath.h"
-
-#include <filesystem>
-#include <system_error>
+#include "platform/filekind.h"
 
 namespace kelvaron {
 
@@ -42,18 +39,9 @@ QString GetExt(const QString& Pfad, PathStyle style) { return splitPath(Pfad, st
 
 QString Zerlege(const QString& Pfad, PathStyle style) { return splitPath(Pfad, style).name; }
 
-bool FileExists(const QString& sFile) {
-  if (sFile.isEmpty()) return false;
-  std::error_code ec;
-  const auto st = std::filesystem::status(platform::toNativePath(sFile), ec);
-  return !ec && std::filesystem::is_regular_file(st);
-}
+bool FileExists(const QString& sFile) { return platform::isFile(sFile); }
 
-bool DirExists(const QString& Path) {
-  if (Path.isEmpty()) return false;
-  std::error_code ec;
-  return std::filesystem::is_directory(platform::toNativePath(Path), ec) && !ec;
-}
+bool DirExists(const QString& Path) { return platform::isFolder(Path); }
 
 int Prüfsumme(const QString& Daten) {
   int sum = 0;

@@ -32,8 +32,8 @@ QString GetExt(const QString& Pfad, PathStyle style = nativePathStyle());
 /// Zerlege("C:\\a\\b\\") == "b\\".
 QString Zerlege(const QString& Pfad, PathStyle style = nativePathStyle());
 
-/// True when `sFile` names something whose length can be read (a file; folders
-/// answer as the file system does). Never fails; an empty text gives false.
+/// True when `sFile` names an existing file (a link to one counts); false for
+/// folders, missing paths and an empty text. Never fails.
 bool FileExists(const QString& sFile);
 
 /// True when `Path` names an existing folder. Never fails.

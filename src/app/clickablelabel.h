@@ -11,8 +11,7 @@ class ClickableLabel : public QLabel {
   Q_OBJECT
 
  public:
-  explicit ClickableLabel(const QString& text = QString(), QWidget* parent = nullptr)
-      : QLabel(text, parent) {}
+  explicit ClickableLabel(const QString& text = QString(), QWidget* parent = nullptr) : QLabel(text, parent) {}
   explicit ClickableLabel(QWidget* parent) : QLabel(parent) {}
 
  Q_SIGNALS:
@@ -21,8 +20,7 @@ class ClickableLabel : public QLabel {
  protected:
   void mouseReleaseEvent(QMouseEvent* event) override {
     QLabel::mouseReleaseEvent(event);
-    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()) &&
-        isEnabled())
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()) && isEnabled())
       Q_EMIT clicked();
   }
 };

@@ -8,11 +8,10 @@
 #include "app/form1controls.h"
 #include "app/form1settings.h"
 #include "app/windowfit.h"
-#include "platform/dirlistbox.h"
-#include "platform/drivelistbox.h"
-#include "platform/filelistbox.h"
+#include "widgets/dirlistbox.h"
+#include "widgets/drivelistbox.h"
+#include "widgets/filelistbox.h"
 #include "platform/folderpaths.h"
-#include "report/partsreport.h"
 #include "resources/resources.h"
 
 #include <QClipboard>
@@ -58,31 +57,63 @@ void Form1::bindControls() {
     member = findChild<Widget*>(QString::fromLatin1(name));
     Q_ASSERT_X(member, "Form1::bindControls", name);
   };
+// clang-format off: one row per line of the window design
 #define KELVARON_BIND(control) bind(control, #control)
-  KELVARON_BIND(Timer1);  KELVARON_BIND(Frame5);    KELVARON_BIND(txt_Pfad);
-  KELVARON_BIND(cmd_exitdatei); KELVARON_BIND(Drive2); KELVARON_BIND(Dir2);
-  KELVARON_BIND(Label6);  KELVARON_BIND(Frame4);    KELVARON_BIND(cmd_exec);
-  KELVARON_BIND(cmd_opts); KELVARON_BIND(cmd_file); KELVARON_BIND(cmd_exit);
-  KELVARON_BIND(cmd_info); KELVARON_BIND(Label12);  KELVARON_BIND(Frame3);
-  KELVARON_BIND(Frame6);  KELVARON_BIND(combo_zeit); KELVARON_BIND(Label11);
-  KELVARON_BIND(Label10); KELVARON_BIND(Label7);    KELVARON_BIND(cmd_verzeichnis);
-  KELVARON_BIND(cmd_close); KELVARON_BIND(File1);   KELVARON_BIND(Dir1);
-  KELVARON_BIND(Drive1);  KELVARON_BIND(Label5);    KELVARON_BIND(lbl_stop);
-  KELVARON_BIND(img_stop); KELVARON_BIND(lbl_Dir);  KELVARON_BIND(Frame2);
-  KELVARON_BIND(cmd_partname); KELVARON_BIND(List_ASM); KELVARON_BIND(Frame1);
-  KELVARON_BIND(List1);   KELVARON_BIND(txt_P1);    KELVARON_BIND(P1);
-  KELVARON_BIND(Label1);  KELVARON_BIND(Label2);    KELVARON_BIND(Label3);
-  KELVARON_BIND(Label4);  KELVARON_BIND(Image1);    KELVARON_BIND(lbl_time);
-  KELVARON_BIND(Pfad);    KELVARON_BIND(lbl_File);  KELVARON_BIND(lbl_status);
+  KELVARON_BIND(Timer1);
+  KELVARON_BIND(Frame5);
+  KELVARON_BIND(txt_Pfad);
+  KELVARON_BIND(cmd_exitdatei);
+  KELVARON_BIND(Drive2);
+  KELVARON_BIND(Dir2);
+  KELVARON_BIND(Label6);
+  KELVARON_BIND(Frame4);
+  KELVARON_BIND(cmd_exec);
+  KELVARON_BIND(cmd_opts);
+  KELVARON_BIND(cmd_file);
+  KELVARON_BIND(cmd_exit);
+  KELVARON_BIND(cmd_info);
+  KELVARON_BIND(Label12);
+  KELVARON_BIND(Frame3);
+  KELVARON_BIND(Frame6);
+  KELVARON_BIND(combo_zeit);
+  KELVARON_BIND(Label11);
+  KELVARON_BIND(Label10);
+  KELVARON_BIND(Label7);
+  KELVARON_BIND(cmd_verzeichnis);
+  KELVARON_BIND(cmd_close);
+  KELVARON_BIND(File1);
+  KELVARON_BIND(Dir1);
+  KELVARON_BIND(Drive1);
+  KELVARON_BIND(Label5);
+  KELVARON_BIND(lbl_stop);
+  KELVARON_BIND(img_stop);
+  KELVARON_BIND(lbl_Dir);
+  KELVARON_BIND(Frame2);
+  KELVARON_BIND(cmd_partname);
+  KELVARON_BIND(List_ASM);
+  KELVARON_BIND(Frame1);
+  KELVARON_BIND(List1);
+  KELVARON_BIND(txt_P1);
+  KELVARON_BIND(P1);
+  KELVARON_BIND(Label1);
+  KELVARON_BIND(Label2);
+  KELVARON_BIND(Label3);
+  KELVARON_BIND(Label4);
+  KELVARON_BIND(Image1);
+  KELVARON_BIND(lbl_time);
+  KELVARON_BIND(Pfad);
+  KELVARON_BIND(lbl_File);
+  KELVARON_BIND(lbl_status);
 #undef KELVARON_BIND
+  // clang-format on
 }
 
 void Form1::connectHandlers() {
-  connect(Drive1, &platform::DriveListBox::changed, this, &Form1::Drive1_Change);
-  connect(Dir1, &platform::DirListBox::changed, this, &Form1::Dir1_Change);
-  connect(File1, &platform::FileListBox::clicked, this, &Form1::File1_Click);
-  connect(Drive2, &platform::DriveListBox::changed, this, &Form1::Drive2_Change);
-  connect(Dir2, &platform::DirListBox::changed, this, &Form1::Dir2_Change);
+  connect(Drive1, &widgets::DriveListBox::changed, this, &Form1::Drive1_Change);
+  connect(Dir1, &widgets::DirListBox::changed, this, &Form1::Dir1_Change);
+  connect(File1, &widgets::FileListBox::clicked, this, &Form1::File1_Click);
+  connect(Drive2, &widgets::DriveListBox::changed, this, &Form1::Drive2_Change);
+  connect(Dir2, &widgets::DirListBox::changed, this, &Form1::Dir2_Change);
   connect(List_ASM, &QListWidget::itemSelectionChanged, this, &Form1::List_ASM_Click);
   connect(cmd_partname, &QPushButton::clicked, this, &Form1::cmd_partname_Click);
   connect(lbl_status, &ClickableLabel::clicked, this, &Form1::lbl_status_Click);
@@ -93,6 +124,7 @@ void Form1::connectHandlers() {
   connect(cmd_exec, &QPushButton::clicked, this, &Form1::cmd_exec_Click);
   connect(cmd_exit, &QPushButton::clicked, this, &Form1::cmd_exit_Click);
   connect(cmd_info, &QPushButton::clicked, this, &Form1::cmd_info_Click);
+  connect(txt_Pfad, &QLineEdit::textChanged, this, [this](const QString& text) { m_state.reportFolder = text; });
 }
 
 // ---- Start-up and shutdown ------------------------------------------------
@@ -113,8 +145,7 @@ void Form1::Form_Load() {
 
   Frame3->move(twipsToPixels(1000), Frame3->y());
   const QSize frameExtra = frameGeometry().size() - size();
-  resize(twipsToPixels(kFormWidth) - frameExtra.width(),
-         twipsToPixels(kFormHeight) - frameExtra.height());
+  resize(twipsToPixels(kFormWidth) - frameExtra.width(), twipsToPixels(kFormHeight) - frameExtra.height());
 
   if (m_commandLine.isEmpty()) return;
   runCommandLine(commandLinePath(m_commandLine));
@@ -130,15 +161,14 @@ void Form1::runCommandLine(const QString& path) {
     if (GetExt(path) == QLatin1String(".asm")) {
       File1->setFileName(path);
       const QString shown = File1->fileName();
-      const QString folder = shown.isEmpty() ? QFileInfo(path).absolutePath()
-                                       : path.left(path.size() - shown.size());
+      const QString folder = shown.isEmpty() ? QFileInfo(path).absolutePath() : path.left(path.size() - shown.size());
       Dir1->setPath(folder);
     } else {
       showMessage(QStringLiteral("no assemblies !"));
     }
   }
   if (m_closing) return;
-  lbl_File->setText(path);
+  setCurrentFile(path);
   Image1->setVisible(false);
   Frame4->setVisible(true);
   applyWindowFit();
@@ -161,7 +191,7 @@ void Form1::closeEvent(QCloseEvent* event) {
 // ---- Operations over the core -----------------------------------------------
 
 bool Form1::yieldToEvents() {
-  if (yieldHook) yieldHook();
+  if (testHooks.yield) testHooks.yield();
   const qint64 now = QDateTime::currentMSecsSinceEpoch();
   if (now - m_lastYield >= kYieldIntervalMs) {
     m_lastYield = now;
@@ -177,36 +207,68 @@ void Form1::showResultAndAnalyse() {
   Kindersuche();
 }
 
+namespace {
+
+// Fills List_ASM and the report in one pass, and keeps the last component for
+// the labels below the list.
+class WindowSink final : public ListSink {
+ public:
+  WindowSink(QListWidget* list, ReportWriter& report) : m_list(list), m_report(report) {}
+  void heading(std::string_view line) override { add(line); }
+  bool component(const ComponentView& c) override {
+    add(c.name);
+    last = Component{QByteArray(c.name.data(), static_cast<qsizetype>(c.name.size())), c.nameStart, c.end};
+    return true;
+  }
+  std::optional<Component> last;
+
+ private:
+  void add(std::string_view latin1) {
+    m_list->addItem(QString::fromLatin1(latin1.data(), static_cast<qsizetype>(latin1.size())));
+    m_report.addLine(latin1);
+  }
+  QListWidget* m_list;
+  ReportWriter& m_report;
+};
+
+}  // namespace
+
+void Form1::setCurrentFile(const QString& path) {
+  m_state.currentFile = path;
+  lbl_File->setText(path);
+}
+
 void Form1::Kindersuche() {
   lbl_status->setText(QStringLiteral("please wait..."));
   List_ASM->clear();
-  const AssemblyAnalysis result =
-      analyseAssembly(lbl_File->text(), [this] { return yieldToEvents(); });
-  // A stop comes only from a closing window: nothing is reported.
-  if (result.stopped) return;
-  if (!result.error.isEmpty()) {
-    lbl_status->setText(result.error);
+  const QString assembly = m_state.currentFile;
+  ReportWriter& report = m_state.report.emplace(reportPath(m_state.reportFolder, assembly), assembly);
+  WindowSink sink(List_ASM, report);
+  const AssemblyAnalysis result = streamAssembly(assembly, sink, [this] { return yieldToEvents(); });
+  if (!result.ok()) {
+    report.abort();
+    // A stop comes only from a closing window: nothing is reported.
+    if (result.stopped) {
+      List_ASM->clear();
+    } else {
+      lbl_status->setText(result.error);
+    }
     return;
   }
-  List_ASM->addItems(result.lines());
-  if (!result.components.empty()) {
-    const Component& last = result.components.back();
-    txt_P1->setText(last.text());
-    Label1->setText(QString::number(last.nameStart));
-    Label2->setText(QString::number(last.end));
+  if (sink.last) {
+    txt_P1->setText(sink.last->text());
+    Label1->setText(QString::number(sink.last->nameStart));
+    Label2->setText(QString::number(sink.last->end));
   }
   Dateiausgeben();
 }
 
 void Form1::Dateiausgeben() {
-  const QString assembly = lbl_File->text();
-  const QString report = reportPath(txt_Pfad->text(), assembly);
-  Pfad->setText(report);
-  QStringList entries;
-  for (int i = 0; i < List_ASM->count(); ++i) entries << List_ASM->item(i)->text();
-  QString error;
-  if (!saveReport(report, formatReport(assembly, entries, QDate::currentDate()), &error)) {
-    lbl_status->setText(error);
+  if (!m_state.report) return;
+  ReportWriter& report = *m_state.report;
+  Pfad->setText(report.path());
+  if (!report.commit(QDate::currentDate())) {
+    lbl_status->setText(report.error());
     return;
   }
   lbl_status->setText(QStringLiteral("file saved"));
@@ -214,8 +276,8 @@ void Form1::Dateiausgeben() {
 }
 
 void Form1::showMessage(const QString& text) {
-  if (messageBoxHook) {
-    messageBoxHook(text);
+  if (testHooks.messageBox) {
+    testHooks.messageBox(text);
     return;
   }
   QMessageBox::information(this, QStringLiteral("Kelvaron"), text, QMessageBox::Ok);
@@ -228,8 +290,7 @@ void Form1::applyWindowFit() {
   // Read back: a window manager or a minimum size may give another width.
   const QRect screenRect = screen()->geometry();
   const int left = (frameGeometry().x() - screenRect.x()) * kTwipsPerPixel;
-  const int newLeft = fittedLeft(left, (width() + frameWidth) * kTwipsPerPixel,
-                                 screenRect.width() * kTwipsPerPixel);
+  const int newLeft = fittedLeft(left, (width() + frameWidth) * kTwipsPerPixel, screenRect.width() * kTwipsPerPixel);
   if (newLeft != left) move(screenRect.x() + newLeft / kTwipsPerPixel, pos().y());
 }
 
@@ -247,7 +308,7 @@ void Form1::File1_Click() {
   if (m_busy) return;
   BusyScope busy(*this);
   // One separator, also after a root folder.
-  lbl_File->setText(platform::childPath(Dir1->path(), File1->fileName()));
+  setCurrentFile(platform::childPath(Dir1->path(), File1->fileName()));
   Frame3->setVisible(false);
   cmd_exec->setVisible(false);
   Frame4->setVisible(true);

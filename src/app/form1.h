@@ -5,6 +5,8 @@
 // named exactly like the control (and its objectName), so handlers read like
 // the window design: lbl_File->text(), List_ASM->clear().
 
+#include "app/form1state.h"
+
 #include <QDateTime>
 #include <QPointer>
 #include <QString>
@@ -19,15 +21,17 @@ class QLineEdit;
 class QListWidget;
 class QPushButton;
 class QTimer;
-namespace kelvaron { class cFindFile; }
+namespace kelvaron {
+class cFindFile;
+}
 
 namespace kelvaron {
 
-namespace platform {
+namespace widgets {
 class DriveListBox;
 class DirListBox;
 class FileListBox;
-}  // namespace platform
+}  // namespace widgets
 
 class ClickableLabel;
 
@@ -49,15 +53,15 @@ class Form1 : public QWidget {
   bool isBusy() const { return m_busy; }
 
   /// Every message box of the window goes through here ("no assemblies !",
-  /// "no files found", "stop !"). Tests set messageBoxHook to answer it.
+  /// "no files found", "stop !").
   void showMessage(const QString& text);
-  std::function<void(const QString& text)> messageBoxHook;
 
   /// Serves the event queue at most about every 20 ms; false once the window
   /// is closing, which asks the running analysis or walk to stop.
   bool yieldToEvents();
-  /// Tests may hook every yield (called before the event queue is served).
-  std::function<void()> yieldHook;
+
+  /// Tests answer message boxes, watch yields and set the clock here.
+  Form1TestHooks testHooks;
 
   /// Marks a running analysis or scan; while one exists, isBusy() is true.
   class BusyScope {
@@ -76,7 +80,9 @@ class Form1 : public QWidget {
   void Form_Unload();
 
   // Operations over the core.
+  /// Lists the parts of the current file into List_ASM and streams its report.
   void Kindersuche();
+  /// Puts the report Kindersuche streamed in place and says whether it was saved.
   void Dateiausgeben();
 
   /// Only in the normal state: width 8000 twips, moved left to end at the
@@ -101,8 +107,6 @@ class Form1 : public QWidget {
   void cmd_info_Click();
 
   // ---- Folder scan and timed start: implemented in form1_scan.cpp ---------
-  // Plain members (not slots), connected by function pointer in
-  // connectScanHandlers(), so the window links before that file exists.
  public:
   void cmd_verzeichnis_Click();
   void img_stop_Click();
@@ -111,9 +115,8 @@ class Form1 : public QWidget {
   void nSearch_StopSearch(bool& Cancel);
 
  public:
-  /// The time of day as the timed start sees it; tests set clockHook.
-  QDateTime now() const { return clockHook ? clockHook() : QDateTime::currentDateTime(); }
-  std::function<QDateTime()> clockHook;
+  /// The time of day as the timed start sees it.
+  QDateTime now() const { return testHooks.clock ? testHooks.clock() : QDateTime::currentDateTime(); }
 
  private:
   /// Creates nSearch and connects cmd_verzeichnis, img_stop, Timer1 and the
@@ -122,8 +125,6 @@ class Form1 : public QWidget {
   void ScanFolder();
 
   cFindFile* nSearch = nullptr;
-  bool blnStop = false;
-  qint32 lngMatchCount = 0;
   // ---- end of the folder scan block ------------------------------------------
 
  public:
@@ -132,8 +133,8 @@ class Form1 : public QWidget {
   QGroupBox* Frame5 = nullptr;
   QLineEdit* txt_Pfad = nullptr;
   QPushButton* cmd_exitdatei = nullptr;
-  platform::DriveListBox* Drive2 = nullptr;
-  platform::DirListBox* Dir2 = nullptr;
+  widgets::DriveListBox* Drive2 = nullptr;
+  widgets::DirListBox* Dir2 = nullptr;
   QLabel* Label6 = nullptr;
   QFrame* Frame4 = nullptr;
   QPushButton* cmd_exec = nullptr;
@@ -150,9 +151,9 @@ class Form1 : public QWidget {
   QLabel* Label7 = nullptr;
   QPushButton* cmd_verzeichnis = nullptr;
   QPushButton* cmd_close = nullptr;
-  platform::FileListBox* File1 = nullptr;
-  platform::DirListBox* Dir1 = nullptr;
-  platform::DriveListBox* Drive1 = nullptr;
+  widgets::FileListBox* File1 = nullptr;
+  widgets::DirListBox* Dir1 = nullptr;
+  widgets::DriveListBox* Drive1 = nullptr;
   QLabel* Label5 = nullptr;
   QLabel* lbl_stop = nullptr;
   ClickableLabel* img_stop = nullptr;
@@ -181,12 +182,15 @@ class Form1 : public QWidget {
   void bindControls();
   void connectHandlers();
   void runCommandLine(const QString& path);
+  /// Makes `path` the current file and shows it in lbl_File.
+  void setCurrentFile(const QString& path);
   /// The analysis of the file in lbl_File as every caller starts it: hide
   /// cmd_exec, clear List_ASM, show the result panel, run Kindersuche.
   void showResultAndAnalyse();
   /// The selected line of List_ASM; empty when none is selected.
   QString selectedResultLine() const;
 
+  Form1State m_state;
   QString m_commandLine;
   QPointer<QWidget> m_form2;
   bool m_busy = false;

@@ -5,7 +5,7 @@
 #include "app/form1.h"
 #include "search/batchscan.h"
 #include "search/cFindFile.h"
-#include "search/clock.h"
+#include "app/clock.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -18,10 +18,6 @@
 namespace kelvaron {
 
 namespace {
-
-// Thrown from the finder's yield hook once the window is closing, so a long
-// folder listing ends at once instead of at the next subfolder.
-struct WalkAbandoned {};
 
 // What the user sees while the folder walk runs: the stop picture and the
 // busy pointer. Undone on every way out of the walk, an error included.
@@ -48,21 +44,12 @@ class WalkIndicators {
 
 void Form1::connectScanHandlers() {
   nSearch = new cFindFile(this);
-  nSearch->setYieldHook([this] {
-    if (!yieldToEvents()) throw WalkAbandoned{};
-  });
   // The handlers run inside the finder's raising of each event.
   connect(nSearch, &cFindFile::MatchFound, this, &Form1::nSearch_MatchFound, Qt::DirectConnection);
   connect(nSearch, &cFindFile::StopSearch, this, &Form1::nSearch_StopSearch, Qt::DirectConnection);
   connect(cmd_verzeichnis, &QPushButton::clicked, this, &Form1::cmd_verzeichnis_Click);
   connect(img_stop, &ClickableLabel::clicked, this, &Form1::img_stop_Click);
   connect(Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
-  if (!clockHook) {
-    clockHook = [] {
-      static const SystemClock clock;
-      return clock.now();
-    };
-  }
 }
 
 void Form1::cmd_verzeichnis_Click() { ScanFolder(); }
@@ -76,30 +63,29 @@ void Form1::ScanFolder() {
   List1->clear();
   List1->setVisible(true);
   Frame3->setVisible(false);
-  blnStop = false;
-  nSearch->sFileToFind(QString::fromUtf16(kAssemblyPattern));
-  nSearch->sSearchpath(lbl_Dir->text());
+  m_state.blnStop = false;
+  FolderMatches found;
   try {
     WalkIndicators walking(img_stop);
-    nSearch->sStartSearch();
+    // A window closing during the walk ends it at once, even inside a long listing.
+    found = collectAssemblies(*nSearch, lbl_Dir->text(), {.yield = [this] { return yieldToEvents(); }});
   } catch (const FindFileError& error) {
     if (!m_closing) lbl_status->setText(error.description());
     return;
   }
   if (m_closing) return;
 
-  const int count = List1->count();
-  if (count == 0) {
+  m_state.scanQueue = std::move(found.entries);
+  if (m_state.scanQueue.empty()) {
     showMessage(QStringLiteral("no files found"));
     return;
   }
-  for (int i = 0; i < count; ++i) {
-    const QString path = List1->item(i)->text();
-    lbl_File->setText(path);
+  for (const FoundEntry& entry : m_state.scanQueue) {
+    setCurrentFile(entry.path);
     List_ASM->clear();
     cmd_exec->setVisible(false);
     // A folder named like an assembly is walked, not analysed.
-    if (const QString note = folderSkipNote(path); !note.isEmpty()) {
+    if (const QString note = folderSkipNote(entry); !note.isEmpty()) {
       lbl_status->setText(note);
     } else {
       Kindersuche();
@@ -112,19 +98,19 @@ void Form1::ScanFolder() {
 
 void Form1::nSearch_MatchFound(const QString& sFilename, const QString& sFilePath) {
   List1->addItem(sFilePath + sFilename);
-  ++lngMatchCount;
-  lbl_status->setText(QString::number(lngMatchCount));
+  ++m_state.lngMatchCount;
+  lbl_status->setText(QString::number(m_state.lngMatchCount));
   yieldToEvents();
 }
 
 void Form1::nSearch_StopSearch(bool& Cancel) {
-  if (blnStop) Cancel = true;
+  if (m_state.blnStop) Cancel = true;
   // A window closing during the walk ends it like a stop.
   if (!yieldToEvents()) Cancel = true;
 }
 
 void Form1::img_stop_Click() {
-  blnStop = true;
+  m_state.blnStop = true;
   cmd_verzeichnis->setEnabled(true);
   if (lbl_stop->text().toInt() == 0) {
     showMessage(QStringLiteral("stop !"));
@@ -145,7 +131,8 @@ void Form1::Timer1_Timer() {
   // The scan starts right after this tick rather than inside it: a timer is
   // not served again while its own handler runs, so a scan inside the tick
   // would stop the clock for as long as it takes.
-  QMetaObject::invokeMethod(this, [this] { ScanFolder(); }, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(
+      this, [this] { ScanFolder(); }, Qt::QueuedConnection);
 }
 
 }  // namespace kelvaron

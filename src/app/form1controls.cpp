@@ -2,9 +2,9 @@
 
 #include "app/clickablelabel.h"
 #include "app/picturebutton.h"
-#include "platform/dirlistbox.h"
-#include "platform/drivelistbox.h"
-#include "platform/filelistbox.h"
+#include "widgets/dirlistbox.h"
+#include "widgets/drivelistbox.h"
+#include "widgets/filelistbox.h"
 #include "resources/resources.h"
 
 #include <QApplication>
@@ -97,9 +97,9 @@ struct PictureSpec {
   const QString* resource;
 };
 const std::array kPictures{
-  PictureSpec{"Image1", &resources::kLogo},       PictureSpec{"cmd_file", &resources::kFileIcon},
-  PictureSpec{"cmd_opts", &resources::kPlaceIcon}, PictureSpec{"cmd_exec", &resources::kReportIcon},
-  PictureSpec{"cmd_exit", &resources::kExitIcon},  PictureSpec{"img_stop", &resources::kStopPicture},
+    PictureSpec{"Image1", &resources::kLogo},        PictureSpec{"cmd_file", &resources::kFileIcon},
+    PictureSpec{"cmd_opts", &resources::kPlaceIcon}, PictureSpec{"cmd_exec", &resources::kReportIcon},
+    PictureSpec{"cmd_exit", &resources::kExitIcon},  PictureSpec{"img_stop", &resources::kStopPicture},
 };
 
 struct ColourSpec {
@@ -108,12 +108,12 @@ struct ColourSpec {
   QColor colour;
 };
 const std::array kColours{
-  ColourSpec{"Frame5", QPalette::Window, QColor(255, 255, 192)},
-  ColourSpec{"Frame3", QPalette::Window, QColor(255, 224, 192)},
-  ColourSpec{"Frame6", QPalette::Window, QColor(255, 224, 192)},
-  ColourSpec{"lbl_stop", QPalette::Window, QColor(255, 0, 0)},
-  ColourSpec{"Pfad", QPalette::WindowText, QColor(128, 128, 128)},
-  ColourSpec{"lbl_File", QPalette::WindowText, QColor(128, 128, 128)},
+    ColourSpec{"Frame5", QPalette::Window, QColor(255, 255, 192)},
+    ColourSpec{"Frame3", QPalette::Window, QColor(255, 224, 192)},
+    ColourSpec{"Frame6", QPalette::Window, QColor(255, 224, 192)},
+    ColourSpec{"lbl_stop", QPalette::Window, QColor(255, 0, 0)},
+    ColourSpec{"Pfad", QPalette::WindowText, QColor(128, 128, 128)},
+    ColourSpec{"lbl_File", QPalette::WindowText, QColor(128, 128, 128)},
 };
 
 // A combo box style whose drop-down arrow takes 12 pixels, for narrow boxes.
@@ -142,9 +142,9 @@ QWidget* makeWidget(const ControlSpec& row, QWidget* parent) {
       auto* box = new QGroupBox(caption, parent);
       // The caption sits on the top border, as the panel's children expect
       // (they start 240 twips below the panel's top).
-      box->setStyleSheet(QStringLiteral(
-          "QGroupBox { border: 1px solid palette(mid); border-radius: 3px; margin-top: 0.5em; }"
-          "QGroupBox::title { subcontrol-origin: margin; left: 6px; padding: 0 2px; }"));
+      box->setStyleSheet(
+          QStringLiteral("QGroupBox { border: 1px solid palette(mid); border-radius: 3px; margin-top: 0.5em; }"
+                         "QGroupBox::title { subcontrol-origin: margin; left: 6px; padding: 0 2px; }"));
       return box;
     }
     case K::TextBox:
@@ -175,11 +175,11 @@ QWidget* makeWidget(const ControlSpec& row, QWidget* parent) {
     case K::ListBox:
       return new QListWidget(parent);
     case K::DriveList:
-      return new platform::DriveListBox(parent);
+      return new widgets::DriveListBox(parent);
     case K::DirList:
-      return new platform::DirListBox(parent);
+      return new widgets::DirListBox(parent);
     case K::FileList: {
-      auto* files = new platform::FileListBox(parent);
+      auto* files = new widgets::FileListBox(parent);
       files->setPattern(caption);
       return files;
     }
@@ -199,9 +199,7 @@ void shrinkToFit(QWidget* widget, const QString& text, int room, int height = 10
 }
 
 // Lists, text boxes, buttons and panels lie above labels, lines and pictures.
-bool liesOnTop(ControlKind kind) {
-  return kind != K::Label && kind != K::Picture && kind != K::Timer;
-}
+bool liesOnTop(ControlKind kind) { return kind != K::Label && kind != K::Picture && kind != K::Timer; }
 
 }  // namespace
 
@@ -221,8 +219,8 @@ void createForm1Controls(QWidget* form) {
     QWidget* parent = byName.value(QString::fromUtf8(row.container));
     QWidget* widget = makeWidget(row, parent);
     widget->setObjectName(QString::fromUtf8(row.name));
-    widget->setGeometry(twipsToPixels(row.left), twipsToPixels(row.top),
-                        twipsToPixels(row.width), twipsToPixels(row.height));
+    widget->setGeometry(twipsToPixels(row.left), twipsToPixels(row.top), twipsToPixels(row.width),
+                        twipsToPixels(row.height));
     widget->setVisible(!row.hidden);
     byName.insert(widget->objectName(), widget);
     const QString caption = QString::fromUtf8(row.caption);
@@ -283,11 +281,11 @@ void createForm1Controls(QWidget* form) {
   // folder panel's caption gives way to its label "txt output file".
   qobject_cast<QFrame*>(byName.value(QStringLiteral("Frame3")))->setFrameShape(QFrame::NoFrame);
   byName.value(QStringLiteral("Frame5"))
-      ->setStyleSheet(QStringLiteral("QGroupBox#Frame5 { border: none; margin: 0; background-color: rgb(255, 255, 192); }"
-                                     "QGroupBox#Frame5::title { color: transparent; }"));
+      ->setStyleSheet(
+          QStringLiteral("QGroupBox#Frame5 { border: none; margin: 0; background-color: rgb(255, 255, 192); }"
+                         "QGroupBox#Frame5::title { color: transparent; }"));
   // The clock stays out of view at the run-time width, even with a thin frame.
-  qobject_cast<QLabel*>(byName.value(QStringLiteral("lbl_time")))
-      ->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  qobject_cast<QLabel*>(byName.value(QStringLiteral("lbl_time")))->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
   // The diagnostics boxes only display text, on the menu's colour.
   const QColor menuColour = QApplication::palette("QMenu").color(QPalette::Window);
@@ -303,8 +301,7 @@ void createForm1Controls(QWidget* form) {
   std::vector<const ControlSpec*> ordered;
   for (const ControlSpec& row : kControls)
     if (row.tab >= 0) ordered.push_back(&row);
-  std::sort(ordered.begin(), ordered.end(),
-            [](const ControlSpec* a, const ControlSpec* b) { return a->tab < b->tab; });
+  std::sort(ordered.begin(), ordered.end(), [](const ControlSpec* a, const ControlSpec* b) { return a->tab < b->tab; });
   QWidget* previous = nullptr;
   for (const ControlSpec* row : ordered) {
     QWidget* widget = byName.value(QString::fromUtf8(row->name));

@@ -23,9 +23,9 @@ enum class ControlKind {
   Picture,        ///< QLabel holding a pixmap
   ComboBox,       ///< editable QComboBox
   ListBox,        ///< QListWidget, not sorted
-  DriveList,      ///< platform::DriveListBox
-  DirList,        ///< platform::DirListBox
-  FileList,       ///< platform::FileListBox; the caption is its pattern
+  DriveList,      ///< widgets::DriveListBox
+  DirList,        ///< widgets::DirListBox
+  FileList,       ///< widgets::FileListBox; the caption is its pattern
 };
 
 /// One control: geometry in twips inside its container; tab -1 for none.

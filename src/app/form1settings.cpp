@@ -2,7 +2,6 @@
 
 #include "platform/settingsstore.h"
 
-#include <QDir>
 #include <QSettings>
 #include <array>
 
@@ -11,28 +10,29 @@ namespace {
 
 #ifdef _WIN32
 QString driveDefault() { return QStringLiteral("c:"); }
-QString folderDefault() { return QStringLiteral("C:\\"); }
 #else
 QString driveDefault() { return QStringLiteral("/"); }
-QString folderDefault() { return QDir::homePath(); }
 #endif
 
+/// One saved setting: key "control.property" and its default when missing.
+struct SettingKey {
+  const char* key;
+  QString (*defaultValue)();
+};
+
+// In the order of the restore: drives, folders, report folder.
 const std::array kKeys{
-  SettingKey{"Drive1.Drive", &driveDefault, true},
-  SettingKey{"Drive2.Drive", &driveDefault, true},
-  SettingKey{"Dir1.Path", &folderDefault, true},
-  SettingKey{"Dir2.Path", &folderDefault, true},
-  SettingKey{"txt_Pfad.Text", &folderDefault, false},
+    SettingKey{"Drive1.Drive", &driveDefault},
+    SettingKey{"Drive2.Drive", &driveDefault},
+    SettingKey{"Dir1.Path", &platform::defaultFolder},
+    SettingKey{"Dir2.Path", &platform::defaultFolder},
+    SettingKey{platform::kReportFolderKey, &platform::defaultFolder},
 };
 
 // The SavedSettings field of each key, in table order.
-std::array<QString*, 5> fields(SavedSettings& s) {
-  return {&s.drive1, &s.drive2, &s.dir1, &s.dir2, &s.txtPfad};
-}
+std::array<QString*, 5> fields(SavedSettings& s) { return {&s.drive1, &s.drive2, &s.dir1, &s.dir2, &s.txtPfad}; }
 
 }  // namespace
-
-std::span<const SettingKey> form1SettingKeys() { return kKeys; }
 
 SavedSettings readSettings() {
   const auto store = platform::openSettingsStore();
@@ -49,8 +49,7 @@ void writeSettings(const SavedSettings& values) {
   store->beginGroup(QString::fromLatin1(platform::kSettingsGroup));
   SavedSettings copy = values;
   const auto sources = fields(copy);
-  for (std::size_t i = 0; i < kKeys.size(); ++i)
-    store->setValue(QString::fromLatin1(kKeys[i].key), *sources[i]);
+  for (std::size_t i = 0; i < kKeys.size(); ++i) store->setValue(QString::fromLatin1(kKeys[i].key), *sources[i]);
   store->sync();
 }
 

@@ -2,22 +2,10 @@
 // The main window's saved settings: one table of keys with their defaults.
 
 #include <QString>
-#include <span>
 
 namespace kelvaron {
 
-/// One saved setting: key "control.property" and its default when missing.
-struct SettingKey {
-  const char* key;
-  QString (*defaultValue)();
-  /// Applied at start-up only when the text names an existing folder.
-  bool needsFolder;
-};
-
-/// The five keys in the order of the restore: drives, folders, report folder.
-std::span<const SettingKey> form1SettingKeys();
-
-/// The saved texts, read with their defaults; index as in form1SettingKeys().
+/// The window's saved texts: drives, folders, report folder.
 struct SavedSettings {
   QString drive1, drive2, dir1, dir2, txtPfad;
 };

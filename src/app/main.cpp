@@ -4,13 +4,14 @@
 #include "app/commandline.h"
 #include "app/form1.h"
 #include "resources/resources.h"
+#include "version.h"
 
 #include <QApplication>
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Kelvaron"));
-  QApplication::setApplicationVersion(QStringLiteral(KELVARON_VERSION));
+  QApplication::setApplicationVersion(QString::fromLatin1(kelvaron::kVersion));
   kelvaron::resources::initResources();
   QApplication::setWindowIcon(kelvaron::resources::windowIcon());
 

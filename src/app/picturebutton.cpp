@@ -32,8 +32,8 @@ void PictureButton::paintEvent(QPaintEvent*) {
   const int top = inner.top() + (inner.height() - icon.height() - textHeight) / 2;
   const QIcon::Mode mode = isEnabled() ? QIcon::Normal : QIcon::Disabled;
   const int shift = isDown() ? 1 : 0;
-  const QRect iconRect(inner.left() + (inner.width() - icon.width()) / 2 + shift, top + shift,
-                       icon.width(), icon.height());
+  const QRect iconRect(inner.left() + (inner.width() - icon.width()) / 2 + shift, top + shift, icon.width(),
+                       icon.height());
   this->icon().paint(&painter, iconRect, Qt::AlignCenter, mode);
   if (textHeight > 0) {
     const QRect textRect(inner.left() + shift, iconRect.bottom() + 1, inner.width(), textHeight);

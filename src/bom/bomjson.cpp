@@ -84,10 +84,8 @@ QByteArray whereUsedJson(const QString& name, const std::vector<Usage>& usages, 
 QByteArray checkJson(const CheckResult& result) {
   QJsonArray missing, unreadable;
   for (const MissingFile& m : result.missing)
-    missing.append(QJsonObject{{"file", m.file},
-                               {"name", m.name},
-                               {"type", reader::typeName(m.type)},
-                               {"needed_by", pathArray(m.neededBy)}});
+    missing.append(QJsonObject{
+        {"file", m.file}, {"name", m.name}, {"type", reader::typeName(m.type)}, {"needed_by", pathArray(m.neededBy)}});
   for (const UnreadableFile& u : result.unreadable)
     unreadable.append(QJsonObject{{"file", pathValue(u.path)}, {"reason", u.reason}});
   return document({{"missing", missing},

@@ -27,7 +27,8 @@ Table treeTable(const std::vector<TreeRow>& rows, const QString& topFolder) {
   t.indentColumn = 3;
   const QDir base(topFolder);
   for (const TreeRow& r : rows) {
-    t.rows.push_back({r.quantity, r.suppressed, typeCell(r.type), r.name, fileCell(r.path, base), statusCell(r.status)});
+    t.rows.push_back(
+        {r.quantity, r.suppressed, typeCell(r.type), r.name, fileCell(r.path, base), statusCell(r.status)});
     t.levels.push_back(r.level);
   }
   return t;
@@ -69,9 +70,11 @@ Table checkTable(const CheckResult& result) {
   for (const MissingFile& m : result.missing) {
     QStringList needed;
     for (const QString& p : m.neededBy) needed << platform::displayPath(p);
-    t.rows.push_back({QStringLiteral("missing"), m.file, QStringLiteral("needed by ") + needed.join(QStringLiteral(", "))});
+    t.rows.push_back(
+        {QStringLiteral("missing"), m.file, QStringLiteral("needed by ") + needed.join(QStringLiteral(", "))});
   }
-  for (const UnreadableFile& u : result.unreadable) t.rows.push_back({QStringLiteral("unreadable"), shown(u.path), u.reason});
+  for (const UnreadableFile& u : result.unreadable)
+    t.rows.push_back({QStringLiteral("unreadable"), shown(u.path), u.reason});
   for (const QString& p : result.unused) t.rows.push_back({QStringLiteral("unused"), shown(p), Cell{}});
   for (const QString& p : result.top) t.rows.push_back({QStringLiteral("top"), shown(p), Cell{}});
   return t;

@@ -1,6 +1,6 @@
 #include "bom/fileindex.h"
 
-#include "search/cFindFile.h"
+#include "search/walker.h"
 
 #include <QDir>
 #include <functional>
@@ -9,34 +9,24 @@ namespace kelvaron::bom {
 
 namespace {
 
-// The one place that walks folders. Reports (folder, name) for every entry
-// of `root`, and of its subfolders when `recursive`, each folder's entries
-// before those of its subfolders. Folders show up as entries too; reading
-// such an entry later fails into "unreadable".
-// FIXME: the visitor-based walker reports folders apart from files; switch to it
-// when it lands so a folder named like a part is not indexed.
-bool walkFolder(const QString& root, bool recursive,
-                const std::function<void(const QString& folder, const QString& name)>& visit, QString* reason) {
-  cFindFile finder;
-  try {
-    finder.sFileToFind(QStringLiteral("*"));
-    finder.sInclSubfolders(recursive);
-    finder.sSearchpath(root);
-    QObject::connect(
-        &finder, &cFindFile::MatchFound, &finder,
-        [&](const QString& name, const QString& folder) { visit(folder, name); }, Qt::DirectConnection);
-    finder.sStartSearch();
-  } catch (const FindFileError& e) {
-    *reason = e.description();
-    return false;
-  }
-  return true;
+// The one place that walks folders. Reports (folder, name) for every file
+// of `root`, and of its subfolders when `recursive`, each folder's files
+// before those of its subfolders. A link to a folder is never entered; one
+// to a file counts as that file.
+void listFiles(const QString& root, bool recursive,
+               const std::function<void(const QString& folder, const QString& name)>& visit) {
+  struct Visitor : WalkVisitor {
+    const std::function<void(const QString&, const QString&)>& found;
+    explicit Visitor(const std::function<void(const QString&, const QString&)>& f) : found(f) {}
+    WalkState visit(const WalkEntry& e) override {
+      if (!e.isFolder) found(e.path.left(e.path.size() - e.name.size()), e.name);
+      return WalkState::Continue;
+    }
+  } visitor(visit);
+  walkFolder(root, u"*", recursive, visitor);
 }
 
-QString cleanFolder(const QString& folder) {
-  QString f = QDir::cleanPath(QDir::fromNativeSeparators(folder));
-  return f;
-}
+QString cleanFolder(const QString& folder) { return QDir::cleanPath(QDir::fromNativeSeparators(folder)); }
 
 }  // namespace
 
@@ -76,30 +66,25 @@ void FileIndex::addFolder(const QString& folder) {
 void FileIndex::walk(const QString& root, bool recursive, bool isRoot) {
   QString current;
   int currentId = -1;  // -1: the current folder was indexed before, skip it
-  QString reason;
-  const bool ok = walkFolder(
-      root, recursive,
-      [&](const QString& folder, const QString& name) {
-        if (folder != current) {
-          current = folder;
-          const QString clean = cleanFolder(folder);
-          if (m_folderIds.contains(clean)) {
-            currentId = -1;
-          } else {
-            currentId = static_cast<int>(m_folders.size());
-            m_folderIds.insert(clean, currentId);
-            m_folders << clean;
-            m_inRoot.push_back(isRoot);
-          }
-        }
-        if (currentId < 0) return;
-        const QString& dir = m_folders.at(currentId);
-        File f{dir == u"/" ? dir + name : dir + u'/' + name, currentId, splitVersion(name)};
-        m_byBase[f.name.base].push_back(static_cast<int>(m_files.size()));
-        m_files.push_back(std::move(f));
-      },
-      &reason);
-  if (!ok) m_errors << QStringLiteral("cannot search %1: %2").arg(root, reason);
+  listFiles(root, recursive, [&](const QString& folder, const QString& name) {
+    if (folder != current) {
+      current = folder;
+      const QString clean = cleanFolder(folder);
+      if (m_folderIds.contains(clean)) {
+        currentId = -1;
+      } else {
+        currentId = static_cast<int>(m_folders.size());
+        m_folderIds.insert(clean, currentId);
+        m_folders << clean;
+        m_inRoot.push_back(isRoot);
+      }
+    }
+    if (currentId < 0) return;
+    const QString& dir = m_folders.at(currentId);
+    File f{dir == u"/" ? dir + name : dir + u'/' + name, currentId, splitVersion(name)};
+    m_byBase[f.name.base].push_back(static_cast<int>(m_files.size()));
+    m_files.push_back(std::move(f));
+  });
   // An empty folder reports nothing, yet it was looked at.
   if (!m_folderIds.contains(root)) {
     m_folderIds.insert(root, static_cast<int>(m_folders.size()));

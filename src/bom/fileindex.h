@@ -44,8 +44,8 @@ class FileIndex {
   };
 
   /// Walks each root in the order given, once; a folder reachable from an
-  /// earlier root keeps that root's place. Roots that cannot be listed add
-  /// nothing (the caller checks that they exist).
+  /// earlier root keeps that root's place. Folders that cannot be listed add
+  /// nothing (the caller checks that the roots exist).
   explicit FileIndex(const QStringList& roots = {});
 
   /// Lists the files directly inside `folder` when it is not indexed yet.
@@ -60,8 +60,6 @@ class FileIndex {
   /// Every file indexed, folders in walk order, names in listing order.
   const std::vector<File>& files() const { return m_files; }
   const QStringList& folders() const { return m_folders; }
-  /// Walk failures, as "cannot search DIR: reason".
-  const QStringList& errors() const { return m_errors; }
 
  private:
   void walk(const QString& root, bool recursive, bool isRoot);
@@ -73,7 +71,6 @@ class FileIndex {
   std::vector<bool> m_inRoot;  ///< per folder: found under a search root
   QHash<QString, int> m_folderIds;
   QHash<QString, std::vector<int>> m_byBase;  ///< folded base name -> files
-  QStringList m_errors;
 };
 
 }  // namespace kelvaron::bom

@@ -22,9 +22,12 @@ QHash<Key, const reader::ModelComponent*> byKey(const reader::AssemblyModel& mod
 
 const char* changeName(ComponentChange::Kind kind) {
   switch (kind) {
-    case ComponentChange::Kind::Added: return "added";
-    case ComponentChange::Kind::Removed: return "removed";
-    case ComponentChange::Kind::Changed: return "changed";
+    case ComponentChange::Kind::Added:
+      return "added";
+    case ComponentChange::Kind::Removed:
+      return "removed";
+    case ComponentChange::Kind::Changed:
+      return "changed";
   }
   return "changed";
 }

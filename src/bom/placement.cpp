@@ -6,10 +6,14 @@ namespace kelvaron::bom {
 
 const char* statusName(Status status) {
   switch (status) {
-    case Status::Ok: return "ok";
-    case Status::Missing: return "missing";
-    case Status::Unreadable: return "unreadable";
-    case Status::Cycle: return "cycle";
+    case Status::Ok:
+      return "ok";
+    case Status::Missing:
+      return "missing";
+    case Status::Unreadable:
+      return "unreadable";
+    case Status::Cycle:
+      return "cycle";
   }
   return "ok";
 }
@@ -27,8 +31,7 @@ std::vector<Placement> resolvePlacements(const reader::AssemblyModel& model, con
   placements.reserve(model.components.size());
   for (const reader::ModelComponent& c : model.components) {
     Placement p{c, Status::Ok, {}, {}, -1};
-    if (p.component.file.isEmpty())
-      p.component.file = reader::storedFileName(c.name, c.type, c.generic, c.source);
+    if (p.component.file.isEmpty()) p.component.file = reader::storedFileName(c.name, c.type, c.generic, c.source);
     Resolution r = index.resolve(p.component.file, ownFolder);
     if (r.path.isEmpty()) {
       p.status = Status::Missing;
@@ -47,8 +50,7 @@ std::vector<Placement> resolvePlacements(const reader::AssemblyModel& model, con
 }
 
 bool expands(const Placement& p) {
-  return p.component.type == reader::ComponentType::Assembly && p.status == Status::Ok &&
-         p.component.quantity > 0;
+  return p.component.type == reader::ComponentType::Assembly && p.status == Status::Ok && p.component.quantity > 0;
 }
 
 }  // namespace kelvaron::bom

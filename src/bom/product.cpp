@@ -25,7 +25,6 @@ Product loadProduct(const QString& topPath, const QStringList& searchDirs, const
   FileIndex index(searchDirs);
   ModelCache models(loader);
   Notes notes;
-  for (const QString& e : index.errors()) notes.add(e);
 
   QHash<QString, int> nodeOf;
   enum class Visit : char { Open, Done };

@@ -25,7 +25,7 @@ struct Product {
   QString top;   ///< absolute path of the top assembly
   QString name;  ///< the top's model name as components name it ("ASM0007")
   std::vector<ProductNode> nodes;
-  QStringList notes;  ///< same name in several folders, cut depth, walk failures
+  QStringList notes;  ///< same name in several folders, cycles, cut depth
 
   bool topReadable() const { return !nodes.empty() && nodes.front().error.isEmpty(); }
 };

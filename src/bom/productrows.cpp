@@ -50,8 +50,8 @@ std::vector<TreeRow> treeRows(const Product& product, int maxDepth, QStringList*
     }
     const Placement& p = node.children[f.next++];
     const int level = static_cast<int>(stack.size());
-    rows.push_back({level, p.component.name, p.component.type, p.component.quantity, p.component.suppressed,
-                    p.status, p.path});
+    rows.push_back(
+        {level, p.component.name, p.component.type, p.component.quantity, p.component.suppressed, p.status, p.path});
     if (p.node >= 0 && (maxDepth <= 0 || level < maxDepth)) stack.push_back({p.node, 0});
   }
   return rows;

@@ -16,7 +16,7 @@ struct TreeRow {
   std::int64_t quantity = 0;    ///< active instances in the parent (1 for the top)
   std::int64_t suppressed = 0;  ///< suppressed instances in the parent
   Status status = Status::Ok;
-  QString path;                 ///< absolute; empty when missing
+  QString path;  ///< absolute; empty when missing
 };
 
 /// A tree larger than this is cut (a note says so): a few files that reuse

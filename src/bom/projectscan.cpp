@@ -25,7 +25,6 @@ ProjectScan scanProject(const QStringList& dirs, bool latest, const ModelLoader&
   scan.index = std::make_unique<FileIndex>(dirs);
   const FileIndex& index = *scan.index;
   Notes notes;
-  for (const QString& e : index.errors()) notes.add(e);
 
   QStringList paths;
   for (const FileIndex::File& f : index.files())

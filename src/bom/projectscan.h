@@ -16,7 +16,7 @@ namespace kelvaron::bom {
 /// One assembly file under the folders.
 struct ScannedAssembly {
   QString path;
-  QString error;  ///< "cannot read PATH: reason" when its components are unknown
+  QString error;                      ///< "cannot read PATH: reason" when its components are unknown
   std::vector<Placement> placements;  ///< `node` is the index of the scanned assembly it resolves to
 };
 

@@ -1,6 +1,6 @@
 #include "bom/savefile.h"
 
-#include "platform/nativefile.h"
+#include "platform/atomicfile.h"
 #include "platform/nativepath.h"
 
 #include <QTemporaryFile>

@@ -57,7 +57,8 @@ std::vector<Usage> whereUsed(const ProjectScan& scan, const QString& name, bool 
         for (auto it = stack.rbegin(); it != stack.rend(); ++it)
           u.path << scan.assemblies[static_cast<std::size_t>(it->assembly)].path;
         if (paths.size() == kMaxUsagePaths) {
-          if (notes) *notes << QStringLiteral("%1: more than %2 paths, the rest not listed").arg(name).arg(kMaxUsagePaths);
+          if (notes)
+            *notes << QStringLiteral("%1: more than %2 paths, the rest not listed").arg(name).arg(kMaxUsagePaths);
           return paths;
         }
         paths.push_back(std::move(u));

@@ -27,7 +27,6 @@ bool namesComponent(const QString& name, const reader::ModelComponent& component
 /// walk order. With `indirect`, one entry per path from a top assembly (one
 /// nothing in the scan places) down to each direct user, with the product of
 /// the active quantities along it.
-std::vector<Usage> whereUsed(const ProjectScan& scan, const QString& name, bool indirect,
-                             QStringList* notes = nullptr);
+std::vector<Usage> whereUsed(const ProjectScan& scan, const QString& name, bool indirect, QStringList* notes = nullptr);
 
 }  // namespace kelvaron::bom

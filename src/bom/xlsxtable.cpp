@@ -86,9 +86,10 @@ bool writeXlsx(const Table& table, const QString& path, QString* error) {
   if (!filled || closed != LXW_NO_ERROR) {
     std::error_code ec;
     std::filesystem::remove(platform::toNativePath(temporary), ec);
-    *error = QStringLiteral("cannot write %1: %2")
-                 .arg(platform::displayPath(path),
-                      QString::fromUtf8(lxw_strerror(closed != LXW_NO_ERROR ? closed : LXW_ERROR_MEMORY_MALLOC_FAILED)));
+    *error =
+        QStringLiteral("cannot write %1: %2")
+            .arg(platform::displayPath(path),
+                 QString::fromUtf8(lxw_strerror(closed != LXW_NO_ERROR ? closed : LXW_ERROR_MEMORY_MALLOC_FAILED)));
     return false;
   }
   return commitTemporary(temporary, path, error);

@@ -1,10 +1,11 @@
 #include "cli/bomcommands.h"
 
-#include "analysis/pathhelpers.h"
 #include "bom/bomjson.h"
 #include "bom/bomtables.h"
 #include "bom/savefile.h"
 #include "bom/xlsxtable.h"
+#include "cli/exitstatus.h"
+#include "platform/filekind.h"
 #include "platform/nativepath.h"
 
 #include <CLI/CLI.hpp>
@@ -46,9 +47,7 @@ class Runner {
  public:
   Runner(std::FILE* out, std::FILE* err, const bom::ModelLoader& loader) : m_out(out), m_err(err), m_loader(loader) {}
 
-  void message(const QString& text) const {
-    std::fprintf(m_err, "kelvaron-cli: %s\n", text.toLocal8Bit().constData());
-  }
+  void message(const QString& text) const { std::fprintf(m_err, "kelvaron-cli: %s\n", text.toLocal8Bit().constData()); }
   void notes(const QStringList& list) const {
     for (const QString& n : list) message(QStringLiteral("note: ") + platform::displayPath(n));
   }
@@ -56,7 +55,7 @@ class Runner {
   // False (after a message) when a folder to search does not exist.
   bool foldersExist(const QStringList& dirs) const {
     for (const QString& d : dirs) {
-      if (!DirExists(d)) {
+      if (!platform::isFolder(d)) {
         message(QStringLiteral("cannot search %1: no such folder").arg(platform::displayPath(d)));
         return false;
       }
@@ -84,12 +83,12 @@ class Runner {
     return false;
   }
 
-  BomExit bom(const QString& assembly, const QStringList& search, bool flat, int depth, const Output& o) const {
-    if (!foldersExist(search)) return BomExit::Trouble;
+  ExitStatus bom(const QString& assembly, const QStringList& search, bool flat, int depth, const Output& o) const {
+    if (!foldersExist(search)) return ExitStatus::Trouble;
     const bom::Product product = bom::loadProduct(assembly, search, m_loader);
     if (!product.topReadable()) {
       message(product.nodes.front().error);
-      return BomExit::Trouble;
+      return ExitStatus::Trouble;
     }
     notes(product.notes);
     const QString folder = bom::folderOf(product.top);
@@ -105,12 +104,12 @@ class Runner {
       notes(cut);
       ok = deliver(o, bom::treeTable(rows, folder), [&] { return bom::treeJson(product, rows); });
     }
-    return ok ? BomExit::Ok : BomExit::Trouble;
+    return ok ? ExitStatus::Success : ExitStatus::Trouble;
   }
 
-  BomExit whereUsed(const QStringList& names, const QStringList& dirs, bool indirect, bool latest,
-                    const Output& o) const {
-    if (!foldersExist(dirs)) return BomExit::Trouble;
+  ExitStatus whereUsed(const QStringList& names, const QStringList& dirs, bool indirect, bool latest,
+                       const Output& o) const {
+    if (!foldersExist(dirs)) return ExitStatus::Trouble;
     const bom::ProjectScan scan = bom::scanProject(dirs, latest, m_loader, jobs());
     notes(scan.notes);
     std::vector<std::pair<QString, std::vector<bom::Usage>>> results;
@@ -122,19 +121,19 @@ class Runner {
       for (const auto& [name, usages] : results) docs += bom::whereUsedJson(name, usages, indirect);
       return docs;
     });
-    return ok ? BomExit::Ok : BomExit::Trouble;
+    return ok ? ExitStatus::Success : ExitStatus::Trouble;
   }
 
-  BomExit check(const QStringList& dirs, bool latest, const Output& o) const {
-    if (!foldersExist(dirs)) return BomExit::Trouble;
+  ExitStatus check(const QStringList& dirs, bool latest, const Output& o) const {
+    if (!foldersExist(dirs)) return ExitStatus::Trouble;
     const bom::ProjectScan scan = bom::scanProject(dirs, latest, m_loader, jobs());
     notes(scan.notes);
     const bom::CheckResult result = bom::checkProject(scan);
-    if (!deliver(o, bom::checkTable(result), [&] { return bom::checkJson(result); })) return BomExit::Trouble;
-    return result.clean() ? BomExit::Ok : BomExit::Found;
+    if (!deliver(o, bom::checkTable(result), [&] { return bom::checkJson(result); })) return ExitStatus::Trouble;
+    return result.clean() ? ExitStatus::Success : ExitStatus::Found;
   }
 
-  BomExit diff(const QString& oldPath, const QString& newPath, const Output& o) const {
+  ExitStatus diff(const QString& oldPath, const QString& newPath, const Output& o) const {
     const reader::FileModel oldFile = m_loader(oldPath);
     const reader::FileModel newFile = m_loader(newPath);
     bool readable = true;
@@ -144,12 +143,12 @@ class Runner {
         readable = false;
       }
     }
-    if (!readable) return BomExit::Trouble;
+    if (!readable) return ExitStatus::Trouble;
     const auto changes = bom::diffModels(oldFile.model, newFile.model);
     if (!deliver(o, bom::diffTable(changes),
                  [&] { return bom::diffJson(bom::absolutePath(oldPath), bom::absolutePath(newPath), changes); }))
-      return BomExit::Trouble;
-    return changes.empty() ? BomExit::Ok : BomExit::Found;
+      return ExitStatus::Trouble;
+    return changes.empty() ? ExitStatus::Success : ExitStatus::Found;
   }
 
  private:
@@ -208,19 +207,19 @@ int runBomCommand(const QStringList& args, std::FILE* out, std::FILE* err, const
     app.parse(argv);
   } catch (const CLI::CallForHelp&) {
     std::fputs(app.help().c_str(), out);
-    return static_cast<int>(BomExit::Ok);
+    return static_cast<int>(ExitStatus::Success);
   } catch (const CLI::ParseError& e) {
     std::fprintf(err, "kelvaron-cli %s: %s\nTry 'kelvaron-cli %s --help' for more information.\n",
                  args.value(0).toLocal8Bit().constData(), e.what(), args.value(0).toLocal8Bit().constData());
-    return static_cast<int>(BomExit::Trouble);
+    return static_cast<int>(ExitStatus::Usage);
   }
   if (output.format == "xlsx" && output.file.empty()) {
     std::fprintf(err, "kelvaron-cli %s: --format xlsx needs -o FILE\n", args.value(0).toLocal8Bit().constData());
-    return static_cast<int>(BomExit::Trouble);
+    return static_cast<int>(ExitStatus::Usage);
   }
 
   const Runner run(out, err, loader);
-  BomExit status = BomExit::Trouble;
+  ExitStatus status = ExitStatus::Trouble;
   if (bomCmd->parsed())
     status = run.bom(fromArg(assembly), fromArgs(search), flat, depth, output);
   else if (whereCmd->parsed())

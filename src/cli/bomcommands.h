@@ -9,19 +9,13 @@
 
 namespace kelvaron::cli {
 
-/// The exit statuses of the subcommands.
-enum class BomExit : int {
-  Ok = 0,       ///< done; check found nothing missing, diff found no difference
-  Found = 1,    ///< check found missing or unreadable files; diff found differences
-  Trouble = 2,  ///< a usage error, or a file or folder that could not be used
-};
-
 /// Whether `first` (the first argument) selects a subcommand. "./bom" does
 /// not: a file named like a subcommand is reached that way.
 bool isBomCommand(const QString& first);
 
 /// Runs the subcommand `args[0]` with the arguments after it, printing to
-/// `out` and `err`; models are read through `loader`. Returns the exit status.
+/// `out` and `err`; models are read through `loader`. Returns the exit status
+/// (ExitStatus: Success, Found or Trouble).
 /// runBomCommand({"check", "proj"}, ...) is 1 when proj lacks a file.
 int runBomCommand(const QStringList& args, std::FILE* out, std::FILE* err, const bom::ModelLoader& loader);
 

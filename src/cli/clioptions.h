@@ -11,14 +11,14 @@ struct CliOptions {
   enum class Action { Run, Help, Version };
 
   Action action = Action::Run;
-  QStringList files;          ///< the FILE arguments, in order, as given
-  QString reportDir;          ///< the --report-dir folder; empty: the saved one
+  QStringList files;  ///< the FILE arguments, in order, as given
+  QString reportDir;  ///< the --report-dir folder; empty: the saved one
   bool reportDirGiven = false;
-  bool writeReports = true;   ///< false with --no-report
-  bool json = false;          ///< one JSON object per file instead of text
-  bool latest = false;        ///< --latest: only the highest version name.asm.N per folder
-  bool listOnly = false;      ///< --list: print the files that would be analysed, analyse none
-  int jobs = 0;               ///< --jobs N; 0: the number of cores
+  bool writeReports = true;  ///< false with --no-report
+  bool json = false;         ///< one JSON object per file instead of text
+  bool latest = false;       ///< --latest: only the highest version name.asm.N per folder
+  bool listOnly = false;     ///< --list: print the files that would be analysed, analyse none
+  int jobs = 0;              ///< --jobs N; 0: the number of cores
 };
 
 /// The result of parsing: the options, or a usage error text.

@@ -1,21 +1,16 @@
 #include "cli/clirunner.h"
 
+#include "platform/filekind.h"
 #include "platform/nativepath.h"
 #include "report/partsreport.h"
 #include "search/batchscan.h"
-#include "search/findfileerror.h"
+#include "search/cFindFile.h"
 
-#include <QDir>
 #include <QElapsedTimer>
 #include <QHash>
-#include "platform/settingsstore.h"
-
-#include <QSettings>
 #include <QThread>
 #include <condition_variable>
-#include <filesystem>
 #include <mutex>
-#include <system_error>
 #include <thread>
 
 #ifdef _WIN32
@@ -34,14 +29,6 @@ constexpr std::size_t kOutputChunk = 1 << 20;  // standard output is written in 
 
 bool isTerminal(std::FILE* stream) { return stream && isatty(fileno(stream)) != 0; }
 
-bool isFolder(const QString& path) {
-  std::error_code ec;
-  return std::filesystem::is_directory(platform::toNativePath(path), ec);
-}
-
-// Thrown from the walk's entry hook to end a search at once on a stop request.
-struct WalkStopped {};
-
 // For each item, the index of the nearest earlier one whose report has the
 // same path, else -1: that report must be in place first, so the later
 // file's report replaces it as in a run one file at a time.
@@ -59,14 +46,6 @@ std::vector<std::ptrdiff_t> earlierSameReport(const std::vector<WorkItem>& items
 
 }  // namespace
 
-QString savedReportFolder() {
-  // The store the window writes when it closes.
-  const auto store = platform::openSettingsStore();
-  store->beginGroup(QString::fromLatin1(platform::kSettingsGroup));
-  const QString folder = store->value(QStringLiteral("txt_Pfad.Text")).toString();
-  return folder.isEmpty() ? QDir::homePath() : folder;
-}
-
 CliRunner::CliRunner(CliOptions options, QString reportFolder, std::FILE* out, std::FILE* err)
     : m_options(std::move(options)),
       m_outStream(out),
@@ -80,7 +59,7 @@ CliRunner::CliRunner(CliOptions options, QString reportFolder, std::FILE* out, s
   m_settings.date = QDate::currentDate();
 }
 
-int CliRunner::run() {
+ExitStatus CliRunner::run() {
   QElapsedTimer clock;
   clock.start();
   const std::vector<WorkItem> items = collectItems();
@@ -93,7 +72,8 @@ int CliRunner::run() {
     }
   } else if (!stopping()) {
     const int cores = m_options.jobs > 0 ? m_options.jobs : QThread::idealThreadCount();
-    const int jobs = static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(std::max(cores, 1)), items.size()));
+    const int jobs =
+        static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(std::max(cores, 1)), items.size()));
     if (jobs <= 1) {
       runInOrder(items);
     } else {
@@ -101,13 +81,13 @@ int CliRunner::run() {
     }
   }
   m_progress.clear();
-  int status = m_failures > 0 ? 1 : 0;
+  ExitStatus status = m_failures > 0 ? ExitStatus::Failure : ExitStatus::Success;
   if (!m_out.flush()) {
     printMessage(QStringLiteral("cannot write the output"));
-    status = 1;
+    status = ExitStatus::Failure;
   }
   printSummary(static_cast<double>(clock.elapsed()) / 1000.0);
-  return stopping() ? 130 : status;
+  return stopping() ? ExitStatus::Interrupted : status;
 }
 
 std::vector<WorkItem> CliRunner::collectItems() {
@@ -116,27 +96,24 @@ std::vector<WorkItem> CliRunner::collectItems() {
   std::int64_t found = 0;
   for (const QString& arg : m_options.files) {
     if (stopping()) break;
-    if (!isFolder(arg)) {
-      items.push_back({arg, false});
+    if (!platform::isFolder(arg)) {
+      items.push_back({arg, false, {}});
       continue;
     }
     anyFolder = true;
     WalkHooks hooks;
     hooks.stopRequested = [this] { return stopping(); };
-    hooks.found = [&](const QString& path) {
-      items.push_back({path, true});
+    hooks.found = [&](const FoundEntry& entry) {
+      items.push_back({entry.path, true, entry});
       m_progress.searching(++found);
     };
-    hooks.yield = [this] {
-      if (stopping()) throw WalkStopped{};
-    };
+    hooks.yield = [this] { return !stopping(); };
     try {
-      collectAssemblies(arg, hooks);
+      cFindFile finder;
+      collectAssemblies(finder, arg, hooks);
     } catch (const FindFileError& e) {
-      if (!stopping()) {
-        printMessage(QStringLiteral("cannot search %1: %2").arg(platform::displayPath(arg), e.description()));
-        ++m_failures;
-      }
+      printMessage(QStringLiteral("cannot search %1: %2").arg(platform::displayPath(arg), e.description()));
+      ++m_failures;
     }
   }
   m_settings.heads = anyFolder || m_options.files.size() > 1;

@@ -3,6 +3,7 @@
 // order, analysed, reported and printed, several files at once.
 
 #include "cli/clioptions.h"
+#include "cli/exitstatus.h"
 #include "cli/filejob.h"
 #include "cli/outputbuffer.h"
 #include "cli/progress.h"
@@ -15,10 +16,6 @@
 
 namespace kelvaron::cli {
 
-/// The report folder the window keeps (key "txt_Pfad.Text" in group "Optionen"
-/// of the settings store of "Kelvaron"), else the home folder.
-QString savedReportFolder();
-
 class CliRunner {
  public:
   /// `reportFolder` is where reports go (ignored with --no-report). Output goes
@@ -28,13 +25,11 @@ class CliRunner {
   /// A flag that, once set, stops the search and the analyses within a
   /// second; reports of files not fully analysed are dropped. Not owned.
   void setStopFlag(const std::atomic<bool>* stop) { m_stop = stop; }
-  /// The date written into reports; today unless set.
-  void setReportDate(const QDate& date) { m_settings.date = date; }
 
-  /// Handles every argument in order and returns the exit status: 0 when
-  /// every file was analysed and its report written, 1 when any failed,
-  /// 130 when stopped. Ends with a summary line on `err`.
-  int run();
+  /// Handles every argument in order and returns the exit status: Success
+  /// when every file was analysed and its report written, Failure when any
+  /// failed, Interrupted when stopped. Ends with a summary line on `err`.
+  ExitStatus run();
 
  private:
   std::vector<WorkItem> collectItems();

@@ -7,25 +7,12 @@
 #include "search/batchscan.h"
 
 #include <filesystem>
+#include <optional>
 #include <system_error>
 
 namespace kelvaron::cli {
 
 namespace {
-
-void startTextBlock(OutputBuffer& out, const FileJobSettings& settings, const QString& file,
-                    bool assembly, bool separate) {
-  if (settings.heads) {
-    if (separate) out.append('\n');
-    out.append("==> ");
-    out.appendText(file);
-    out.append(" <==\n");
-  }
-  if (assembly) {
-    out.append(kHeadingLine);
-    out.append('\n');
-  }
-}
 
 void appendJsonEnd(OutputBuffer& out, const FileOutcome& outcome) {
   out.append(outcome.assembly ? "],\"assembly\":true,\"report\":" : "],\"assembly\":false,\"report\":");
@@ -43,44 +30,53 @@ void appendJsonEnd(OutputBuffer& out, const FileOutcome& outcome) {
   out.append("}\n");
 }
 
-// A report opened at its first line, so that a file that cannot be read never
-// leaves a temporary file behind.
-class LazyReport {
+// Prints the list as it streams in (a text block, or the parts of a JSON
+// object) and hands every line to the report.
+class FileSink final : public ListSink {
  public:
-  LazyReport(const FileJobSettings& settings, const QString& assemblyPath)
-      : m_enabled(settings.writeReports), m_assemblyPath(assemblyPath) {
-    if (m_enabled) m_target = reportPath(settings.reportFolder, assemblyPath);
-  }
-  const QString& target() const { return m_target; }
-  const QString& error() const { return m_error; }
+  FileSink(const WorkItem& item, const FileJobSettings& settings, OutputBuffer& out, bool separate,
+           ReportWriter* report, FileOutcome& outcome)
+      : m_item(item), m_settings(settings), m_out(out), m_separate(separate), m_report(report), m_outcome(outcome) {}
 
-  // Opens the report unless done or failed; an assembly's list starts with the heading.
-  void open(bool assembly) {
-    if (!m_enabled || m_open || !m_error.isEmpty()) return;
-    m_open = m_writer.open(m_target, m_assemblyPath, assembly, &m_error);
-    if (m_open && assembly) m_writer.addEntry(std::string_view(kHeadingLine));
+  void heading(std::string_view line) override {
+    if (!m_settings.json) {
+      startBlock();
+      m_out.append(line);
+      m_out.append('\n');
+    }
+    if (m_report) m_report->addLine(line);
   }
-  void add(std::string_view name) {
-    if (!m_open) open(true);
-    if (m_open) m_writer.addEntry(name);
+  bool component(const ComponentView& c) override {
+    const QByteArrayView name(c.name.data(), static_cast<qsizetype>(c.name.size()));
+    if (m_settings.json) {
+      if (m_parts++ > 0) m_out.append(',');
+      appendJsonLatin1(m_out, name);
+    } else {
+      m_out.appendLatin1AsUtf8(name);
+      m_out.append('\n');
+    }
+    if (m_report) m_report->addLine(c.name);
+    return true;
   }
-  bool commit(const QDate& date) {
-    if (!m_open) return false;
-    m_open = false;
-    return m_writer.commit(date, &m_error);
-  }
-  void abort() {
-    if (m_open) m_writer.abort();
-    m_open = false;
+  // A text block starts with "==> FILE <==" when the run prints several.
+  void startBlock() {
+    if (m_outcome.printedBlock) return;
+    m_outcome.printedBlock = true;
+    if (!m_settings.heads) return;
+    if (m_separate) m_out.append('\n');
+    m_out.append("==> ");
+    m_out.appendText(m_item.path);
+    m_out.append(" <==\n");
   }
 
  private:
-  bool m_enabled;
-  bool m_open = false;
-  QString m_assemblyPath;
-  QString m_target;
-  QString m_error;
-  ReportWriter m_writer;
+  const WorkItem& m_item;
+  const FileJobSettings& m_settings;
+  OutputBuffer& m_out;
+  bool m_separate;
+  ReportWriter* m_report;
+  FileOutcome& m_outcome;
+  std::int64_t m_parts = 0;
 };
 
 }  // namespace
@@ -92,67 +88,45 @@ QString absolutePathOf(const QString& path) {
   return platform::fromNativePath(absolute.lexically_normal());
 }
 
-FileOutcome handleFile(const WorkItem& item, const FileJobSettings& settings, OutputBuffer& out,
-                       bool separate, const YieldHook& yield, const std::function<void()>& beforeCommit) {
+FileOutcome handleFile(const WorkItem& item, const FileJobSettings& settings, OutputBuffer& out, bool separate,
+                       const YieldHook& yield, const std::function<void()>& beforeCommit) {
   FileOutcome outcome;
   outcome.file = item.path;
   if (item.fromFolder) {
-    outcome.skipNote = folderSkipNote(item.path);
+    outcome.skipNote = folderSkipNote(item.entry);
     if (!outcome.skipNote.isEmpty()) return outcome;
   }
   outcome.absolutePath = absolutePathOf(item.path);
-  const bool json = settings.json;
-
-  if (json) {
+  if (settings.json) {
     out.append("{\"file\":");
     appendJsonString(out, outcome.absolutePath);
     out.append(",\"parts\":[");
   }
-  LazyReport report(settings, outcome.absolutePath);
-  const AssemblyAnalysis analysis = streamAssembly(
-      item.path,
-      [&](const ComponentView& c) {
-        const QByteArrayView name(c.name.data(), static_cast<qsizetype>(c.name.size()));
-        if (json) {
-          if (outcome.partCount > 0) out.append(',');
-          appendJsonLatin1(out, name);
-        } else {
-          if (!outcome.printedBlock) {
-            startTextBlock(out, settings, item.path, true, separate);
-            outcome.printedBlock = true;
-          }
-          out.appendLatin1AsUtf8(name);
-          out.append('\n');
-        }
-        report.add(c.name);
-        ++outcome.partCount;
-        return true;
-      },
-      yield);
+  std::optional<ReportWriter> report;
+  if (settings.writeReports)
+    report.emplace(reportPath(settings.reportFolder, outcome.absolutePath), outcome.absolutePath);
+  FileSink sink(item, settings, out, separate, report ? &*report : nullptr, outcome);
+  const AssemblyAnalysis analysis = streamAssembly(item.path, sink, yield);
   outcome.assembly = analysis.assembly;
   outcome.partCount = analysis.partCount;
 
-  if (!analysis.error.isEmpty() || analysis.stopped) {
-    report.abort();
+  if (!analysis.ok()) {
+    if (report) report->abort();
     outcome.stopped = analysis.stopped;
-    outcome.error = analysis.stopped ? QStringLiteral("%1: stopped").arg(platform::displayPath(item.path))
-                                     : analysis.error;
+    outcome.error =
+        analysis.stopped ? QStringLiteral("%1: stopped").arg(platform::displayPath(item.path)) : analysis.error;
   } else {
-    if (!json && !outcome.printedBlock) {
-      startTextBlock(out, settings, item.path, analysis.assembly, separate);
-      outcome.printedBlock = true;
-    }
-    if (settings.writeReports) {
-      report.open(analysis.assembly);
+    if (!settings.json) sink.startBlock();
+    if (report) {
       if (beforeCommit) beforeCommit();
-      if (report.commit(settings.date)) {
-        outcome.reportPath = report.target();
+      if (report->commit(settings.date)) {
+        outcome.reportPath = report->path();
       } else {
-        outcome.error = report.error();
+        outcome.error = report->error();
       }
     }
   }
-  if (json) appendJsonEnd(out, outcome);
+  if (settings.json) appendJsonEnd(out, outcome);
   return outcome;
 }
 

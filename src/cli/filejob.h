@@ -4,6 +4,7 @@
 
 #include "analysis/componentscan.h"
 #include "cli/outputbuffer.h"
+#include "search/batchscan.h"
 
 #include <QDate>
 #include <QString>
@@ -16,18 +17,19 @@ namespace kelvaron::cli {
 struct WorkItem {
   QString path;             ///< as given, or as the search found it
   bool fromFolder = false;  ///< a match of a search: a folder there is skipped
+  FoundEntry entry;         ///< what the search knew of a match
 };
 
 /// What became of one file.
 struct FileOutcome {
-  QString file;             ///< the path as given or found
-  QString absolutePath;     ///< the same file as an absolute path
-  bool assembly = false;    ///< the file was scanned as an assembly
+  QString file;           ///< the path as given or found
+  QString absolutePath;   ///< the same file as an absolute path
+  bool assembly = false;  ///< the file was scanned as an assembly
   std::int64_t partCount = 0;
-  QString reportPath;       ///< the report written, empty when none was
-  QString error;            ///< empty, or "cannot read ..."/"cannot write ..." naming the path
-  QString skipNote;         ///< a match that is a folder: why it was not analysed
-  bool stopped = false;     ///< a stop request ended the analysis
+  QString reportPath;         ///< the report written, empty when none was
+  QString error;              ///< empty, or "cannot read ..."/"cannot write ..." naming the path
+  QString skipNote;           ///< a match that is a folder: why it was not analysed
+  bool stopped = false;       ///< a stop request ended the analysis
   bool printedBlock = false;  ///< a text block was printed for the file
   bool ok() const { return error.isEmpty(); }
 };
@@ -36,7 +38,7 @@ struct FileOutcome {
 struct FileJobSettings {
   bool json = false;
   bool writeReports = true;
-  bool heads = false;       ///< text blocks start with "==> FILE <=="
+  bool heads = false;  ///< text blocks start with "==> FILE <=="
   QString reportFolder;
   QDate date;
 };
@@ -48,9 +50,8 @@ struct FileJobSettings {
 /// fully analysed; `beforeCommit` (optional) runs just before it is put in
 /// place. `separate` puts an empty line before the text block. Safe to call
 /// from several threads at once for different files and buffers.
-FileOutcome handleFile(const WorkItem& item, const FileJobSettings& settings, OutputBuffer& out,
-                       bool separate, const YieldHook& yield = {},
-                       const std::function<void()>& beforeCommit = {});
+FileOutcome handleFile(const WorkItem& item, const FileJobSettings& settings, OutputBuffer& out, bool separate,
+                       const YieldHook& yield = {}, const std::function<void()>& beforeCommit = {});
 
 /// The absolute form of `path`, with "." and ".." folded.
 QString absolutePathOf(const QString& path);

@@ -9,17 +9,32 @@ namespace {
 void appendEscape(OutputBuffer& out, char16_t c) {
   static constexpr char kHex[] = "0123456789abcdef";
   switch (c) {
-    case u'"': out.append("\\\""); return;
-    case u'\\': out.append("\\\\"); return;
-    case u'\n': out.append("\\n"); return;
-    case u'\r': out.append("\\r"); return;
-    case u'\t': out.append("\\t"); return;
-    case u'\b': out.append("\\b"); return;
-    case u'\f': out.append("\\f"); return;
-    default: break;
+    case u'"':
+      out.append("\\\"");
+      return;
+    case u'\\':
+      out.append("\\\\");
+      return;
+    case u'\n':
+      out.append("\\n");
+      return;
+    case u'\r':
+      out.append("\\r");
+      return;
+    case u'\t':
+      out.append("\\t");
+      return;
+    case u'\b':
+      out.append("\\b");
+      return;
+    case u'\f':
+      out.append("\\f");
+      return;
+    default:
+      break;
   }
-  const std::array<char, 6> e = {'\\', 'u', kHex[(c >> 12) & 0xF], kHex[(c >> 8) & 0xF],
-                                 kHex[(c >> 4) & 0xF], kHex[c & 0xF]};
+  const std::array<char, 6> e = {'\\',         'u', kHex[(c >> 12) & 0xF], kHex[(c >> 8) & 0xF], kHex[(c >> 4) & 0xF],
+                                 kHex[c & 0xF]};
   out.append(std::string_view(e.data(), e.size()));
 }
 

@@ -4,17 +4,21 @@
 #include "cli/bomcommands.h"
 #include "cli/clioptions.h"
 #include "cli/clirunner.h"
+#include "cli/exitstatus.h"
 #include "cli/stopsignal.h"
 #include "platform/nativepath.h"
+#include "platform/settingsstore.h"
 #include "reader/assemblyreader.h"
+#include "version.h"
 
 #include <QCoreApplication>
 #include <cstdio>
 
 int main(int argc, char* argv[]) {
   using kelvaron::cli::CliOptions;
+  using kelvaron::cli::ExitStatus;
   QCoreApplication::setApplicationName(QStringLiteral("Kelvaron"));
-  QCoreApplication::setApplicationVersion(QStringLiteral(KELVARON_VERSION));
+  QCoreApplication::setApplicationVersion(QString::fromLatin1(kelvaron::kVersion));
   QCoreApplication app(argc, argv);
 
   // Arguments straight from argv: a file name that is not valid UTF-8 keeps its bytes.
@@ -28,23 +32,23 @@ int main(int argc, char* argv[]) {
   if (!parsed.ok()) {
     std::fprintf(stderr, "kelvaron-cli: %s\nTry 'kelvaron-cli --help' for more information.\n",
                  parsed.error.toLocal8Bit().constData());
-    return 2;
+    return static_cast<int>(ExitStatus::Usage);
   }
   switch (parsed.options.action) {
     case CliOptions::Action::Help:
       std::fputs(kelvaron::cli::cliUsage().toUtf8().constData(), stdout);
-      return 0;
+      return static_cast<int>(ExitStatus::Success);
     case CliOptions::Action::Version:
-      std::printf("kelvaron-cli %s\n", KELVARON_VERSION);
-      return 0;
+      std::printf("kelvaron-cli %s\n", kelvaron::kVersion);
+      return static_cast<int>(ExitStatus::Success);
     case CliOptions::Action::Run:
       break;
   }
 
-  const QString folder = parsed.options.reportDirGiven ? parsed.options.reportDir
-                                                       : kelvaron::cli::savedReportFolder();
+  const QString folder =
+      parsed.options.reportDirGiven ? parsed.options.reportDir : kelvaron::platform::savedReportFolder();
   kelvaron::cli::CliRunner runner(parsed.options, folder, stdout, stderr);
   kelvaron::cli::installStopHandlers();
   runner.setStopFlag(&kelvaron::cli::stopFlag());
-  return runner.run();
+  return static_cast<int>(runner.run());
 }

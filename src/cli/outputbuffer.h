@@ -37,7 +37,6 @@ class OutputBuffer {
 
   /// Writes what has gathered. False once any write has failed.
   bool flush();
-  bool failed() const { return m_failed; }
   /// The bytes gathered and not yet written; the buffer is left empty.
   std::string take() { return std::exchange(m_buffer, {}); }
 

@@ -17,8 +17,8 @@ std::string progressLine(std::int64_t done, std::int64_t total, double seconds) 
                      std::string(static_cast<std::size_t>(kBarWidth - filled), ' ') + "]";
   char text[160];
   const double rate = seconds > 0 ? static_cast<double>(done) / seconds : 0.0;
-  std::snprintf(text, sizeof text, " %3d%% %" PRId64 "/%" PRId64 " files, %.1f files/s",
-                static_cast<int>(share * 100), done, total, rate);
+  std::snprintf(text, sizeof text, " %3d%% %" PRId64 "/%" PRId64 " files, %.1f files/s", static_cast<int>(share * 100),
+                done, total, rate);
   line += text;
   if (rate > 0 && done < total) {
     const auto left = static_cast<std::int64_t>(static_cast<double>(total - done) / rate + 0.5);
@@ -28,9 +28,7 @@ std::string progressLine(std::int64_t done, std::int64_t total, double seconds) 
   return line;
 }
 
-ProgressBar::ProgressBar(std::FILE* err, bool enabled) : m_err(err), m_enabled(enabled) {
-  m_sinceStart.start();
-}
+ProgressBar::ProgressBar(std::FILE* err, bool enabled) : m_err(err), m_enabled(enabled) { m_sinceStart.start(); }
 
 bool ProgressBar::due() {
   if (!m_enabled) return false;

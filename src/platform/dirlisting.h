@@ -16,13 +16,6 @@
 
 namespace kelvaron::platform {
 
-/// One entry of a folder ("." and ".." are never listed).
-struct DirEntry {
-  QString name;           ///< as fromNativeBytes gives it, so toNativeBytes restores the bytes
-  bool isFolder = false;  ///< a real folder; a link to a folder is not one
-  bool isLink = false;    ///< a symbolic link (a junction or other reparse point on Windows)
-};
-
 /// The identity of a folder on its file system: device and inode (on Windows
 /// the volume serial number and the file index). Two paths name the same
 /// folder exactly when their identities are equal.
@@ -31,6 +24,14 @@ struct FolderId {
   std::uint64_t inode = 0;
   bool operator==(const FolderId&) const = default;
   auto operator<=>(const FolderId&) const = default;
+};
+
+/// One entry of a folder ("." and ".." are never listed).
+struct DirEntry {
+  QString name;           ///< as fromNativeBytes gives it, so toNativeBytes restores the bytes
+  bool isFolder = false;  ///< a real folder; a link to a folder is not one
+  bool isLink = false;    ///< a symbolic link (a junction or other reparse point on Windows)
+  FolderId id;            ///< the listed folder's device and the entry's inode (0 where unknown)
 };
 
 /// An open folder. Move-only; closed when destroyed.
@@ -57,11 +58,11 @@ class Folder {
   /// The entries whose names match the wildcard `pattern` (wildcardMatch
   /// rules), sorted by name with letter case ignored, ties by exact bytes.
   /// `afterEachFetch` is called after each fetch from the system, the last,
-  /// empty one included (about once per entry, "." and ".." counted).
-  /// Nothing when the folder cannot be listed.
-  /// The system's listing is closed before this returns or throws.
+  /// empty one included (about once per entry, "." and ".." counted); a false
+  /// answer ends the listing. Nothing when the folder cannot be listed or the
+  /// listing was ended. The system's listing is closed before this returns.
   std::optional<std::vector<DirEntry>> list(QStringView pattern,
-                                            const std::function<void()>& afterEachFetch = {}) const;
+                                            const std::function<bool()>& afterEachFetch = {}) const;
 
  private:
   struct Impl;

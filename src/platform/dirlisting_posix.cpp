@@ -71,8 +71,7 @@ Folder Folder::openChild(const QString& name) const {
   if (!isOpen()) return child;
   const std::string bytes = toNativeBytes(name);
   // O_NOFOLLOW: an entry swapped for a link after the listing is not entered.
-  const int fd =
-      retrying([&] { return ::openat(m_impl->fd, bytes.c_str(), kFolderFlags | O_NOFOLLOW); });
+  const int fd = retrying([&] { return ::openat(m_impl->fd, bytes.c_str(), kFolderFlags | O_NOFOLLOW); });
   if (fd >= 0) child.m_impl = std::make_unique<Impl>(fd);
   return child;
 }
@@ -86,8 +85,9 @@ std::optional<FolderId> Folder::id() const {
 }
 
 std::optional<std::vector<DirEntry>> Folder::list(QStringView pattern,
-                                                  const std::function<void()>& afterEachFetch) const {
-  if (!isOpen()) return std::nullopt;
+                                                  const std::function<bool()>& afterEachFetch) const {
+  struct stat self {};
+  if (!isOpen() || ::fstat(m_impl->fd, &self) != 0) return std::nullopt;
   // A fresh open file description of the same folder, so each listing starts
   // at the first entry whatever an earlier listing left behind.
   const int fd = retrying([&] { return ::openat(m_impl->fd, ".", kFolderFlags); });
@@ -104,7 +104,7 @@ std::optional<std::vector<DirEntry>> Folder::list(QStringView pattern,
     const dirent* d = ::readdir(dir.get());
     if (!d) {
       // An error part way leaves what was read; the entries listed still count.
-      if (afterEachFetch) afterEachFetch();
+      if (afterEachFetch && !afterEachFetch()) return std::nullopt;
       break;
     }
     const char* raw = d->d_name;
@@ -122,10 +122,11 @@ std::optional<std::vector<DirEntry>> Folder::list(QStringView pattern,
         }
         entry.isFolder = type == DT_DIR;
         entry.isLink = type == DT_LNK;
+        entry.id = {static_cast<std::uint64_t>(self.st_dev), static_cast<std::uint64_t>(d->d_ino)};
         entries.push_back(std::move(entry));
       }
     }
-    if (afterEachFetch) afterEachFetch();
+    if (afterEachFetch && !afterEachFetch()) return std::nullopt;
   }
   dir.reset();
   sortEntries(entries);

@@ -55,9 +55,8 @@ std::wstring extendedPath(const QString& path) {
 HANDLE openFolderHandle(const std::wstring& path, bool followLink) {
   DWORD flags = FILE_FLAG_BACKUP_SEMANTICS;
   if (!followLink) flags |= FILE_FLAG_OPEN_REPARSE_POINT;
-  return ::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
-                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                       OPEN_EXISTING, flags, nullptr);
+  return ::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                       nullptr, OPEN_EXISTING, flags, nullptr);
 }
 
 bool isPlainFolder(HANDLE h) {
@@ -111,12 +110,11 @@ bool Folder::isOpen() const { return m_impl && m_impl->handle != INVALID_HANDLE_
 std::optional<FolderId> Folder::id() const {
   BY_HANDLE_FILE_INFORMATION info{};
   if (!isOpen() || !::GetFileInformationByHandle(m_impl->handle, &info)) return std::nullopt;
-  return FolderId{info.dwVolumeSerialNumber,
-                  (std::uint64_t(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+  return FolderId{info.dwVolumeSerialNumber, (std::uint64_t(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
 }
 
 std::optional<std::vector<DirEntry>> Folder::list(QStringView pattern,
-                                                  const std::function<void()>& afterEachFetch) const {
+                                                  const std::function<bool()>& afterEachFetch) const {
   if (!isOpen()) return std::nullopt;
   std::wstring query = m_impl->path;
   if (query.empty() || query.back() != L'\\') query += L'\\';
@@ -124,8 +122,8 @@ std::optional<std::vector<DirEntry>> Folder::list(QStringView pattern,
   // and the rules are the same on every platform.
   query += L'*';
   WIN32_FIND_DATAW data{};
-  FindCloser find{::FindFirstFileExW(query.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
-                                     nullptr, FIND_FIRST_EX_LARGE_FETCH)};
+  FindCloser find{::FindFirstFileExW(query.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr,
+                                     FIND_FIRST_EX_LARGE_FETCH)};
   if (find.h == INVALID_HANDLE_VALUE) return std::nullopt;
   const bool matchAll = pattern == u"*";
   std::vector<DirEntry> entries;
@@ -144,7 +142,7 @@ std::optional<std::vector<DirEntry>> Folder::list(QStringView pattern,
       }
     }
     more = ::FindNextFileW(find.h, &data) != 0;
-    if (afterEachFetch) afterEachFetch();
+    if (afterEachFetch && !afterEachFetch()) return std::nullopt;  // FindCloser closes the search
   }
   ::FindClose(find.h);
   find.h = INVALID_HANDLE_VALUE;

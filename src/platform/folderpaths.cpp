@@ -1,11 +1,9 @@
 #include "platform/folderpaths.h"
 
 #include <QDir>
-#include <filesystem>
-#include <system_error>
 
 #include "platform/dirlisting.h"
-#include "platform/nativepath.h"
+#include "platform/filekind.h"
 
 namespace kelvaron::platform {
 
@@ -19,8 +17,7 @@ constexpr Qt::CaseSensitivity kCase = Qt::CaseSensitive;
 
 QString cleanFolderPath(const QString& text) {
   if (text.isEmpty()) return {};
-  const QString absolute =
-      QDir::isAbsolutePath(text) ? text : QDir::currentPath() + u'/' + text;
+  const QString absolute = QDir::isAbsolutePath(text) ? text : QDir::currentPath() + u'/' + text;
   QString clean = QDir::cleanPath(absolute);
   // ".." above a root stays at the root, as the system takes it.
   const qsizetype rootLength = clean.startsWith(u'/') ? 0 : clean.indexOf(u'/');
@@ -33,17 +30,24 @@ QString cleanFolderPath(const QString& text) {
   return clean;
 }
 
+QString startFolder() {
+  const QString home = cleanFolderPath(QDir::homePath());
+  return isFolder(home) ? home : QStringLiteral("/");
+}
+
+FolderMove moveFolder(QString& current, const QString& text) {
+  const QString folder = cleanFolderPath(text);
+  if (folder.isEmpty() || !isFolder(folder)) return FolderMove::None;
+  if (folder == current) return FolderMove::Same;
+  current = folder;
+  return FolderMove::Moved;
+}
+
 QString parentFolder(const QString& path) {
   const qsizetype slash = path.lastIndexOf(u'/');
   if (slash < 0 || slash == path.size() - 1) return {};  // a root, or no folder at all
   const QString parent = path.left(slash);
   return parent.isEmpty() || parent.endsWith(u':') ? parent + u'/' : parent;
-}
-
-bool isFolder(const QString& path) {
-  if (path.isEmpty()) return false;
-  std::error_code error;
-  return std::filesystem::is_directory(toNativePath(path), error);
 }
 
 bool folderIsWithin(const QString& folder, const QString& root) {
@@ -66,10 +70,8 @@ QStringList folderEntries(const QString& folder, bool folders, QStringView patte
     bool wanted = folders && entry.isFolder;
     if (!entry.isFolder && (entry.isLink || !folders)) {
       // Links count as what they point to; a dangling link is neither.
-      std::error_code error;
-      const auto status = std::filesystem::status(toNativePath(childPath(folder, entry.name)), error);
-      wanted = !error && (folders ? std::filesystem::is_directory(status)
-                                  : std::filesystem::is_regular_file(status));
+      const QString path = childPath(folder, entry.name);
+      wanted = folders ? isFolder(path) : isFile(path);
     }
     if (wanted) names.append(entry.name);
   }

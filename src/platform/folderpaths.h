@@ -12,11 +12,20 @@ namespace kelvaron::platform {
 /// text is taken from the working folder; empty text gives empty text.
 QString cleanFolderPath(const QString& text);
 
+/// The folder a list starts in: the home folder, else the root.
+QString startFolder();
+
+/// What moving a list from its clean folder `current` to the folder text
+/// `text` comes to.
+enum class FolderMove {
+  None,   ///< `text` names no existing folder: the list stays
+  Same,   ///< `text` names `current`: the list is refreshed
+  Moved,  ///< `current` now holds the new folder
+};
+FolderMove moveFolder(QString& current, const QString& text);
+
 /// The folder that holds the clean path `path`; empty for a root ("/", "C:/").
 QString parentFolder(const QString& path);
-
-/// True when `path` names an existing folder (a link to one counts).
-bool isFolder(const QString& path);
 
 /// True when the clean folder `folder` is `root` or lies below it.
 bool folderIsWithin(const QString& folder, const QString& root);

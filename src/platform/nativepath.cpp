@@ -15,10 +15,17 @@ std::size_t validUtf8Length(std::string_view s, std::size_t i) {
   if (b0 < 0x80) return 1;
   std::size_t len = 0;
   char32_t cp = 0;
-  if (b0 >= 0xC2 && b0 <= 0xDF) { len = 2; cp = b0 & 0x1F; }
-  else if (b0 >= 0xE0 && b0 <= 0xEF) { len = 3; cp = b0 & 0x0F; }
-  else if (b0 >= 0xF0 && b0 <= 0xF4) { len = 4; cp = b0 & 0x07; }
-  else return 0;
+  if (b0 >= 0xC2 && b0 <= 0xDF) {
+    len = 2;
+    cp = b0 & 0x1F;
+  } else if (b0 >= 0xE0 && b0 <= 0xEF) {
+    len = 3;
+    cp = b0 & 0x0F;
+  } else if (b0 >= 0xF0 && b0 <= 0xF4) {
+    len = 4;
+    cp = b0 & 0x07;
+  } else
+    return 0;
   if (i + len > s.size()) return 0;
   for (std::size_t k = 1; k < len; ++k) {
     const auto b = static_cast<unsigned char>(s[i + k]);

@@ -24,8 +24,7 @@ std::vector<Token> tokenize(QStringView pattern) {
       tokens.push_back({Kind::Star, 0});
     } else if (c == u'?') {
       tokens.push_back({Kind::AnyOne, 0});
-    } else if (c == u'.' && i + 1 < pattern.size() &&
-               (pattern[i + 1] == u'*' || pattern[i + 1] == u'?')) {
+    } else if (c == u'.' && i + 1 < pattern.size() && (pattern[i + 1] == u'*' || pattern[i + 1] == u'?')) {
       tokens.push_back({Kind::DotOrEnd, 0});
     } else {
       tokens.push_back({Kind::Literal, foldCase(c)});

@@ -4,10 +4,14 @@ namespace kelvaron::reader {
 
 const char* generationName(Generation generation) {
   switch (generation) {
-    case Generation::LegacyText: return "legacy-text";
-    case Generation::WildfireXml: return "wildfire-xml";
-    case Generation::CreoTokens: return "creo-tokens";
-    case Generation::Unknown: break;
+    case Generation::LegacyText:
+      return "legacy-text";
+    case Generation::WildfireXml:
+      return "wildfire-xml";
+    case Generation::CreoTokens:
+      return "creo-tokens";
+    case Generation::Unknown:
+      break;
   }
   return "unknown";
 }

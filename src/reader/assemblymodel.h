@@ -27,14 +27,14 @@ const char* typeName(ComponentType type);
 
 /// One distinct component of an assembly: a (name, type) pair with its counts.
 struct ModelComponent {
-  QString name;                           ///< the name as stored ("BOLT", "top base", "MAINTIEN_PIÈCE_V3")
+  QString name;  ///< the name as stored ("BOLT", "top base", "MAINTIEN_PIÈCE_V3")
   ComponentType type = ComponentType::Part;
-  QString subtype;                        ///< "SHEETMETAL", "HARNESS_PART", ...; empty for none
-  std::int64_t quantity = 0;              ///< active placed instances
-  std::int64_t suppressed = 0;            ///< suppressed placed instances
-  QString generic;                        ///< the family-table generic when `name` is an instance
-  QString source;                         ///< the foreign CAD type ("SLDPRT") of a non-native model
-  QString file;                           ///< the file name it is stored under, without a version
+  QString subtype;              ///< "SHEETMETAL", "HARNESS_PART", ...; empty for none
+  std::int64_t quantity = 0;    ///< active placed instances
+  std::int64_t suppressed = 0;  ///< suppressed placed instances
+  QString generic;              ///< the family-table generic when `name` is an instance
+  QString source;               ///< the foreign CAD type ("SLDPRT") of a non-native model
+  QString file;                 ///< the file name it is stored under, without a version
 
   bool operator==(const ModelComponent&) const = default;
 };

@@ -37,7 +37,8 @@ void noteInternalComponents(const std::vector<TocEntry>& toc, AssemblyModel& mod
     stored = stored || e.name.endsWith(u"IntPrt0");
   }
   if (map || stored) {
-    model.notes << QStringLiteral("the assembly stores internal components (parts kept inside the file); they are not listed");
+    model.notes << QStringLiteral(
+        "the assembly stores internal components (parts kept inside the file); they are not listed");
   }
 }
 
@@ -140,7 +141,8 @@ FileModel readAssemblyFile(const QString& path) {
   }
   QString headError;
   result.model = readAssemblyImpl(source, &headError);
-  if (!headError.isEmpty()) result.error = QStringLiteral("cannot read %1: %2").arg(platform::displayPath(path), headError);
+  if (!headError.isEmpty())
+    result.error = QStringLiteral("cannot read %1: %2").arg(platform::displayPath(path), headError);
   return result;
 }
 

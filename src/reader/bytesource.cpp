@@ -83,7 +83,8 @@ bool FileSource::read(std::int64_t offset, std::int64_t length, std::string& out
     const bool failed = std::ferror(m_impl->file) != 0;
     std::clearerr(m_impl->file);
     out.clear();
-    if (error) *error = failed ? platform::systemErrorText(errno) : QStringLiteral("the file changed while it was read");
+    if (error)
+      *error = failed ? platform::systemErrorText(errno) : QStringLiteral("the file changed while it was read");
     return false;
   }
   return true;

@@ -151,7 +151,8 @@ QString writerFromBanner(std::string_view line) {
     // A build code is "M050" (Wildfire 2 to Creo 4) or "9.0.0.0" (Creo 5 on); a
     // four-digit week (9547) dates a Release 14-18 writer and is no build code.
     const auto digitsOr = [](std::string_view s, char other) {
-      return !s.empty() && std::all_of(s.begin(), s.end(), [other](char c) { return (c >= '0' && c <= '9') || c == other; });
+      return !s.empty() &&
+             std::all_of(s.begin(), s.end(), [other](char c) { return (c >= '0' && c <= '9') || c == other; });
     };
     const bool build = (tail.size() > 1 && tail[0] == 'M' && digitsOr(tail.substr(1), '0')) ||
                        (digitsOr(tail, '.') && tail.find('.') != std::string_view::npos);
@@ -176,7 +177,8 @@ std::vector<TocEntry> readToc(const ByteSource& source, std::int64_t base, std::
     LineReader lines(source, block);
     const auto header = lines.next();
     const std::vector<std::string_view> words =
-        header ? splitWords(std::string_view(*header).substr(0, header->find('#', 1))) : std::vector<std::string_view>{};
+        header ? splitWords(std::string_view(*header).substr(0, header->find('#', 1)))
+               : std::vector<std::string_view>{};
     // "#UGC_TOC <ver> <nlines> 81 <x>": the counts are decimal.
     const auto version = words.size() >= 3 && words[0] == kTocMarker ? number(words[1], 10) : std::nullopt;
     const auto count = version ? number(words[2], 10) : std::nullopt;
@@ -225,8 +227,8 @@ const TocEntry* findSection(const std::vector<TocEntry>& toc, QStringView name) 
   return nullptr;
 }
 
-bool readSectionPayload(const ByteSource& source, const TocEntry& entry, std::int64_t maxDecoded,
-                        std::string& payload, QString& reason) {
+bool readSectionPayload(const ByteSource& source, const TocEntry& entry, std::int64_t maxDecoded, std::string& payload,
+                        QString& reason) {
   payload.clear();
   if (entry.offset < 0 || entry.length <= 0 || entry.offset >= source.size() ||
       entry.length > source.size() - entry.offset) {
@@ -250,17 +252,20 @@ bool readSectionPayload(const ByteSource& source, const TocEntry& entry, std::in
   }
   const std::string_view body = std::string_view(raw).substr(std::size_t(marker.size()));
   if (!isLzw(body)) {
-    payload.assign(body.substr(0, static_cast<std::size_t>(std::min<std::int64_t>(maxDecoded, std::int64_t(body.size())))));
+    payload.assign(
+        body.substr(0, static_cast<std::size_t>(std::min<std::int64_t>(maxDecoded, std::int64_t(body.size())))));
     return true;
   }
   std::int64_t cap = maxDecoded;
   if (entry.decodedLength > 0) cap = std::min(cap, entry.decodedLength);
   switch (decodeLzw(body, static_cast<std::size_t>(std::max<std::int64_t>(cap, 0)), payload)) {
-    case LzwStatus::Complete: return true;
+    case LzwStatus::Complete:
+      return true;
     case LzwStatus::Capped:
       reason = QStringLiteral("section %1 decodes to more than the %2 bytes allowed").arg(entry.name).arg(cap);
       return false;
-    case LzwStatus::Corrupt: break;
+    case LzwStatus::Corrupt:
+      break;
   }
   reason = QStringLiteral("section %1 holds damaged compressed data").arg(entry.name);
   return false;

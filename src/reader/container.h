@@ -17,11 +17,11 @@ namespace kelvaron::reader {
 
 /// The "#UGC:2 ..." header.
 struct UgcHeader {
-  QString kind;             ///< "ASSEMBLY", "PART", ...
-  int release = 0;          ///< the release code: 1400 ... 4300
-  std::int64_t base = -1;   ///< file offset of the banner line (Release 18 and later); -1 when absent
-  std::int64_t end = 0;     ///< file offset just after "#-END_OF_UGC_HEADER\n"
-  QString ownName;          ///< the CMNM file name ("asm0001_pince.asm"); empty when absent
+  QString kind;            ///< "ASSEMBLY", "PART", ...
+  int release = 0;         ///< the release code: 1400 ... 4300
+  std::int64_t base = -1;  ///< file offset of the banner line (Release 18 and later); -1 when absent
+  std::int64_t end = 0;    ///< file offset just after "#-END_OF_UGC_HEADER\n"
+  QString ownName;         ///< the CMNM file name ("asm0001_pince.asm"); empty when absent
 };
 
 /// Parses the header at the start of `head` (the first bytes of the file).
@@ -36,9 +36,9 @@ QString writerFromBanner(std::string_view line);
 
 /// One entry of the table of contents.
 struct TocEntry {
-  QString name;                  ///< "ND:0:Model_L05_PX:1", "DEPDB_DATA", ...
-  std::int64_t offset = 0;       ///< file offset of the section's "#NAME\n" line
-  std::int64_t length = 0;       ///< bytes of the section, its name line included
+  QString name;                    ///< "ND:0:Model_L05_PX:1", "DEPDB_DATA", ...
+  std::int64_t offset = 0;         ///< file offset of the section's "#NAME\n" line
+  std::int64_t length = 0;         ///< bytes of the section, its name line included
   std::int64_t decodedLength = 0;  ///< declared payload length after decoding (TOC v2); 0 when unknown
 };
 
@@ -47,8 +47,7 @@ struct TocEntry {
 /// offsets count from `base`. Padding and EMPTY_SPACE_FOR_REUSE lines are
 /// left out. A chain that loops, points past the end or holds a damaged block
 /// ends there with a note in `notes`; the entries read so far are kept.
-std::vector<TocEntry> readToc(const ByteSource& source, std::int64_t base, std::int64_t tocOffset,
-                              QStringList& notes);
+std::vector<TocEntry> readToc(const ByteSource& source, std::int64_t base, std::int64_t tocOffset, QStringList& notes);
 
 /// The model section: the first entry named "ND:0:Model_..." that is not an
 /// "...AltIdMgr0" or "...IntPrt0" variant nor a "RefDiff" table. Nothing when there is none.
@@ -61,7 +60,7 @@ const TocEntry* findSection(const std::vector<TocEntry>& toc, QStringView name);
 /// when it is compressed, at most `maxDecoded` bytes and never more than the
 /// entry declares. False with `reason` when the section lies outside the file,
 /// lacks its name line, cannot be read or does not decode.
-bool readSectionPayload(const ByteSource& source, const TocEntry& entry, std::int64_t maxDecoded,
-                        std::string& payload, QString& reason);
+bool readSectionPayload(const ByteSource& source, const TocEntry& entry, std::int64_t maxDecoded, std::string& payload,
+                        QString& reason);
 
 }  // namespace kelvaron::reader

@@ -133,10 +133,10 @@ std::optional<std::int64_t> parseArrayCount(std::string_view value) {
 }
 
 // Windows-1252 differs from Latin-1 only in 0x80-0x9F; the five holes keep their C1 code.
-constexpr char16_t kCp1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+constexpr char16_t kCp1252High[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                      0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                      0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                      0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 QString fromWindows1252(std::string_view bytes) {
   QString text;
@@ -174,7 +174,8 @@ class LegacyParser {
 
   void fail(const QString& reason) {
     m_model.failed = true;
-    m_model.notes << QStringLiteral("the @depend table is damaged: %1 (at byte %2)").arg(reason).arg(m_lines.lineOffset());
+    m_model.notes
+        << QStringLiteral("the @depend table is damaged: %1 (at byte %2)").arg(reason).arg(m_lines.lineOffset());
   }
   bool declare(std::string_view line);
   bool tableLine(std::string_view line);
@@ -215,12 +216,18 @@ bool LegacyParser::declare(std::string_view line) {
   const auto d = parseDeclaration(line);
   if (!d) return false;
   std::optional<Role> role;
-  if (d->name == "depend") role = Role::Depend;
-  else if (d->name == "model_name" && d->type == 10) role = Role::ModelName;
-  else if (d->name == "model_type") role = Role::ModelType;
-  else if (d->name == "bom_count") role = Role::BomCount;
-  else if (d->name == "dep_type") role = Role::DepType;
-  else if (d->name == "comp_dep_types") role = Role::CompDepTypes;
+  if (d->name == "depend")
+    role = Role::Depend;
+  else if (d->name == "model_name" && d->type == 10)
+    role = Role::ModelName;
+  else if (d->name == "model_type")
+    role = Role::ModelType;
+  else if (d->name == "bom_count")
+    role = Role::BomCount;
+  else if (d->name == "dep_type")
+    role = Role::DepType;
+  else if (d->name == "comp_dep_types")
+    role = Role::CompDepTypes;
   // Ids are unique per declaration, names are not: a later declaration of an
   // id replaces what it meant, and a name may come back under a new id.
   if (!role) {
@@ -290,8 +297,9 @@ bool LegacyParser::finishElement() {
     c.quantity = (e.depType & kActive) ? e.bomCount : 0;
     c.suppressed = e.depType == kSuppressed ? e.bomCount : 0;
     if ((e.depType & kActive) && (e.depType & kSuppressed))
-      m_notes << QStringLiteral("the quantity of %1 includes suppressed instances: this release does not record "
-                                "which of its %2 instances are suppressed")
+      m_notes << QStringLiteral(
+                     "the quantity of %1 includes suppressed instances: this release does not record "
+                     "which of its %2 instances are suppressed")
                      .arg(c.name)
                      .arg(e.bomCount);
   }
@@ -336,8 +344,10 @@ bool LegacyParser::tableLine(std::string_view line) {
     // A one-element array is written as a level line instead of a "$" line.
     if (m_inInstanceTypes && l->level == 4 && l->id == m_instanceTypesId) {
       const auto v = parseInt(l->value);
-      if (!v) fail(QStringLiteral("a malformed instance type"));
-      else addInstanceType(*v, 1);
+      if (!v)
+        fail(QStringLiteral("a malformed instance type"));
+      else
+        addInstanceType(*v, 1);
     }
     return !m_model.failed;
   }
@@ -366,9 +376,12 @@ bool LegacyParser::tableLine(std::string_view line) {
     fail(QStringLiteral("a malformed number"));
     return false;
   }
-  if (*role == Role::ModelType) m_element.modelType = *v;
-  else if (*role == Role::BomCount) m_element.bomCount = *v;
-  else if (*role == Role::DepType) m_element.depType = *v;
+  if (*role == Role::ModelType)
+    m_element.modelType = *v;
+  else if (*role == Role::BomCount)
+    m_element.bomCount = *v;
+  else if (*role == Role::DepType)
+    m_element.depType = *v;
   return true;
 }
 
@@ -433,8 +446,10 @@ void LegacyParser::run() {
     const LineReader::Status status = m_lines.next(line);
     if (status != LineReader::Status::Line) {
       if (m_phase == Phase::Table) {
-        if (status == LineReader::Status::End) finishTable();
-        else fail(status == LineReader::Status::TooLong ? QStringLiteral("a line longer than 1 MB") : m_lines.error);
+        if (status == LineReader::Status::End)
+          finishTable();
+        else
+          fail(status == LineReader::Status::TooLong ? QStringLiteral("a line longer than 1 MB") : m_lines.error);
       } else if (m_phase != Phase::Tail) {
         fail(status == LineReader::Status::Failed ? m_lines.error : QStringLiteral("no @depend table"));
       }

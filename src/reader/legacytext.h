@@ -14,7 +14,6 @@ namespace kelvaron::reader {
 /// one, else the "#Pro/ENGINEER" line after "#END_OF_P_OBJECT"), and the
 /// table's byte range. `pObject` is the file offset of "#P_OBJECT". Reads the
 /// file in blocks, in constant memory. A damaged table sets `failed` with a note.
-void readLegacyText(const ByteSource& source, std::int64_t pObject, std::int64_t bannerOffset,
-                    AssemblyModel& model);
+void readLegacyText(const ByteSource& source, std::int64_t pObject, std::int64_t bannerOffset, AssemblyModel& model);
 
 }  // namespace kelvaron::reader

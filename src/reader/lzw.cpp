@@ -1,6 +1,6 @@
 #include "reader/lzw.h"
 
-#include <array>
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -53,8 +53,14 @@ class CodeReader {
 
 bool isLzw(std::string_view bytes) { return bytes.size() >= 2 && bytes[0] == '\x1F' && bytes[1] == '\x9D'; }
 
-LzwStatus decodeLzw(std::string_view in, std::size_t maxOutput, std::string& out) {
-  out.clear();
+namespace {
+
+// One pass over the codes. The measuring pass (Write false) keeps only each
+// entry's length and adds up the output; the writing pass then fills a string
+// of exactly that size, so a large output is never copied while it grows.
+template <bool Write>
+LzwStatus run(std::string_view in, std::size_t maxOutput, std::string* out, std::size_t& produced) {
+  produced = 0;
   if (!isLzw(in) || in.size() < 3) return LzwStatus::Corrupt;
   const auto flags = static_cast<std::uint8_t>(in[2]);
   const int maxBits = flags & 0x1F;
@@ -62,10 +68,13 @@ LzwStatus decodeLzw(std::string_view in, std::size_t maxOutput, std::string& out
   if (maxBits < kInitialBits || maxBits > kMaxBits) return LzwStatus::Corrupt;
   const std::uint32_t tableLimit = 1u << maxBits;
 
-  std::vector<std::uint16_t> prefix(tableLimit);
-  std::vector<std::uint8_t> suffix(tableLimit);
-  for (std::uint32_t i = 0; i < 256; ++i) suffix[i] = static_cast<std::uint8_t>(i);
-  std::array<std::uint8_t, 1u << kMaxBits> stack{};
+  std::vector<std::uint16_t> prefix(Write ? tableLimit : 0);
+  std::vector<std::uint8_t> suffix(Write ? tableLimit : 0);
+  std::vector<std::uint32_t> length(Write ? 0 : tableLimit, 1);
+  std::vector<std::uint8_t> stack(Write ? std::size_t{1} << kMaxBits : 0);
+  if constexpr (Write) {
+    for (std::uint32_t i = 0; i < 256; ++i) suffix[i] = static_cast<std::uint8_t>(i);
+  }
 
   CodeReader codes(in.substr(3));
   int width = kInitialBits;
@@ -85,9 +94,10 @@ LzwStatus decodeLzw(std::string_view in, std::size_t maxOutput, std::string& out
     if (previous < 0) {
       // The first code is a literal and adds no entry.
       if (code >= 256) return LzwStatus::Corrupt;
-      if (out.size() >= maxOutput) return LzwStatus::Capped;
+      if (produced >= maxOutput) return LzwStatus::Capped;
       firstByte = static_cast<std::uint8_t>(code);
-      out.push_back(static_cast<char>(firstByte));
+      if constexpr (Write) out->push_back(static_cast<char>(firstByte));
+      ++produced;
       previous = code;
       continue;
     }
@@ -99,37 +109,62 @@ LzwStatus decodeLzw(std::string_view in, std::size_t maxOutput, std::string& out
       widenAbove = (1u << width) - 1;
       continue;
     }
+    // A code equal to the next free entry is the previous string plus its own first byte.
+    if (code > nextFree) return LzwStatus::Corrupt;
     const std::uint32_t incoming = code;
-    std::size_t top = stack.size();
-    if (code >= nextFree) {
-      // A code equal to the next free entry is the previous string plus its own first byte.
-      if (code > nextFree) return LzwStatus::Corrupt;
-      stack[--top] = firstByte;
-      code = static_cast<std::uint32_t>(previous);
-    }
-    while (code >= 256) {
+    std::size_t size = 0;
+    if constexpr (Write) {
+      std::size_t top = stack.size();
+      if (code == nextFree) {
+        stack[--top] = firstByte;
+        code = static_cast<std::uint32_t>(previous);
+      }
+      while (code >= 256) {
+        if (top == 0) return LzwStatus::Corrupt;
+        stack[--top] = suffix[code];
+        code = prefix[code];
+      }
       if (top == 0) return LzwStatus::Corrupt;
-      stack[--top] = suffix[code];
-      code = prefix[code];
+      firstByte = suffix[code];
+      stack[--top] = firstByte;
+      size = stack.size() - top;
+      const std::size_t room = maxOutput - produced;
+      out->append(reinterpret_cast<const char*>(stack.data() + top), std::min(size, room));
+      if (size > room) {
+        produced = maxOutput;
+        return LzwStatus::Capped;
+      }
+    } else {
+      size = code == nextFree ? std::size_t{length[static_cast<std::size_t>(previous)]} + 1 : length[code];
+      if (size > maxOutput - produced) {
+        produced = maxOutput;
+        return LzwStatus::Capped;
+      }
     }
-    if (top == 0) return LzwStatus::Corrupt;
-    firstByte = suffix[code];
-    stack[--top] = firstByte;
-
-    const std::size_t length = stack.size() - top;
-    if (out.size() + length > maxOutput) {
-      out.append(reinterpret_cast<const char*>(stack.data() + top), maxOutput - out.size());
-      return LzwStatus::Capped;
-    }
-    out.append(reinterpret_cast<const char*>(stack.data() + top), length);
+    produced += size;
 
     if (nextFree < tableLimit) {
-      prefix[nextFree] = static_cast<std::uint16_t>(previous);
-      suffix[nextFree] = firstByte;
+      if constexpr (Write) {
+        prefix[nextFree] = static_cast<std::uint16_t>(previous);
+        suffix[nextFree] = firstByte;
+      } else {
+        length[nextFree] = length[static_cast<std::size_t>(previous)] + 1;
+      }
       ++nextFree;
     }
     previous = incoming;
   }
+}
+
+}  // namespace
+
+LzwStatus decodeLzw(std::string_view in, std::size_t maxOutput, std::string& out) {
+  out.clear();
+  std::size_t size = 0;
+  run<false>(in, maxOutput, nullptr, size);
+  out.reserve(size);
+  std::size_t written = 0;
+  return run<true>(in, maxOutput, &out, written);
 }
 
 }  // namespace kelvaron::reader

@@ -16,7 +16,9 @@ using namespace std::string_view_literals;
 constexpr std::string_view kMagic = "\xE0\x00PSB_Tokens\x00"sv;
 constexpr std::string_view kTypeTag = "\xE0\x04type_har\x00"sv;
 constexpr std::string_view kIntTag = "\xE0\x01int_har\x00"sv;
-constexpr std::string_view kDoubleTag = "\xE0\x02" "double_xar\x00"sv;
+constexpr std::string_view kDoubleTag =
+    "\xE0\x02"
+    "double_xar\x00"sv;
 constexpr std::string_view kStringTag = "\xE0\x03string_xar\x00"sv;
 // Real models nest a dozen levels; deeper input is damage, not data.
 constexpr std::size_t kMaxDepth = 10000;
@@ -181,7 +183,7 @@ QString text(std::optional<std::string_view> s) {
 
 class Walker {
  public:
-  Walker(const Streams& s) : m_s(s), m_types(s.types, s.typeCount), m_ints(s.ints, s.intCount) {}
+  explicit Walker(const Streams& s) : m_s(s), m_types(s.types, s.typeCount), m_ints(s.ints, s.intCount) {}
 
   bool run(AssemblyModel& out, QString& why);
 
@@ -195,10 +197,14 @@ class Walker {
         if (top.field == "Descriptor") return Role::OwnDescriptor;
         if (isDependencies(top.field)) return Role::DependencyHolder;
         return Role::Other;
-      case Role::DependencyHolder: return isDependencies(top.field) ? Role::DependencyArray : Role::Other;
-      case Role::DependencyArray: return top.kind == Kind::Array ? Role::Dependency : Role::Other;
-      case Role::Dependency: return top.field == "ToModelDescriptor" ? Role::ToDescriptor : Role::Other;
-      default: return Role::Other;
+      case Role::DependencyHolder:
+        return isDependencies(top.field) ? Role::DependencyArray : Role::Other;
+      case Role::DependencyArray:
+        return top.kind == Kind::Array ? Role::Dependency : Role::Other;
+      case Role::Dependency:
+        return top.field == "ToModelDescriptor" ? Role::ToDescriptor : Role::Other;
+      default:
+        return Role::Other;
     }
   }
   std::optional<std::string_view> string(const IntValue& v) const {
@@ -336,7 +342,8 @@ bool Walker::run(AssemblyModel& out, QString& why) {
         // The stream ends with one close more than it opened.
         if (m_stack.empty()) break;
         const Kind expected = *letter == 'C' ? Kind::Struct : *letter == 'R' ? Kind::Array : Kind::Map;
-        if (m_stack.back().kind != expected) return why = QStringLiteral("token %1 closes the wrong level").arg(index), false;
+        if (m_stack.back().kind != expected)
+          return why = QStringLiteral("token %1 closes the wrong level").arg(index), false;
         if (m_stack.back().role == Role::Dependency) finishDependency(out);
         m_stack.pop_back();
         break;

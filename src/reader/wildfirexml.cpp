@@ -91,16 +91,24 @@ QString XmlWalk::end() {
   const std::size_t depth = m_path.size() - 1;
   const QString& name = m_path.back();
   if (m_hasTop && depth == m_top + 2 && at(m_top + 1, "Descriptor")) {
-    if (name == QLatin1String("Name")) ownName = m_text;
-    else if (name == QLatin1String("Type")) ownType = m_text;
+    if (name == QLatin1String("Name"))
+      ownName = m_text;
+    else if (name == QLatin1String("Type"))
+      ownType = m_text;
   } else if (m_inItem && depth == m_top + 4) {
-    if (name == QLatin1String("ToModelNameAsStored")) m_item.name = m_text;
-    else if (name == QLatin1String("ToLibraryNameAsStored")) m_item.generic = m_text;
-    else if (name == QLatin1String("DepType")) m_item.depType = m_text;
-    else if (name == QLatin1String("Component") && !m_text.trimmed().isEmpty()) m_item.componentFilled = true;
+    if (name == QLatin1String("ToModelNameAsStored"))
+      m_item.name = m_text;
+    else if (name == QLatin1String("ToLibraryNameAsStored"))
+      m_item.generic = m_text;
+    else if (name == QLatin1String("DepType"))
+      m_item.depType = m_text;
+    else if (name == QLatin1String("Component") && !m_text.trimmed().isEmpty())
+      m_item.componentFilled = true;
   } else if (m_inItem && depth == m_top + 5 && at(m_top + 4, "ToModelDescriptor")) {
-    if (name == QLatin1String("Type")) m_item.type = m_text;
-    else if (name == QLatin1String("SubType")) m_item.subtype = m_text;
+    if (name == QLatin1String("Type"))
+      m_item.type = m_text;
+    else if (name == QLatin1String("SubType"))
+      m_item.subtype = m_text;
   } else if (m_inItem && depth == m_top + 3) {
     m_inItem = false;
     // A placed instance is an item with a Component; a nil or empty one is a reference.
@@ -145,8 +153,7 @@ QString XmlWalk::run() {
         break;
     }
   }
-  if (m_xml.hasError())
-    return QStringLiteral("%1 (line %2)").arg(m_xml.errorString()).arg(m_xml.lineNumber());
+  if (m_xml.hasError()) return QStringLiteral("%1 (line %2)").arg(m_xml.errorString()).arg(m_xml.lineNumber());
   if (!m_hasTop) return QStringLiteral("no Top element");
   return {};
 }
@@ -167,7 +174,8 @@ bool readWildfireXml(std::string_view decoded, AssemblyModel& model) {
   if (digits.empty() || ec != std::errc() || ptr != digits.data() + digits.size())
     return damaged(QStringLiteral("a malformed length line"));
   const std::string_view rest = decoded.substr(9);
-  if (length > rest.size()) return damaged(QStringLiteral("%1 bytes of XML declared, %2 present").arg(length).arg(rest.size()));
+  if (length > rest.size())
+    return damaged(QStringLiteral("%1 bytes of XML declared, %2 present").arg(length).arg(rest.size()));
   const QByteArray xml = QByteArray::fromRawData(rest.data(), static_cast<qsizetype>(length));
   XmlWalk walk(xml);
   if (const QString why = walk.run(); !why.isEmpty()) return damaged(why);

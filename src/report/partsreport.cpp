@@ -1,7 +1,8 @@
 #include "report/partsreport.h"
 
-#include "platform/nativefile.h"
+#include "platform/fileerror.h"
 #include "platform/nativepath.h"
+#include "version.h"
 
 #include <QLocale>
 #include <QStringEncoder>
@@ -13,7 +14,8 @@ namespace kelvaron {
 namespace {
 
 const QString kRule(50, u'-');
-const QString kFooter = QStringLiteral("Kelvaron " KELVARON_VERSION " - detecting Parts in Pro/ENGINEER Assemblies");
+const QString kFooter =
+    QStringLiteral("Kelvaron %1 - detecting Parts in Pro/ENGINEER Assemblies").arg(QLatin1String(kVersion));
 
 }  // namespace
 
@@ -27,59 +29,33 @@ QString reportPath(const QString& folder, const QString& assemblyPath, PathStyle
   return folder + u'/' + name;
 }
 
-QStringList reportLines(const QString& assemblyPath, const QStringList& entries, const QDate& date) {
-  QStringList lines;
-  lines.reserve(entries.size() + 6);
-  lines << platform::displayPath(assemblyPath) << kRule;
-  if (!entries.isEmpty()) lines << QStringLiteral("\r");
-  lines << entries << kRule << kFooter << QLocale::system().toString(date, QLocale::ShortFormat);
-  return lines;
-}
+ReportWriter::ReportWriter(QString path, QString assemblyPath)
+    : m_path(std::move(path)), m_assemblyPath(std::move(assemblyPath)) {}
 
-QByteArray formatReport(const QString& assemblyPath, const QStringList& entries, const QDate& date) {
-  QString text;
-  const QStringList lines = reportLines(assemblyPath, entries, date);
-  qsizetype size = 0;
-  for (const QString& line : lines) size += line.size() + 2;
-  text.reserve(size);
-  for (const QString& line : lines) {
-    text += line;
-    text += QLatin1String("\r\n");
-  }
-  QStringEncoder encode(QStringConverter::System);
-  return encode(text);
-}
-
-bool saveReport(const QString& path, const QByteArray& bytes, QString* error) {
+bool ReportWriter::open(bool hasLines) {
+  if (m_open) return true;
+  if (!m_error.isEmpty()) return false;
   QString reason;
-  if (platform::writeFileAtomically(path, bytes.constData(), bytes.size(), &reason)) return true;
-  if (error) *error = QStringLiteral("cannot write %1: %2").arg(platform::displayPath(path), reason);
-  return false;
-}
-
-bool ReportWriter::open(const QString& path, const QString& assemblyPath, bool hasEntries, QString* error) {
-  m_path = path;
-  QString reason;
-  if (!m_file.open(path, &reason)) {
-    if (error) *error = QStringLiteral("cannot write %1: %2").arg(platform::displayPath(path), reason);
+  if (!m_file.open(m_path, &reason)) {
+    m_error = platform::FileError{platform::FileError::Action::Write, m_path, reason}.message();
     return false;
   }
-  addLine(platform::displayPath(assemblyPath));
-  addLine(kRule);
-  if (hasEntries) addLine(QStringLiteral("\r"));
+  m_open = true;
+  writeText(platform::displayPath(m_assemblyPath));
+  writeText(kRule);
+  if (hasLines) writeText(QStringLiteral("\r"));
   return true;
 }
 
-void ReportWriter::addLine(const QString& line) {
+void ReportWriter::writeText(const QString& line) {
   QStringEncoder encode(QStringConverter::System);
   const QByteArray bytes = encode(line);
   m_file.write(bytes.constData(), static_cast<std::size_t>(bytes.size()));
   m_file.write("\r\n", 2);
 }
 
-void ReportWriter::addEntry(const QString& entry) { addLine(entry); }
-
-void ReportWriter::addEntry(std::string_view latin1) {
+void ReportWriter::addLine(std::string_view latin1) {
+  if (!open(true)) return;
   // ASCII reads the same in every encoding a report is written in.
   if (std::all_of(latin1.begin(), latin1.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
     m_line.assign(latin1);
@@ -87,17 +63,24 @@ void ReportWriter::addEntry(std::string_view latin1) {
     m_file.write(m_line);
     return;
   }
-  addLine(QString::fromLatin1(latin1.data(), static_cast<qsizetype>(latin1.size())));
+  writeText(QString::fromLatin1(latin1.data(), static_cast<qsizetype>(latin1.size())));
 }
 
-bool ReportWriter::commit(const QDate& date, QString* error) {
-  addLine(kRule);
-  addLine(kFooter);
-  addLine(QLocale::system().toString(date, QLocale::ShortFormat));
+bool ReportWriter::commit(const QDate& date) {
+  if (!open(false)) return false;
+  writeText(kRule);
+  writeText(kFooter);
+  writeText(QLocale::system().toString(date, QLocale::ShortFormat));
+  m_open = false;
   QString reason;
   if (m_file.commit(&reason)) return true;
-  if (error) *error = QStringLiteral("cannot write %1: %2").arg(platform::displayPath(m_path), reason);
+  m_error = platform::FileError{platform::FileError::Action::Write, m_path, reason}.message();
   return false;
+}
+
+void ReportWriter::abort() {
+  m_file.abort();
+  m_open = false;
 }
 
 }  // namespace kelvaron

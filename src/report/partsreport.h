@@ -2,14 +2,11 @@
 // The parts report: one plain-text file per analysed assembly.
 
 #include "analysis/pathhelpers.h"
+#include "platform/atomicfile.h"
 
-#include <QByteArray>
 #include <QDate>
 #include <QString>
-#include <QStringList>
-
-#include "platform/nativefile.h"
-
+#include <string>
 #include <string_view>
 
 namespace kelvaron {
@@ -23,44 +20,37 @@ inline constexpr char kReportSuffix[] = "__Kelvaron.txt";
 /// directly by the name, a longer one by "\". POSIX style: "/" is put between
 /// unless the folder text already ends in "/".
 /// reportPath("C:\\out", "C:\\cad\\motor.asm.3", Windows) == "C:\\out\\motor__Kelvaron.txt"
-QString reportPath(const QString& folder, const QString& assemblyPath,
-                   PathStyle style = nativePathStyle());
+QString reportPath(const QString& folder, const QString& assemblyPath, PathStyle style = nativePathStyle());
 
-/// The report's text as lines, without line ends: the assembly path, 50
-/// hyphens, a lone CR when `entries` is not empty, the entries, 50 hyphens,
-/// the footer, the date in the locale's short format.
-QStringList reportLines(const QString& assemblyPath, const QStringList& entries, const QDate& date);
-
-/// The report's bytes: reportLines() each ended by CR LF, encoded in the
-/// system's encoding (UTF-8 on Linux).
-QByteArray formatReport(const QString& assemblyPath, const QStringList& entries, const QDate& date);
-
-/// Saves `bytes` as the file `path`, completely or not at all: through a
-/// temporary file beside it and a rename. On failure returns false and sets
-/// `error` to "cannot write PATH: reason"; no temporary file is left.
-bool saveReport(const QString& path, const QByteArray& bytes, QString* error);
-
-/// Writes a report entry by entry, for lists too long to hold in memory. The
-/// bytes are those of formatReport(); the file appears only at commit().
-/// ReportWriter w; w.open(path, assembly, true, &err); w.addEntry(...); w.commit(date, &err);
+/// Writes a report line by line as the list streams in, so no list is held in
+/// memory. Its lines, each ended by CR LF in the system's encoding (UTF-8 on
+/// Linux): the assembly path, 50 hyphens, a lone CR when any list line
+/// follows, the list lines, 50 hyphens, the footer, the date in the locale's
+/// short format. The file goes through a temporary file beside it and appears
+/// only at commit(), complete; nothing is created before the first line.
+/// ReportWriter w(path, assembly); w.addLine("BOLT"); w.commit(date);
 class ReportWriter {
  public:
-  /// Starts the report file `path` for the assembly `assemblyPath`; `hasEntries`
-  /// tells whether any entry will follow. False with "cannot write PATH: reason".
-  bool open(const QString& path, const QString& assemblyPath, bool hasEntries, QString* error);
-  void addEntry(const QString& entry);
-  /// An entry given as Windows-1252 bytes of the kept name set.
-  void addEntry(std::string_view latin1);
-  /// Writes the closing lines and puts the file in place; on failure nothing is left.
-  bool commit(const QDate& date, QString* error);
+  ReportWriter(QString path, QString assemblyPath);
+  const QString& path() const { return m_path; }
+  /// Adds one line of the list, given as Windows-1252 bytes (the kept name set).
+  void addLine(std::string_view latin1);
+  /// Writes the closing lines and puts the file in place. False with error()
+  /// "cannot write PATH: reason"; then nothing is left behind.
+  bool commit(const QDate& date);
   /// Drops the report.
-  void abort() { m_file.abort(); }
+  void abort();
+  const QString& error() const { return m_error; }
 
  private:
-  void addLine(const QString& line);
+  bool open(bool hasLines);
+  void writeText(const QString& line);
   platform::AtomicFile m_file;
   QString m_path;
+  QString m_assemblyPath;
+  QString m_error;
   std::string m_line;
+  bool m_open = false;
 };
 
 }  // namespace kelvaron

@@ -11,7 +11,6 @@ namespace kelvaron::resources {
 inline const QString kLogo = QStringLiteral(":/kelvaron/logo.png");               // 294 x 111
 inline const QString kLogoSmall = QStringLiteral(":/kelvaron/logo_small.png");    // 100 x 79
 inline const QString kFileIcon = QStringLiteral(":/kelvaron/file.png");           // 16 x 16, browse
-inline const QString kInfoIcon = QStringLiteral(":/kelvaron/info.png");           // 16 x 16
 inline const QString kPlaceIcon = QStringLiteral(":/kelvaron/place.png");         // 16 x 16, report folder
 inline const QString kReportIcon = QStringLiteral(":/kelvaron/report.png");       // 16 x 16, open report
 inline const QString kExitIcon = QStringLiteral(":/kelvaron/exit.png");           // 16 x 16

@@ -1,28 +1,28 @@
 #include "search/batchscan.h"
 
+#include "analysis/assemblyname.h"
+#include "platform/filekind.h"
 #include "platform/nativepath.h"
 #include "search/cFindFile.h"
 
 #include <QHash>
-#include <filesystem>
+#include <QScopeGuard>
 #include <optional>
-#include <system_error>
 #include <vector>
 
 namespace kelvaron {
 
-FolderMatches collectAssemblies(const QString& folder, const WalkHooks& hooks) {
+FolderMatches collectAssemblies(cFindFile& finder, const QString& folder, const WalkHooks& hooks) {
   FolderMatches result;
-  cFindFile finder;
-  finder.setYieldHook(hooks.yield);
-  QObject::connect(
+  const auto onMatch = QObject::connect(
       &finder, &cFindFile::MatchFound, &finder,
-      [&](const QString& sFilename, const QString& sFilePath) {
-        result.paths << sFilePath + sFilename;
-        if (hooks.found) hooks.found(result.paths.constLast());
+      [&] {
+        const WalkEntry& e = finder.currentEntry();
+        result.entries.push_back({e.path, e.isFolder, e.isLink});
+        if (hooks.found) hooks.found(result.entries.back());
       },
       Qt::DirectConnection);
-  QObject::connect(
+  const auto onStop = QObject::connect(
       &finder, &cFindFile::StopSearch, &finder,
       [&](bool& Cancel) {
         // Once asked to stop, every level refuses its next descent too.
@@ -30,50 +30,24 @@ FolderMatches collectAssemblies(const QString& folder, const WalkHooks& hooks) {
         if (result.stopped) Cancel = true;
       },
       Qt::DirectConnection);
+  // Disconnected on every way out, an error included.
+  const auto disconnect = qScopeGuard([&] {
+    QObject::disconnect(onMatch);
+    QObject::disconnect(onStop);
+  });
+  finder.setYieldHook(hooks.yield);
   finder.sFileToFind(QString::fromUtf16(kAssemblyPattern));
   finder.sSearchpath(folder);
-  finder.sStartSearch();
+  if (!finder.sStartSearch()) result.stopped = true;
   return result;
 }
 
-QString folderSkipNote(const QString& path) {
-  std::error_code ec;
-  if (!std::filesystem::is_directory(platform::toNativePath(path), ec)) return {};
-  return QStringLiteral("skipped %1: a folder, not a file").arg(platform::displayPath(path));
+QString folderSkipNote(const FoundEntry& entry) {
+  if (!entry.isFolder && !(entry.isLink && platform::isFolder(entry.path))) return {};
+  return QStringLiteral("skipped %1: a folder, not a file").arg(platform::displayPath(entry.path));
 }
 
 namespace {
-
-struct Version {
-  QString group;   // folder + base name, folded
-  QString number;  // digits without leading zeros; empty for version 0
-};
-
-// The family and version of a name "base.asm" or "base.asm.N"; nothing for
-// any other name.
-std::optional<Version> versionOf(const QString& path, PathStyle style) {
-  const qsizetype cut = path.lastIndexOf(separator(style)) + 1;
-  const QStringView name = QStringView(path).mid(cut);
-  static constexpr QStringView kAsm = u".asm";
-  qsizetype asmEnd = -1;
-  QStringView digits;
-  if (name.endsWith(kAsm, Qt::CaseInsensitive)) {
-    asmEnd = name.size();
-  } else {
-    const qsizetype dot = name.lastIndexOf(u'.');
-    if (dot <= 0 || dot + 1 == name.size()) return std::nullopt;
-    digits = name.mid(dot + 1);
-    for (QChar c : digits)
-      if (c < u'0' || c > u'9') return std::nullopt;
-    if (!name.left(dot).endsWith(kAsm, Qt::CaseInsensitive)) return std::nullopt;
-    asmEnd = dot;
-  }
-  while (digits.startsWith(u'0')) digits = digits.mid(1);
-  Version v;
-  v.group = QStringView(path).left(cut).toString() + name.left(asmEnd - kAsm.size()).toString().toCaseFolded();
-  v.number = digits.toString();
-  return v;
-}
 
 bool lessVersion(const QString& a, const QString& b) {
   if (a.size() != b.size()) return a.size() < b.size();
@@ -83,11 +57,11 @@ bool lessVersion(const QString& a, const QString& b) {
 }  // namespace
 
 QStringList latestVersions(const QStringList& paths, PathStyle style) {
-  std::vector<std::optional<Version>> versions;
+  std::vector<std::optional<AssemblyVersion>> versions;
   versions.reserve(static_cast<std::size_t>(paths.size()));
   QHash<QString, qsizetype> best;  // group -> index of its highest version
   for (qsizetype i = 0; i < paths.size(); ++i) {
-    versions.push_back(versionOf(paths[i], style));
+    versions.push_back(assemblyVersionOf(paths[i], style));
     const auto& v = versions.back();
     if (!v) continue;
     const auto it = best.find(v->group);

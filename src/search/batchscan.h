@@ -1,23 +1,30 @@
 #pragma once
-// The walk of a folder scan, shared by the window and the command line:
-// collect every assembly under a folder in walk order, and tell which matches
-// are folders to skip. Knows nothing of the analysis, reports or widgets.
+// What a folder scan collects: every assembly under a folder in walk order,
+// with what the listing knew of each. Shared by the window and the command
+// line; knows nothing of the analysis, reports or widgets.
 
-#include "analysis/pathhelpers.h"
+#include "analysis/assemblyname.h"
 
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <vector>
 
 namespace kelvaron {
 
-/// The pattern a folder scan collects: plain and versioned assemblies.
-inline constexpr char16_t kAssemblyPattern[] = u"*.asm.*";
+class cFindFile;
+
+/// One match of a folder scan.
+struct FoundEntry {
+  QString path;           ///< full path, program form
+  bool isFolder = false;  ///< a real folder named like an assembly
+  bool isLink = false;    ///< a symbolic link (to a file or a folder)
+};
 
 /// What the walk of a folder scan found.
 struct FolderMatches {
-  QStringList paths;     ///< full paths of the matches, in walk order
-  bool stopped = false;  ///< a stop request ended the walk before its end
+  std::vector<FoundEntry> entries;  ///< in walk order
+  bool stopped = false;             ///< a stop request ended the walk before its end
 };
 
 /// Hooks into the walk; all optional.
@@ -26,20 +33,21 @@ struct WalkHooks {
   /// further descent is refused too, so the whole walk unwinds.
   std::function<bool()> stopRequested = {};
   /// Told of each match as it is found (for a running count).
-  std::function<void(const QString& path)> found = {};
-  /// Called after each directory entry fetched (for an event queue).
-  std::function<void()> yield = {};
+  std::function<void(const FoundEntry& entry)> found = {};
+  /// Called after each directory entry fetched; false ends the walk at once.
+  std::function<bool()> yield = {};
 };
 
-/// Walks `folder` and all its subfolders with a cFindFile and collects every
+/// Walks `folder` and all its subfolders with `finder` and collects every
 /// entry matching "*.asm.*" (folders included), a folder's own matches before
 /// those of its subfolders. A stop keeps what was found up to then. A missing
 /// folder gives no paths. Throws FindFileError when a hook throws.
-FolderMatches collectAssemblies(const QString& folder, const WalkHooks& hooks = {});
+FolderMatches collectAssemblies(cFindFile& finder, const QString& folder, const WalkHooks& hooks = {});
 
-/// The note for a collected path that is a folder (or a link to one), such as
+/// The note for a match that is a folder (or a link to one), such as
 /// "skipped /a/old.asm.1: a folder, not a file"; empty for anything else.
-QString folderSkipNote(const QString& path);
+/// Only a link is looked up: the listing already told what the rest is.
+QString folderSkipNote(const FoundEntry& entry);
 
 /// Of the versions name.asm.N in one folder keeps only the one with the
 /// highest N; a plain name.asm counts as version 0. Names are grouped per

@@ -20,17 +20,23 @@ struct Comp {
 
 // A legacy text assembly (Release 14 to Wildfire 4 layout) with these components.
 QByteArray legacyAssembly(const std::vector<Comp>& comps) {
-  QByteArray b = "#UGC:2 ASSEMBLY 887 360 0 1 1 15 1600 9547\n#-END_OF_UGC_HEADER\n#P_OBJECT 6\n@P_object 1 0\n"
-                 "0 1 ->\n@depend 2 0\n1 2 [" + QByteArray::number(comps.size()) + "]\n"
-                 "@model_name 3 10\n@model_type 4 1\n@bom_count 6 1\n@dep_type 7 1\n@comp_dep_types 16 1\n";
+  QByteArray b =
+      "#UGC:2 ASSEMBLY 887 360 0 1 1 15 1600 9547\n#-END_OF_UGC_HEADER\n#P_OBJECT 6\n@P_object 1 0\n"
+      "0 1 ->\n@depend 2 0\n1 2 [" +
+      QByteArray::number(comps.size()) +
+      "]\n"
+      "@model_name 3 10\n@model_type 4 1\n@bom_count 6 1\n@dep_type 7 1\n@comp_dep_types 16 1\n";
   for (const Comp& c : comps) {
     const int both = c.quantity > 0 && c.suppressed > 0;
     b += "2 2 \n3 3 " + c.name + "\n3 4 " + (c.assembly ? "1" : "2") + "\n3 6 " +
          QByteArray::number(c.quantity + c.suppressed) + "\n3 7 " +
-         (both ? "32770" : c.suppressed ? "32768" : "2") + "\n";
+         (both           ? "32770"
+          : c.suppressed ? "32768"
+                         : "2") +
+         "\n";
     if (both)
-      b += "3 16 [" + QByteArray::number(c.quantity + c.suppressed) + "]\n$" + QByteArray::number(c.quantity) +
-           "*2," + QByteArray::number(c.suppressed) + "*32768\n";
+      b += "3 16 [" + QByteArray::number(c.quantity + c.suppressed) + "]\n$" + QByteArray::number(c.quantity) + "*2," +
+           QByteArray::number(c.suppressed) + "*32768\n";
   }
   return b + "@dep_db 30 0\n1 30 ->\n#END_OF_P_OBJECT\n";
 }
@@ -105,7 +111,8 @@ TEST_F(BomCliTest, TreeCsvFlatJsonAndOutputFile) {
             "2,1,1,part,NUT,../lib/nut.prt.2,ok\r\n"
             "1,1,0,part,GONE,,missing\r\n");
 
-  const CliResult flat = run({"bom", "--flat", "--search", "lib", "--search", "p", "--format", "json", "-o", "flat.json", "p/top.asm.2"});
+  const CliResult flat =
+      run({"bom", "--flat", "--search", "lib", "--search", "p", "--format", "json", "-o", "flat.json", "p/top.asm.2"});
   EXPECT_EQ(flat.exitCode, 0) << flat.err.toStdString();
   EXPECT_TRUE(flat.out.isEmpty());
   const QJsonObject doc = QJsonDocument::fromJson(readBytes(path("flat.json"))).object();
@@ -118,9 +125,9 @@ TEST_F(BomCliTest, TreeCsvFlatJsonAndOutputFile) {
   }
   using T = std::tuple<qint64, qint64, qint64, QString>;
   EXPECT_EQ(items, (std::map<QString, T>{{"BOLT", T{4 + 2 * 3, 0, 2, "ok"}},
-                                          {"SUB", T{2, 0, 1, "ok"}},
-                                          {"NUT", T{2, 2, 1, "ok"}},
-                                          {"GONE", T{1, 0, 1, "missing"}}}));
+                                         {"SUB", T{2, 0, 1, "ok"}},
+                                         {"NUT", T{2, 2, 1, "ok"}},
+                                         {"GONE", T{1, 0, 1, "missing"}}}));
   // the same component in two places: the first search folder wins, a note says so
   put("lib2/gone.prt", "");
   put("lib1/gone.prt.3", "");
@@ -162,28 +169,57 @@ TEST(BomCorpus, FlatTotalsOfRealProducts) {
     int depth;  // levels of the tree below the top
   } cases[] = {
       {"ashe848__CAD-skateboard/asm0007.asm.2",
-       {{"DECK", T{1, 0, "ok"}}, {"BASEPLATE", T{2, 0, "ok"}} /* the part: top and baseplate.asm */,
-        {"ROUNDBOLT", T{4, 0, "ok"}}, {"SMALLNUT", T{4, 0, "ok"}}, {"ASM0006TRUCK", T{2, 0, "ok"}},
-        {"HANGER1", T{2, 0, "ok"}}, {"ASM0006WHEEL", T{2, 0, "ok"}}, {"ASM0006WHEEL2", T{2, 0, "ok"}},
-        {"NUT", T{2, 0, "ok"}}, {"NUT2", T{2, 0, "ok"}}, {"BIGHEXBOLT", T{2, 0, "ok"}}, {"BEARING", T{4, 0, "ok"}},
-        {"BEARING_MIR", T{4, 0, "ok"}}, {"WHEEL", T{2, 0, "ok"}}, {"WHEEL_MIR", T{2, 0, "ok"}}},
+       {{"DECK", T{1, 0, "ok"}},
+        {"BASEPLATE", T{2, 0, "ok"}} /* the part: top and baseplate.asm */,
+        {"ROUNDBOLT", T{4, 0, "ok"}},
+        {"SMALLNUT", T{4, 0, "ok"}},
+        {"ASM0006TRUCK", T{2, 0, "ok"}},
+        {"HANGER1", T{2, 0, "ok"}},
+        {"ASM0006WHEEL", T{2, 0, "ok"}},
+        {"ASM0006WHEEL2", T{2, 0, "ok"}},
+        {"NUT", T{2, 0, "ok"}},
+        {"NUT2", T{2, 0, "ok"}},
+        {"BIGHEXBOLT", T{2, 0, "ok"}},
+        {"BEARING", T{4, 0, "ok"}},
+        {"BEARING_MIR", T{4, 0, "ok"}},
+        {"WHEEL", T{2, 0, "ok"}},
+        {"WHEEL_MIR", T{2, 0, "ok"}}},
        3},
       {"SriEagle__NOVEL-ABS/brake.asm.11",
-       {{"DISC_CALIPER", T{1, 0, "ok"}}, {"COUPLING", T{1, 0, "ok"}}, {"ROPE", T{2, 0, "ok"}},
-        {"PRT0002", T{1, 0, "ok"}}, {"PRT0003", T{1, 0, "ok"}}, {"CALIPER", T{1, 0, "ok"}}, {"DISC", T{1, 0, "ok"}},
-        {"SCISSOR", T{1, 0, "ok"}}, {"SHOES", T{2, 0, "ok"}}, {"COUPLING_SHEEL", T{2, 0, "ok"}},
+       {{"DISC_CALIPER", T{1, 0, "ok"}},
+        {"COUPLING", T{1, 0, "ok"}},
+        {"ROPE", T{2, 0, "ok"}},
+        {"PRT0002", T{1, 0, "ok"}},
+        {"PRT0003", T{1, 0, "ok"}},
+        {"CALIPER", T{1, 0, "ok"}},
+        {"DISC", T{1, 0, "ok"}},
+        {"SCISSOR", T{1, 0, "ok"}},
+        {"SHOES", T{2, 0, "ok"}},
+        {"COUPLING_SHEEL", T{2, 0, "ok"}},
         {"COUPLING_SHAFT", T{1, 0, "ok"}}},
        3},
       {"Buhahahhahah__messing-with-creo/robot_2023_2024.asm.1",
-       {{"CHASSI", T{1, 0, "missing"}}, {"ROUE_AVENT", T{1, 0, "missing"}},
-        {QStringLiteral(u"ROUE_ARRIÈRE"), T{1, 0, "missing"}}, {"ROUE_DOITE", T{1, 0, "missing"}},
-        {"ROUE_GAUCHE", T{1, 0, "missing"}}, {QStringLiteral(u"SYSTÈME_CHAINE"), T{1, 0, "ok"}},
-        {"BRAS_ROBOT", T{1, 0, "ok"}}, {"PINION_MOTEUR", T{1, 0, "ok"}}, {"PINION_1", T{1, 0, "ok"}},
-        {"PINION_2", T{1, 0, "ok"}}, {"PINION_3", T{1, 0, "ok"}}, {"CHAINE", T{1, 0, "ok"}},
-        {"MAILLE_1", T{1, 0, "ok"}}, {"MAILLE_2", T{1, 0, "ok"}}, {"MAILLE_ANNEAUX_1", T{1, 0, "ok"}},
-        {"MAILLE_ANNEAUX_2", T{1, 0, "ok"}}, {"MOTEUR_ROTATION_Z1", T{1, 0, "missing"}},
-        {"MOTEUR_ROTATION_X", T{0, 1, "missing"}}, {"BIELLE_M2", T{0, 1, "missing"}},
-        {"MOTEUR_ROTATION_Z2", T{0, 1, "missing"}}, {"BIELLE_SOUTIENT", T{0, 1, "missing"}},
+       {{"CHASSI", T{1, 0, "missing"}},
+        {"ROUE_AVENT", T{1, 0, "missing"}},
+        {QStringLiteral(u"ROUE_ARRIÈRE"), T{1, 0, "missing"}},
+        {"ROUE_DOITE", T{1, 0, "missing"}},
+        {"ROUE_GAUCHE", T{1, 0, "missing"}},
+        {QStringLiteral(u"SYSTÈME_CHAINE"), T{1, 0, "ok"}},
+        {"BRAS_ROBOT", T{1, 0, "ok"}},
+        {"PINION_MOTEUR", T{1, 0, "ok"}},
+        {"PINION_1", T{1, 0, "ok"}},
+        {"PINION_2", T{1, 0, "ok"}},
+        {"PINION_3", T{1, 0, "ok"}},
+        {"CHAINE", T{1, 0, "ok"}},
+        {"MAILLE_1", T{1, 0, "ok"}},
+        {"MAILLE_2", T{1, 0, "ok"}},
+        {"MAILLE_ANNEAUX_1", T{1, 0, "ok"}},
+        {"MAILLE_ANNEAUX_2", T{1, 0, "ok"}},
+        {"MOTEUR_ROTATION_Z1", T{1, 0, "missing"}},
+        {"MOTEUR_ROTATION_X", T{0, 1, "missing"}},
+        {"BIELLE_M2", T{0, 1, "missing"}},
+        {"MOTEUR_ROTATION_Z2", T{0, 1, "missing"}},
+        {"BIELLE_SOUTIENT", T{0, 1, "missing"}},
         {"ASM0001_PINCE", T{0, 1, "ok"}} /* suppressed: its nine parts are not counted */,
         {"MOTEUR_ROTATION_X1_V3", T{1, 0, "missing"}}},
        3},

@@ -37,14 +37,15 @@ TEST_F(CliFolders, FilesAndFoldersMixInWalkOrderAndAFolderMatchIsSkipped) {
     EXPECT_EQ(r.err, "kelvaron-cli: skipped tree/old.asm.1: a folder, not a file\n");
     EXPECT_TRUE(r.summary.startsWith("5 files, 6 parts, 5 reports written, 0 failures, ")) << r.summary.constData();
     EXPECT_TRUE(r.summary.endsWith(" s, 1 folders skipped")) << r.summary.constData();
-    EXPECT_EQ(entries(rep()), (QStringList{"A__Kelvaron.txt", "b__Kelvaron.txt", "c__Kelvaron.txt",
-                                           "d__Kelvaron.txt", "single__Kelvaron.txt"}));
+    EXPECT_EQ(entries(rep()), (QStringList{"A__Kelvaron.txt", "b__Kelvaron.txt", "c__Kelvaron.txt", "d__Kelvaron.txt",
+                                           "single__Kelvaron.txt"}));
   }
   QDir(rep()).removeRecursively();
   const auto list = run({"--list", "--report-dir", rep(), "single.asm", "tree"});
   EXPECT_EQ(list.exitCode, 0);
-  EXPECT_EQ(list.out, "single.asm\ntree/A.ASM.2\ntree/b.asm\ntree/old.asm.1\ntree/old.asm.1/deep/d.asm\n"
-                      "tree/sub/c.asm.1\n");
+  EXPECT_EQ(list.out,
+            "single.asm\ntree/A.ASM.2\ntree/b.asm\ntree/old.asm.1\ntree/old.asm.1/deep/d.asm\n"
+            "tree/sub/c.asm.1\n");
   EXPECT_FALSE(QFileInfo::exists(rep()));
 }
 
@@ -67,7 +68,8 @@ TEST_F(CliFolders, OneJobOrManyGiveTheSameOutputAndReportsAndAVanishedFileFailsA
   EXPECT_EQ(one.out.count('\n'), 42);
   EXPECT_TRUE(one.err.startsWith("kelvaron-cli: cannot read tree/f3/m.asm: ") && one.err.count('\n') == 1)
       << one.err.constData();
-  EXPECT_TRUE(one.summary.startsWith("42 files, 80 parts, 41 reports written, 1 failures, ")) << one.summary.constData();
+  EXPECT_TRUE(one.summary.startsWith("42 files, 80 parts, 41 reports written, 1 failures, "))
+      << one.summary.constData();
   const auto oneReports = reports();
   EXPECT_EQ(oneReports.size(), 6);
   EXPECT_TRUE(oneReports.value("part4__Kelvaron.txt").contains("\r\nP34\r\n"));
@@ -136,7 +138,8 @@ TEST_F(CliFolders, ASignalStopsTheRunAndLeavesNoHalfReport) {
     EXPECT_FALSE(p.readAllStandardOutput().contains("last.asm"));
     const QByteArray err = p.readAllStandardError();
     EXPECT_TRUE(err.contains("kelvaron-cli: summary: 1 files, 1 parts, 1 reports written, 0 failures, ") &&
-                err.endsWith(", interrupted\n")) << err.constData();
+                err.endsWith(", interrupted\n"))
+        << err.constData();
     EXPECT_EQ(entries(rep()), QStringList{"first__Kelvaron.txt"});
   }
 }

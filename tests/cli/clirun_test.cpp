@@ -72,9 +72,11 @@ TEST_F(CliRun, EachFileIsListedAndReportedAndAFailureDoesNotStopTheOthers) {
       {{"--report-dir", path("blocked"), "a.asm"}, 1, x1, cannotWrite("blocked"), {}},
       {{"--report-dir", rep(), "no/such/dir/x.asm.1"}, 1, "", "kelvaron-cli: cannot read no/such/dir/x.asm.1: ", {}},
       {{"--report-dir", rep(), ""}, 1, "", "kelvaron-cli: cannot read : ", {}},
-      {{"a.asm", "--report-dir", rep(), "missing.asm", "b.txt", "c.ASM"}, 1,
+      {{"a.asm", "--report-dir", rep(), "missing.asm", "b.txt", "c.ASM"},
+       1,
        listing({"X1"}, "a.asm") + "\n==> b.txt <==\n\n" + listing({"Y1", "Y2"}, "c.ASM"),
-       "kelvaron-cli: cannot read missing.asm: ", {"a__Kelvaron.txt", "b__Kelvaron.txt", "c__Kelvaron.txt"}},
+       "kelvaron-cli: cannot read missing.asm: ",
+       {"a__Kelvaron.txt", "b__Kelvaron.txt", "c__Kelvaron.txt"}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.args.join(' ').toStdString());
@@ -108,7 +110,11 @@ TEST_F(CliRun, JsonGivesOneEscapedObjectPerFile) {
     QList<QByteArray> written;
     QStringList parts;  // none: not an assembly
   } expected[] = {
-      {"we\"ird\\na\tme.asm", "we\"ird\\na\tme__Kelvaron.txt", {"GEH\xC4USE", "D\xDC" "SE_1.5"},
+      {"we\"ird\\na\tme.asm",
+       "we\"ird\\na\tme__Kelvaron.txt",
+       {"GEH\xC4USE",
+        "D\xDC"
+        "SE_1.5"},
        {u"GEHÄUSE"_qs, u"DÜSE_15"_qs}},
       {"caf\xE9.asm.2", "caf\xE9__Kelvaron.txt", {"A"}, {"A"}},
       {"m\xC3\xB6tor.asm", "m\xC3\xB6tor__Kelvaron.txt", {"K\xD6RPER"}, {u"KÖRPER"_qs}},
@@ -118,13 +124,14 @@ TEST_F(CliRun, JsonGivesOneEscapedObjectPerFile) {
   const QByteArray dir = QFile::encodeName(m_dir.path()) + "/";
   const auto native = [](const QByteArray& b) { return platform::fromNativeBytes(b.toStdString()); };
   for (int i = 0; i < 4; ++i) {
-    std::ofstream(std::string(dir + expected[i].name), std::ios::binary) << assemblyBytes(expected[i].written).toStdString();
+    std::ofstream(std::string(dir + expected[i].name), std::ios::binary)
+        << assemblyBytes(expected[i].written).toStdString();
   }
   // QProcess passes arguments as UTF-8: the name that is not reaches the program through a shell pattern.
-  const auto r = runCli({"-c", "exec \"$0\" --json --report-dir \"$1\" \"$2\" caf?.asm.2 \"$3\" notes.txt gone.asm",
-                         KELVARON_CLI_BINARY, rep(), QString::fromUtf8(expected[0].name),
-                         QString::fromUtf8(expected[2].name)},
-                        m_dir.path(), "config-empty", "/bin/sh");
+  const auto r =
+      runCli({"-c", "exec \"$0\" --json --report-dir \"$1\" \"$2\" caf?.asm.2 \"$3\" notes.txt gone.asm",
+              KELVARON_CLI_BINARY, rep(), QString::fromUtf8(expected[0].name), QString::fromUtf8(expected[2].name)},
+             m_dir.path(), "config-empty", "/bin/sh");
   EXPECT_EQ(r.exitCode, 1);
   EXPECT_TRUE(r.err.startsWith("kelvaron-cli: cannot read gone.asm: ")) << r.err.constData();
   const QList<QByteArray> lines = r.out.split('\n');

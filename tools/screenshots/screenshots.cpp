@@ -6,8 +6,8 @@
 
 #include "app/clickablelabel.h"
 #include "app/form1.h"
-#include "platform/dirlistbox.h"
-#include "platform/filelistbox.h"
+#include "widgets/dirlistbox.h"
+#include "widgets/filelistbox.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -89,8 +89,8 @@ void renderScan(Output& out, const QString& examples, const QString& reports) {
   }
 
   Form1 form;
-  form.clockHook = [] { return QDateTime(QDate(2024, 3, 1), QTime(6, 59, 41)); };
-  form.messageBoxHook = [](const QString&) {};
+  form.testHooks.clock = [] { return QDateTime(QDate(2024, 3, 1), QTime(6, 59, 41)); };
+  form.testHooks.messageBox = [](const QString&) {};
   form.Form_Load();
   form.Timer1->stop();
   form.txt_Pfad->setText(reports);
@@ -107,7 +107,7 @@ void renderScan(Output& out, const QString& examples, const QString& reports) {
   // picture is shown and the status line counts the matches.
   form.combo_zeit->setEditText(QStringLiteral("keine"));
   bool shot = false;
-  form.yieldHook = [&] {
+  form.testHooks.yield = [&] {
     if (shot || !form.img_stop->isEnabled() || form.lbl_status->text().toInt() < 5) return;
     shot = true;
     form.cmd_file_Click();

@@ -16,12 +16,12 @@
 namespace {
 
 // One palette for every picture.
-const QColor kInk(0x1f, 0x3a, 0x5f);       // dark blue: outlines, text
+const QColor kInk(0x1f, 0x3a, 0x5f);        // dark blue: outlines, text
 const QColor kBlueLight(0x7f, 0xb2, 0xe5);  // cube top
-const QColor kBlue(0x3f, 0x7f, 0xc4);      // cube left face
-const QColor kBlueDark(0x28, 0x5a, 0x96);  // cube right face
-const QColor kOrange(0xe8, 0x86, 0x1f);    // accent: lens, arrows
-const QColor kFolder(0xf2, 0xc1, 0x4e);    // folder body
+const QColor kBlue(0x3f, 0x7f, 0xc4);       // cube left face
+const QColor kBlueDark(0x28, 0x5a, 0x96);   // cube right face
+const QColor kOrange(0xe8, 0x86, 0x1f);     // accent: lens, arrows
+const QColor kFolder(0xf2, 0xc1, 0x4e);     // folder body
 const QColor kFolderDark(0xc9, 0x93, 0x20);
 const QColor kRed(0xc8, 0x30, 0x2c);
 const QColor kGrey(0x5c, 0x66, 0x73);
@@ -29,8 +29,7 @@ const QColor kPaper(0xfb, 0xfb, 0xf8);
 
 using Draw = std::function<void(QPainter&)>;
 
-bool save(const QString& folder, const QString& name, int w, int h, const Draw& draw,
-          bool smooth = true) {
+bool save(const QString& folder, const QString& name, int w, int h, const Draw& draw, bool smooth = true) {
   QImage image(w, h, QImage::Format_ARGB32_Premultiplied);
   image.fill(Qt::transparent);
   {
@@ -50,9 +49,9 @@ bool save(const QString& folder, const QString& name, int w, int h, const Draw& 
 // An isometric cube filling a box of size s (width) at (x, y).
 void cube(QPainter& p, qreal x, qreal y, qreal s, qreal outline) {
   const qreal h = s * 0.5;  // rhombus height of the top face
-  const QPointF top(x + s / 2, y), left(x, y + h / 2), right(x + s, y + h / 2),
-      mid(x + s / 2, y + h), bottomLeft(x, y + h / 2 + s * 0.62),
-      bottomRight(x + s, y + h / 2 + s * 0.62), bottom(x + s / 2, y + h + s * 0.62);
+  const QPointF top(x + s / 2, y), left(x, y + h / 2), right(x + s, y + h / 2), mid(x + s / 2, y + h),
+      bottomLeft(x, y + h / 2 + s * 0.62), bottomRight(x + s, y + h / 2 + s * 0.62),
+      bottom(x + s / 2, y + h + s * 0.62);
   p.setPen(QPen(kInk, outline, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
   p.setBrush(kBlueLight);
   p.drawPolygon(QPolygonF{top, right, mid, left});
@@ -69,8 +68,7 @@ void lens(QPainter& p, QPointF c, qreal r, qreal width) {
   p.drawEllipse(c, r, r);
   const qreal d = r * 0.7071;
   p.setPen(QPen(kOrange, width * 1.5, Qt::SolidLine, Qt::RoundCap));
-  p.drawLine(QPointF(c.x() + d + width * 0.4, c.y() + d + width * 0.4),
-             QPointF(c.x() + r * 1.65, c.y() + r * 1.65));
+  p.drawLine(QPointF(c.x() + d + width * 0.4, c.y() + d + width * 0.4), QPointF(c.x() + r * 1.65, c.y() + r * 1.65));
 }
 
 // The program's emblem (a part under a lens) in a square of side s.
@@ -117,9 +115,8 @@ void page(QPainter& p, const QRectF& r) {
 QPolygonF octagon(QPointF c, qreal r) {
   QPolygonF poly;
   const qreal a = r * 0.4142;
-  poly << QPointF(c.x() - a, c.y() - r) << QPointF(c.x() + a, c.y() - r)
-       << QPointF(c.x() + r, c.y() - a) << QPointF(c.x() + r, c.y() + a)
-       << QPointF(c.x() + a, c.y() + r) << QPointF(c.x() - a, c.y() + r)
+  poly << QPointF(c.x() - a, c.y() - r) << QPointF(c.x() + a, c.y() - r) << QPointF(c.x() + r, c.y() - a)
+       << QPointF(c.x() + r, c.y() + a) << QPointF(c.x() + a, c.y() + r) << QPointF(c.x() - a, c.y() + r)
        << QPointF(c.x() - r, c.y() + a) << QPointF(c.x() - r, c.y() - a);
   return poly;
 }
@@ -143,8 +140,7 @@ void logo(QPainter& p, int w, int h) {
   p.setFont(sub);
   p.setPen(kGrey);
   p.drawText(QRectF(110, 76, w - 112, 17), Qt::AlignLeft | Qt::AlignVCenter, "parts in");
-  p.drawText(QRectF(110, 91, w - 112, 17), Qt::AlignLeft | Qt::AlignVCenter,
-             "Pro/ENGINEER assemblies");
+  p.drawText(QRectF(110, 91, w - 112, 17), Qt::AlignLeft | Qt::AlignVCenter, "Pro/ENGINEER assemblies");
 }
 
 }  // namespace
@@ -163,8 +159,7 @@ int main(int argc, char** argv) {
   ok &= save(out, "logo.png", 294, 111, [](QPainter& p) { logo(p, 294, 111); });
   ok &= save(out, "logo_small.png", 100, 79, [](QPainter& p) { emblem(p, 14, 2, 74); });
   for (int size : {16, 32, 48, 64, 128, 256}) {
-    ok &= save(out, QString("kelvaron_%1.png").arg(size), size, size,
-               [size](QPainter& p) { emblem(p, 0, 0, size); });
+    ok &= save(out, QString("kelvaron_%1.png").arg(size), size, size, [size](QPainter& p) { emblem(p, 0, 0, size); });
   }
 
   // Toolbar icons, 16 x 16.
@@ -216,22 +211,25 @@ int main(int argc, char** argv) {
     p.setBrush(Qt::white);
     p.drawRoundedRect(QRectF(8, 12.5, 16, 5), 1, 1);
   });
-  ok &= save(out, "stop_cursor.png", 32, 32, [](QPainter& p) {
-    p.setPen(QPen(Qt::white, 4));
-    p.setBrush(Qt::black);
-    p.drawPolygon(octagon(QPointF(16, 16), 13));
-    p.setPen(Qt::NoPen);
-    p.setBrush(Qt::white);
-    p.drawRect(QRectF(9, 14, 14, 4));
-  }, false);
+  ok &= save(
+      out, "stop_cursor.png", 32, 32,
+      [](QPainter& p) {
+        p.setPen(QPen(Qt::white, 4));
+        p.setBrush(Qt::black);
+        p.drawPolygon(octagon(QPointF(16, 16), 13));
+        p.setPen(Qt::NoPen);
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(9, 14, 14, 4));
+      },
+      false);
 
   // Pointing hand of the links, 32 x 32, hot spot at the finger tip (12, 1).
   ok &= save(out, "link_cursor.png", 32, 32, [](QPainter& p) {
     QPainterPath hand;
-    hand.addRoundedRect(QRectF(10, 1, 5, 16), 2.5, 2.5);     // index finger
-    hand.addRoundedRect(QRectF(15, 8, 4.5, 10), 2.2, 2.2);   // middle finger
-    hand.addRoundedRect(QRectF(19.5, 9, 4.5, 10), 2.2, 2.2); // ring finger
-    hand.addRoundedRect(QRectF(24, 10.5, 4, 9), 2, 2);       // little finger
+    hand.addRoundedRect(QRectF(10, 1, 5, 16), 2.5, 2.5);      // index finger
+    hand.addRoundedRect(QRectF(15, 8, 4.5, 10), 2.2, 2.2);    // middle finger
+    hand.addRoundedRect(QRectF(19.5, 9, 4.5, 10), 2.2, 2.2);  // ring finger
+    hand.addRoundedRect(QRectF(24, 10.5, 4, 9), 2, 2);        // little finger
     QPainterPath thumb;
     thumb.moveTo(10, 21);
     thumb.lineTo(4.5, 14.5);
@@ -239,7 +237,7 @@ int main(int argc, char** argv) {
     thumb.lineTo(11, 16);
     thumb.closeSubpath();
     hand.addPath(thumb);
-    hand.addRoundedRect(QRectF(9, 14, 19, 15), 4, 4);        // palm
+    hand.addRoundedRect(QRectF(9, 14, 19, 15), 4, 4);  // palm
     hand = hand.simplified();
     p.setPen(QPen(Qt::black, 1.4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     p.setBrush(Qt::white);

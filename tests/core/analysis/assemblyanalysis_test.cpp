@@ -1,5 +1,6 @@
 #include "analysis/assemblyanalysis.h"
 #include "common/realsamples.h"
+#include "common/scanall.h"
 
 #include <QDir>
 #include <QFile>
@@ -8,6 +9,9 @@
 #include <gtest/gtest.h>
 
 namespace {
+
+using kelvaron::testing::analyseListed;
+using kelvaron::testing::kHeading;
 
 class Analysis : public ::testing::Test {
  protected:
@@ -28,16 +32,17 @@ TEST_F(Analysis, ExtensionDecidesWhetherTheFileIsScanned) {
     const char* name;
     bool scanned;
   } const cases[] = {
-      {"box.asm", true}, {"box.asm.3", true}, {"BOX.ASM", true}, {"BOX.ASM.12", true},
-      {"box.Asm", false}, {"box.txt", false}, {"box", false}, {"box.prt.2", false},
+      {"box.asm", true},  {"box.asm.3", true}, {"BOX.ASM", true}, {"BOX.ASM.12", true},
+      {"box.Asm", false}, {"box.txt", false},  {"box", false},    {"box.prt.2", false},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    const auto r = kelvaron::analyseAssembly(write(c.name, kTwoParts));
+    const auto [r, lines] = analyseListed(write(c.name, kTwoParts));
     EXPECT_TRUE(r.ok()) << r.error.toStdString();
     EXPECT_EQ(r.assembly, c.scanned);
-    const QStringList expected = c.scanned ? QStringList{kelvaron::kHeadingLine, "SHAFT", "GEAR"} : QStringList{};
-    EXPECT_EQ(r.lines(), expected);
+    EXPECT_EQ(r.partCount, c.scanned ? 2 : 0);
+    const QStringList expected = c.scanned ? QStringList{kHeading, "SHAFT", "GEAR"} : QStringList{};
+    EXPECT_EQ(lines, expected);
   }
 }
 
@@ -47,19 +52,19 @@ TEST_F(Analysis, UnreadablePathsAreErrorsNamingThePath) {
   ASSERT_TRUE(QDir().mkpath(folder));
   for (const QString& path : {missing, folder, QString()}) {
     SCOPED_TRACE(path.toStdString());
-    const auto r = kelvaron::analyseAssembly(path);
+    const auto [r, lines] = analyseListed(path);
     EXPECT_FALSE(r.ok());
     EXPECT_TRUE(r.error.startsWith("cannot read " + path)) << r.error.toStdString();
-    EXPECT_TRUE(r.lines().isEmpty());
+    EXPECT_TRUE(lines.isEmpty());
   }
   EXPECT_FALSE(QFileInfo::exists(missing)) << "a missing assembly must not be created";
-  EXPECT_TRUE(kelvaron::analyseAssembly(missing).error.endsWith("No such file or directory"));
+  EXPECT_TRUE(analyseListed(missing).analysis.error.endsWith("No such file or directory"));
 }
 
 TEST_F(Analysis, StopRequestGivesNoResult) {
   QByteArray big;
   for (int i = 0; i < 300000; ++i) big += kTwoParts;  // yields come about once per megabyte
-  const auto r = kelvaron::analyseAssembly(write("a.asm", big), [] { return false; });
+  const auto r = analyseListed(write("a.asm", big), [] { return false; }).analysis;
   EXPECT_TRUE(r.stopped);
   EXPECT_FALSE(r.ok());
 }
@@ -75,11 +80,11 @@ TEST(RealAssemblies, GiveTheirComponentNames) {
       ADD_FAILURE() << "sample missing: " << path.toStdString();
       continue;
     }
-    const auto r = kelvaron::analyseAssembly(path);
+    const auto [r, lines] = analyseListed(path);
     ASSERT_TRUE(r.ok()) << r.error.toStdString();
     QStringList names;
     for (const QByteArray& n : c.names) names << QString::fromLatin1(n);
-    EXPECT_EQ(r.lines(), QStringList{kelvaron::kHeadingLine} + names);
+    EXPECT_EQ(lines, QStringList{kHeading} + names);
   }
 }
 

@@ -15,8 +15,8 @@ struct SplitCase {
   const char* name;
 };
 
-// Worked examples in Windows form; the POSIX table repeats them with "/" and
-// without drive prefixes.
+// Worked examples in Windows form; the POSIX table holds the cases where the
+// styles differ.
 const SplitCase kWindowsCases[] = {
     {R"(C:\a\b\top.asm.3)", ".asm", "top"},
     {R"(C:\a\b\top.asm)", ".asm", "top"},
@@ -38,15 +38,8 @@ const SplitCase kWindowsCases[] = {
 
 const SplitCase kPosixCases[] = {
     {"/a/b/top.asm.3", ".asm", "top"},
-    {"/a/b/top.asm", ".asm", "top"},
-    {"top.asm.12", ".asm", "top"},
-    {"top", "", "top"},
     {"C:top.asm", ".asm", "C:top"},  // no drive prefix in POSIX style
     {"/a.b/top", "", "top"},
-    {"top.asm.", ".asm", "top"},
-    {"top..asm", ".asm", "top"},
-    {"A.B.C.ASM.3", ".B", "A"},
-    {".asm", ".asm", ""},
     {"/", "", "/"},
     {"/a/b/", "", "b/"},
     {"", "", ""},

@@ -39,8 +39,12 @@ inline reader::AssemblyModel model(const std::vector<Comp>& comps) {
   return m;
 }
 
-inline Comp part(const QString& name, std::int64_t q = 1, std::int64_t s = 0) { return {name, ComponentType::Part, q, s}; }
-inline Comp sub(const QString& name, std::int64_t q = 1, std::int64_t s = 0) { return {name, ComponentType::Assembly, q, s}; }
+inline Comp part(const QString& name, std::int64_t q = 1, std::int64_t s = 0) {
+  return {name, ComponentType::Part, q, s};
+}
+inline Comp sub(const QString& name, std::int64_t q = 1, std::int64_t s = 0) {
+  return {name, ComponentType::Assembly, q, s};
+}
 
 class BomTest : public ::testing::Test {
  protected:

@@ -27,7 +27,8 @@ class ProductTest : public BomTest {
                          const std::string& what) {
     EXPECT_EQ(items.size(), expected.size()) << what;
     for (const Expect& e : expected) {
-      const auto it = std::find_if(items.begin(), items.end(), [&](const bom::FlatItem& i) { return i.name == e.name; });
+      const auto it =
+          std::find_if(items.begin(), items.end(), [&](const bom::FlatItem& i) { return i.name == e.name; });
       ASSERT_NE(it, items.end()) << what << ": " << e.name;
       EXPECT_EQ(it->quantity, e.quantity) << what << ": " << e.name;
       EXPECT_EQ(it->suppressed, e.suppressed) << what << ": " << e.name;
@@ -48,7 +49,11 @@ TEST_F(ProductTest, TotalsMultiplyAlongEveryPathAtEachDepth) {
     int depth;
     std::vector<Expect> flat;
   } cases[] = {
-      {0, {{"BOLT", 4 + 2 * 3 + (2 + 1) * 1, 0, 3}, {"NUT", 2 * 2 + (2 + 1) * 5, 2, 2}, {"SUB", 2, 0, 1}, {"DEEP", 3, 0, 2}}},
+      {0,
+       {{"BOLT", 4 + 2 * 3 + (2 + 1) * 1, 0, 3},
+        {"NUT", 2 * 2 + (2 + 1) * 5, 2, 2},
+        {"SUB", 2, 0, 1},
+        {"DEEP", 3, 0, 2}}},
       {1, {{"BOLT", 4, 0, 1}, {"SUB", 2, 0, 1}, {"DEEP", 1, 0, 1}}},
       {2, {{"BOLT", 4 + 6 + 1, 0, 3}, {"NUT", 4 + 5, 2, 2}, {"SUB", 2, 0, 1}, {"DEEP", 3, 0, 2}}},
   };
@@ -112,7 +117,7 @@ TEST_F(ProductTest, ProblemsAreMarkedAndTheRestIsDone) {
       {"family-table instances resolve to their generic's file",
        [this] {
          assembly("p/a.asm", {{"ISO4762_M4X10", ComponentType::Part, 10, 0, "ISO4762"},
-                                {"ISO4762_M5X10", ComponentType::Part, 2, 0, "ISO4762"}});
+                              {"ISO4762_M5X10", ComponentType::Part, 2, 0, "ISO4762"}});
          touch("p/iso4762.prt");
        },
        {},
@@ -157,7 +162,8 @@ TEST_F(ProductTest, ProblemsAreMarkedAndTheRestIsDone) {
     QStringList notes = product.notes;
     expectFlat(bom::flatItems(product, 0, &notes), c.flat, c.what);
     if (*c.note) {
-      EXPECT_TRUE(notes.join('\n').contains(QString::fromUtf8(c.note))) << c.what << ": " << notes.join('\n').toStdString();
+      EXPECT_TRUE(notes.join('\n').contains(QString::fromUtf8(c.note)))
+          << c.what << ": " << notes.join('\n').toStdString();
     }
     for (const QString& f : m_reads.keys()) EXPECT_EQ(m_reads.value(f), 1) << c.what << ": " << f.toStdString();
   }

@@ -34,9 +34,11 @@ TEST_F(ProjectTest, CheckFindsMissingUnreadableUnusedAndTop) {
     QStringList unused;
     QStringList read;
   } cases[] = {
-      {false, {"proj/unused.prt", "proj/unused.prt.2"},
+      {false,
+       {"proj/unused.prt", "proj/unused.prt.2"},
        {"proj/top.asm", "proj/top2.asm", "proj/bad.asm", "proj/sub/sub.asm.1", "proj/sub/sub.asm.3"}},
-      {true, {"proj/unused.prt", "proj/unused.prt.2", "proj/lib/oldpart.prt"},
+      {true,
+       {"proj/unused.prt", "proj/unused.prt.2", "proj/lib/oldpart.prt"},
        {"proj/top.asm", "proj/top2.asm", "proj/bad.asm", "proj/sub/sub.asm.3"}},
   };
   for (const auto& [c, jobs] : {std::pair{cases[0], 1}, {cases[1], 1}, {cases[0], 4}}) {
@@ -78,10 +80,12 @@ TEST_F(ProjectTest, WhereUsedDirectAndUpToTheTops) {
   } cases[] = {
       {"bolt", false, {{"proj/top.asm", 4, {}}, {"proj/sub/sub.asm.1", 1, {}}, {"proj/sub/sub.asm.3", 2, {}}}},
       {"Washer.PRT", false, {{"proj/sub/sub.asm.3", 1, {}}}},
-      {"washer", true,
+      {"washer",
+       true,
        {{"proj/top.asm", 2, {"proj/top.asm", "proj/sub/sub.asm.3"}},
         {"proj/top2.asm", 1, {"proj/top2.asm", "proj/sub/sub.asm.3"}}}},
-      {"BOLT", true,
+      {"BOLT",
+       true,
        {{"proj/top.asm", 4, {"proj/top.asm"}},
         {"proj/sub/sub.asm.1", 1, {"proj/sub/sub.asm.1"}},
         {"proj/top.asm", 4, {"proj/top.asm", "proj/sub/sub.asm.3"}},
@@ -122,9 +126,9 @@ TEST(DiffModels, EveryKindOfChange) {
     ComponentType type;
     std::int64_t oq, nq, os, ns;
   } expected[] = {
-      {Kind::Added, "F", ComponentType::Part, 0, 2, 0, 0},       {Kind::Added, "E", ComponentType::Part, 0, 1, 0, 0},
-      {Kind::Removed, "C", ComponentType::Part, 1, 0, 0, 0},     {Kind::Removed, "E", ComponentType::Assembly, 1, 0, 0, 0},
-      {Kind::Changed, "B", ComponentType::Part, 1, 1, 0, 1},     {Kind::Changed, "D", ComponentType::Part, 3, 4, 1, 1},
+      {Kind::Added, "F", ComponentType::Part, 0, 2, 0, 0},   {Kind::Added, "E", ComponentType::Part, 0, 1, 0, 0},
+      {Kind::Removed, "C", ComponentType::Part, 1, 0, 0, 0}, {Kind::Removed, "E", ComponentType::Assembly, 1, 0, 0, 0},
+      {Kind::Changed, "B", ComponentType::Part, 1, 1, 0, 1}, {Kind::Changed, "D", ComponentType::Part, 3, 4, 1, 1},
   };
   const auto changes = bom::diffModels(oldModel, newModel);
   ASSERT_EQ(changes.size(), std::size(expected));
@@ -134,7 +138,8 @@ TEST(DiffModels, EveryKindOfChange) {
     EXPECT_EQ(c.kind, e.kind) << i;
     EXPECT_EQ(c.name, e.name) << i;
     EXPECT_EQ(c.type, e.type) << i;
-    EXPECT_EQ(std::tie(c.oldQuantity, c.newQuantity, c.oldSuppressed, c.newSuppressed), std::tie(e.oq, e.nq, e.os, e.ns))
+    EXPECT_EQ(std::tie(c.oldQuantity, c.newQuantity, c.oldSuppressed, c.newSuppressed),
+              std::tie(e.oq, e.nq, e.os, e.ns))
         << i;
   }
   EXPECT_TRUE(bom::diffModels(oldModel, oldModel).empty());

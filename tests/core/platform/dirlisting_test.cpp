@@ -26,7 +26,7 @@ TEST(DirListing, KindsPatternAndFetchCount) {
   tmp.link("old.asm.1", "link.asm");
   tmp.link("top.asm.3", "filelink.asm.9");
   int fetches = 0;
-  ASSERT_TRUE(Folder::open(tmp.path()).list(u"*", [&] { ++fetches; }));
+  ASSERT_TRUE(Folder::open(tmp.path()).list(u"*", [&] { return ++fetches > 0; }));
   EXPECT_EQ(fetches, 5 + 2 + 1) << "one call per entry read, . and .. included, one after the last";
 
   const auto matched = Folder::open(tmp.path()).list(u"*.asm.*");

@@ -27,7 +27,8 @@ class ScratchTree {
     if (!::mkdtemp(m_root.data())) throw std::runtime_error("mkdtemp failed");
   }
   ~ScratchTree() {
-    [[maybe_unused]] const int rc = std::system(("chmod -R u+rwx '" + m_root + "' 2>/dev/null; rm -rf '" + m_root + "'").c_str());
+    [[maybe_unused]] const int rc =
+        std::system(("chmod -R u+rwx '" + m_root + "' 2>/dev/null; rm -rf '" + m_root + "'").c_str());
   }
   ScratchTree(const ScratchTree&) = delete;
   ScratchTree& operator=(const ScratchTree&) = delete;

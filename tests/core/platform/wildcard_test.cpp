@@ -15,7 +15,8 @@ const struct {
   QStringList matching, other;
 } kCases[] = {
     // The finder's own pattern: plain and versioned assemblies, any case.
-    {u"*.asm.*", {"hub.asm", "hub.asm.12", "HUB.ASM.3", "hub.asm.", ".asm", "a.asm.b.asm.7"},
+    {u"*.asm.*",
+     {"hub.asm", "hub.asm.12", "HUB.ASM.3", "hub.asm.", ".asm", "a.asm.b.asm.7"},
      {"hub.prt.3", "hub.asmx", "asm.1"}},
     // `?` at the end of the name or before a dot matches nothing.
     {u"*.asm.???", {"top.asm", "top.asm.1", "top.asm.123"}, {"top.asm.1234", "top.asm.1.2"}},

@@ -1,143 +1,206 @@
-// The envelope: the header, the banner's writer, the table of contents, and
-// positioned reads from a real file.
+// The envelope: the header, the table of contents, positioned reads from a
+// real file (the corpus table pins the banner's writer); and hostile input:
+// every case must end with a model (failed or not), a note where it failed,
+// and sane counts; none may crash, hang or allocate by a claim.
 
-#include "reader/bytesource.h"
-#include "reader/container.h"
+#include "reader/assemblyreader.h"
 #include "readerfixtures.h"
 
-#include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <tuple>
+#ifndef _WIN32
 #include <sys/stat.h>
+#endif
 
 namespace kelvaron::reader {
 namespace {
 
+using fixtures::Section;
+
 std::string headerWith(const std::string& first, const std::string& cmnm) {
-  return first + " \\\n#- VERS 0 0 \\\n" + (cmnm.empty() ? "" : "#- CMNM " + cmnm + "    \\\n") + "#-END_OF_UGC_HEADER\n";
+  return first + " \\\n#- VERS 0 0 \\\n" + (cmnm.empty() ? "" : "#- CMNM " + cmnm + "    \\\n") +
+         "#-END_OF_UGC_HEADER\n";
 }
 
 TEST(Container, Header) {
-  struct Case {
-    std::string head;
-    bool parsed;
-    const char* kind;
-    int release;
-    std::int64_t base;
-    const char* ownName;
-  };
-  const Case cases[] = {
-      {headerWith("#UGC:2 ASSEMBLY 1836 1160 800 1 1 15 3400 2015480 00000300", "00dbaseplate.asm"), true, "ASSEMBLY",
-       3400, 0x300, "baseplate.asm"},
-      // R14-R17 carry no base.
-      {headerWith("#UGC:2 ASSEMBLY 1474 880 800 1 1 15 1600 9547", ""), true, "ASSEMBLY", 1600, -1, ""},
+  const std::pair<std::string, const char*> cases[] = {
       // The CMNM length counts UTF-8 bytes.
-      {headerWith("#UGC:2 ASSEMBLY 1 2 3 1 1 15 4000 2024001 00000200", "011roue_arri\xC3\xA8re.asm"), true,
-       "ASSEMBLY", 4000, 0x200, "roue_arri\xC3\xA8re.asm"},
+      {headerWith("#UGC:2 ASSEMBLY 1 2 3 1 1 15 4000 2024001 00000200", "011roue_arri\xC3\xA8re.asm"),
+       "ASSEMBLY 4000 512 roue_arri\xC3\xA8re.asm"},
       // A CMNM length past the header's end names nothing.
-      {headerWith("#UGC:2 PART 1 2 3 1 1 15 4000 2024001 00000200", "fffa.prt"), true, "PART", 4000, 0x200, ""},
+      {headerWith("#UGC:2 PART 1 2 3 1 1 15 4000 2024001 00000200", "fffa.prt"), "PART 4000 512 "},
       // A base inside the header cannot be the banner's offset.
-      {headerWith("#UGC:2 ASSEMBLY 1 2 3 1 1 15 4000 2024001 00000010", ""), true, "ASSEMBLY", 4000, -1, ""},
-      {"#UGC:2 ASSEMBLY 1 2 3 1 1 15 4000 2024001 00000200 \\\n#- VERS", false, "", 0, 0, ""},
-      {"%PDF-1.4 #-END_OF_UGC_HEADER\n", false, "", 0, 0, ""},
+      {headerWith("#UGC:2 ASSEMBLY 1 2 3 1 1 15 4000 2024001 00000010", ""), "ASSEMBLY 4000 -1 "},
+      {"#UGC:2 ASSEMBLY 1 2 3 1 1 15 4000 2024001 00000200 \\\n#- VERS", "none"},
+      {"%PDF-1.4 #-END_OF_UGC_HEADER\n", "none"},
   };
-  for (const Case& c : cases) {
-    const auto h = parseUgcHeader(c.head);
-    ASSERT_EQ(h.has_value(), c.parsed) << c.head;
-    if (!h) continue;
-    EXPECT_EQ(h->kind, QString::fromUtf8(c.kind)) << c.head;
-    EXPECT_EQ(h->release, c.release) << c.head;
-    EXPECT_EQ(h->base, c.base) << c.head;
-    EXPECT_EQ(h->ownName, QString::fromUtf8(c.ownName)) << c.head;
-    EXPECT_EQ(h->end, std::int64_t(c.head.size())) << c.head;
+  for (const auto& [head, want] : cases) {
+    const auto h = parseUgcHeader(head);
+    EXPECT_EQ(h ? QStringLiteral("%1 %2 %3 %4").arg(h->kind).arg(h->release).arg(h->base).arg(h->ownName)
+                : QStringLiteral("none"),
+              QString::fromUtf8(want));
+    EXPECT_TRUE(!h || h->end == std::int64_t(head.size())) << head;
   }
 }
 
-TEST(Container, WriterFromBanner) {
-  const std::pair<const char*, const char*> cases[] = {
-      {"#Creo  TM  9.0  (c) 2024 by PTC Inc.  All Rights Reserved. 9.0.0.0", "Creo 9.0 (9.0.0.0)"},
-      {"#Creo  TM  2.0  (c) 2013 by Parametric Technology Corporation  All Rights Reserved. M030\r", "Creo 2.0 (M030)"},
-      {"#Pro/ENGINEER  TM  Wildfire 5.0  (c) 2010 by Parametric Technology Corporation  All Rights Reserved. M050",
-       "Wildfire 5.0 (M050)"},
-      {"#Pro/ENGINEER  TM  Version G-03-26  (c) 1988-96 by Parametric Technology Corporation  All Rights Reserved. 9645",
-       "Version G-03-26"},
-      {"#Pro/ENGINEER  TM  Version E-06-17  (c) 1988-93", "Version E-06-17"},
-      {"#Pro/ENGINEER TM Wildfire 5.0 (c) 2010", ""},
-      {"#UGC_TOC 2 32 81 17####", ""},
-  };
-  for (const auto& [line, writer] : cases) EXPECT_EQ(writerFromBanner(line), QString::fromUtf8(writer)) << line;
-}
-
 TEST(Container, TableOfContentsAndModelSection) {
-  using fixtures::Section;
   const std::string file = fixtures::creoFile({
       {"ND:0:Model_L05_PXAltIdMgr0", "a", {}, {}, {}},
       {"EMPTY_SPACE_FOR_REUSE", "b", {}, {}, {}},
       {"ND:0:Model_L05_RefDiff:1:FT", "c", {}, {}, {}},
       {"ModelView#0 with spaces", "d", {}, {}, {}},
       {"ND:0:Model_L05_PX:1", "payload", {}, {}, {}},
-      {"DEPDB_DATA", "e", {}, {}, {}},
+      {"NEXT_TOC_ENTRY", "", std::int64_t{1} << 40, {}, {}},  // a chain past the end keeps what it read
   });
   const MemorySource source(file);
   const auto header = parseUgcHeader(file);
   ASSERT_TRUE(header);
-  QStringList notes;
-  const auto toc = readToc(source, header->base, header->base + 64, notes);
-  EXPECT_TRUE(notes.isEmpty()) << notes.join(u"; ").toStdString();
-  QStringList names;
+  QStringList notes, names;
+  const auto toc = readToc(source, header->base, std::int64_t(file.find("#UGC_TOC")), notes);
+  EXPECT_EQ(notes, QStringList({"the table of contents points past the end of the file"}));
   for (const TocEntry& e : toc) names << e.name;
   EXPECT_EQ(names, QStringList({"ND:0:Model_L05_PXAltIdMgr0", "ND:0:Model_L05_RefDiff:1:FT", "ModelView#0 with spaces",
-                                "ND:0:Model_L05_PX:1", "DEPDB_DATA"}));
+                                "ND:0:Model_L05_PX:1"}));
   const TocEntry* model = findModelSection(toc);
   ASSERT_NE(model, nullptr);
-  EXPECT_EQ(model->name, QStringLiteral("ND:0:Model_L05_PX:1"));
   std::string payload;
   QString reason;
   ASSERT_TRUE(readSectionPayload(source, *model, 1 << 20, payload, reason)) << reason.toStdString();
   EXPECT_EQ(payload, "payload");
-  EXPECT_NE(findSection(toc, u"DEPDB_DATA"), nullptr);
-  EXPECT_EQ(findSection(toc, u"EMPTY_SPACE_FOR_REUSE"), nullptr);
 }
 
 TEST(FileSource, PositionedReadsAndRefusals) {
   QTemporaryDir dir;
-  ASSERT_TRUE(dir.isValid());
   const QString path = dir.filePath(QStringLiteral("a.asm"));
-  {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("0123456789");
-  }
+  QFile f(path);
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write("0123456789") == 10 && f.flush());
   FileSource source;
   QString reason;
-  ASSERT_TRUE(source.open(path, &reason));
-  EXPECT_EQ(source.size(), 10);
+  ASSERT_TRUE(source.open(path, &reason)) << reason.toStdString();
   std::string out;
-  struct Read {
-    std::int64_t offset, length;
-    const char* bytes;
-  };
-  for (const Read r : {Read{2, 3, "234"}, Read{8, 100, "89"}, Read{10, 5, ""}, Read{-1, 5, ""}, Read{0, 0, ""}}) {
-    ASSERT_TRUE(source.read(r.offset, r.length, out, &reason));
-    EXPECT_EQ(out, r.bytes);
+  const std::tuple<int, int, const char*> reads[] = {{2, 3, "234"}, {8, 100, "89"}, {10, 5, ""}, {-1, 5, ""}};
+  for (const auto& [offset, length, bytes] : reads) {
+    ASSERT_TRUE(source.read(offset, length, out, &reason));
+    EXPECT_EQ(out, bytes);
   }
-  // Shorter than when it was opened.
-  ASSERT_TRUE(QFile::resize(path, 4));
+  ASSERT_TRUE(f.resize(4));  // shorter than when it was opened
   EXPECT_FALSE(source.read(0, 10, out, &reason));
   EXPECT_EQ(reason, QStringLiteral("the file changed while it was read"));
-
-  FileSource other;
-  EXPECT_FALSE(other.open(dir.path(), &reason));
-  EXPECT_EQ(reason, QStringLiteral("not a regular file"));
-  EXPECT_FALSE(other.open(dir.filePath(QStringLiteral("missing.asm")), &reason));
-  EXPECT_EQ(reason, QStringLiteral("No such file or directory"));
+  QStringList others{dir.path()};
 #ifndef _WIN32
-  const QString fifo = dir.filePath(QStringLiteral("fifo.asm"));
-  ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-  EXPECT_FALSE(other.open(fifo, &reason));  // must not wait for a writer
-  EXPECT_EQ(reason, QStringLiteral("not a regular file"));
+  others << dir.filePath(QStringLiteral("fifo.asm"));  // must not wait for a writer
+  ASSERT_EQ(::mkfifo(QFile::encodeName(others.back()).constData(), 0600), 0);
 #endif
+  for (const QString& other : others) {
+    EXPECT_FALSE(FileSource().open(other, &reason));
+    EXPECT_EQ(reason, QStringLiteral("not a regular file"));
+  }
+}
+
+void expectSane(const AssemblyModel& m, const std::string& what) {
+  EXPECT_TRUE(!m.failed || !m.notes.isEmpty()) << what;
+  for (const ModelComponent& c : m.components) {
+    EXPECT_FALSE(c.name.isEmpty()) << what;
+    EXPECT_GE(c.quantity, 0) << what;
+    EXPECT_GE(c.suppressed, 0) << what;
+  }
+}
+
+const std::string kTokens = fixtures::Psb()
+                                .modelWithDependencies(2)
+                                .dependency("BOLT", "prt", 2, true)
+                                .dependency("NUT", "prt", 2, true)
+                                .closeModel()
+                                .bytes();
+
+const std::string kModel = "ND:0:Model_L05_PX:1";
+
+struct HostileCase {
+  const char* what;
+  std::vector<Section> sections;
+  const char* note;  // a piece of the note it must give
+};
+
+TEST(Hostile, ContainerCases) {
+  // Codes each naming the entry they create: runs of zeros one longer each time, about 64 MB.
+  std::vector<std::uint32_t> codes{0};
+  for (std::uint32_t c = 256; codes.size() < 11586; ++c) codes.push_back(c);
+  const std::string bomb = fixtures::packCodes(codes);
+  const std::int64_t bombSize = 11586ll * 11587 / 2;
+  const HostileCase cases[] = {
+      {"a TOC pointing past the end", {{kModel, kTokens, std::int64_t{1} << 40, {}, {}}}, "outside the file"},
+      {"a TOC declaring a 4 GB section", {{kModel, kTokens, {}, std::int64_t{1} << 32, {}}}, "outside the file"},
+      {"a TOC offset off the section", {{kModel, kTokens, 5, {}, {}}}, "not where the table of contents says"},
+      {"an LZW bomb declared small", {{kModel, bomb, {}, {}, 4096}}, "more than the 4096 bytes"},
+      {"an LZW bomb declared in full", {{kModel, bomb, {}, {}, bombSize}}, "unknown layout"},
+      {"an LZW bomb declaring 4 GB", {{kModel, bomb, {}, {}, std::int64_t{1} << 32}}, "unknown layout"},
+      {"a damaged LZW stream", {{kModel, fixtures::packCodes({'a', 400}), {}, {}, {}}}, "damaged compressed data"},
+      {"no model section", {{"BasicData", "x", {}, {}, {}}}, "no model section"},
+      // The TOC block starts after the 65-byte banner.
+      {"a TOC chain that loops", {{kModel, "x", {}, {}, {}}, {"NEXT_TOC_ENTRY", "", 65, {}, {}}}, "loops"},
+  };
+  for (const HostileCase& c : cases) {
+    const std::string file = fixtures::creoFile(c.sections);
+    const AssemblyModel m = readAssembly(MemorySource(file));
+    EXPECT_TRUE(m.failed) << c.what;
+    EXPECT_TRUE(m.notes.join(u"; ").contains(QLatin1String(c.note)))
+        << c.what << ": " << m.notes.join(u"; ").toStdString();
+    expectSane(m, c.what);
+  }
+  // The same file with a sound section reads: the cases fail for their damage alone.
+  const std::string good = fixtures::creoFile({{kModel, kTokens, {}, {}, {}}});
+  const AssemblyModel m = readAssembly(MemorySource(good));
+  EXPECT_FALSE(m.failed) << m.notes.join(u"; ").toStdString();
+  EXPECT_EQ(m.generation, Generation::CreoTokens);
+  EXPECT_EQ(m.instanceCount(), 2);
+  EXPECT_EQ(m.model, QStringLiteral("top.asm"));  // the header's name wins over the section's box.asm
+  EXPECT_EQ(m.writer, QStringLiteral("Creo 3.0 (M080)"));
+}
+
+std::string sample(const char* name) {
+  return fixtures::readWhole(fixtures::samplesDir() + u'/' + QLatin1String(name));
+}
+
+// Truncations anywhere and byte flips in the header, the table of contents
+// and the model section of real files.
+TEST(Hostile, TruncatedAndFlippedRealFiles) {
+  int reads = 0;
+  for (const char* name : {"baseplate.asm.2", "fridge.asm.4", "top_15.asm.1", "control.asm"}) {
+    const std::string bytes = sample(name);
+    if (bytes.empty()) GTEST_SKIP() << "samples absent";
+    for (std::size_t cut = 0; cut < bytes.size(); cut += bytes.size() / 97 + 1) {
+      expectSane(readAssembly(MemorySource(std::string_view(bytes).substr(0, cut))), std::string(name) + " cut");
+      ++reads;
+    }
+    // The first 6 KB hold the header, the TOC and, in these files, the model section's start.
+    std::string flipped = bytes;
+    for (std::size_t at = 0; at < std::min<std::size_t>(bytes.size(), 6144); at += 7) {
+      for (const char to : {'\0', '\xFF', '#'}) {
+        flipped[at] = to;
+        expectSane(readAssembly(MemorySource(flipped)), std::string(name) + " flip " + std::to_string(at));
+        ++reads;
+      }
+      flipped[at] = bytes[at];
+    }
+  }
+  EXPECT_GT(reads, 1000);
+}
+
+// Creo 2 keeps DEPDB_DATA beside the model section: with the model section's
+// compressed stream damaged, the components come from there, with a note.
+TEST(Hostile, DamagedModelSectionFallsBackToDepdb) {
+  std::string bytes = sample("fridge.asm.4");
+  if (bytes.empty()) GTEST_SKIP() << "samples absent";
+  const std::size_t section = bytes.find("#ND:0:Model_L05P:1\n");
+  ASSERT_NE(section, std::string::npos);
+  bytes[section + 21] = '\x1F';  // the flags byte after 1F 9D: 31 bits per code cannot be
+  const AssemblyModel m = readAssembly(MemorySource(bytes));
+  EXPECT_FALSE(m.failed);
+  EXPECT_EQ(fixtures::modelLines(m).size(), 5);
+  ASSERT_EQ(m.notes.size(), 1);
+  EXPECT_TRUE(m.notes.front().contains(u"damaged compressed data") && m.notes.front().contains(u"DEPDB_DATA"))
+      << m.notes.front().toStdString();
 }
 
 }  // namespace

@@ -1,15 +1,20 @@
 #pragma once
-// Byte fixtures for the format reader tests: PSB token streams, LZW code
-// streams and whole binary-container files, built in memory.
+// Fixtures for the format reader tests: PSB token streams, LZW code streams and
+// whole binary-container files built in memory, and the shared real files.
 
-#include <QString>
-#include <cstdint>
-#include <optional>
+#include "reader/assemblymodel.h"
+#include "reader/bytesource.h"
+#include "reader/container.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QStandardPaths>
+#include <algorithm>
 #include <ostream>
-#include <string>
-#include <string_view>
-#include <utility>
-#include <vector>
 
 // Readable QStrings in failure messages.
 inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
@@ -29,10 +34,6 @@ inline std::string intCode(std::optional<std::int64_t> value) {
     out += static_cast<char>(v);
   } else if (v < 0x4000) {
     out += static_cast<char>(0x80 | (v >> 8));
-    out += static_cast<char>(v & 0xFF);
-  } else if (v < 0x200000) {
-    out += static_cast<char>(0xC0 | (v >> 16));
-    out += static_cast<char>((v >> 8) & 0xFF);
     out += static_cast<char>(v & 0xFF);
   } else {
     out += '\xEB';
@@ -60,9 +61,8 @@ class Psb {
   }
 
   /// A dependency record with the fields the reader looks at.
-  Psb& dependency(std::string_view stored, std::string_view type, std::optional<std::int64_t> depType,
-                  bool component, std::optional<std::string_view> generic = std::nullopt,
-                  std::string_view subtype = "") {
+  Psb& dependency(std::string_view stored, std::string_view type, std::optional<std::int64_t> depType, bool component,
+                  std::optional<std::string_view> generic = std::nullopt, std::string_view subtype = "") {
     element().structOf("ndmoddeps_l05_p::Dependency_L05_P");
     field("ToModelDescriptor").structOf("ndmoddeps_j03::ModelDescriptor_J03");
     field("Name").str(stored).field("LibraryName").str(generic).field("Type").str(type);
@@ -70,18 +70,15 @@ class Psb {
     field("ToModelNameAsStored").str(stored).field("ToLibraryNameAsStored").str(generic);
     field("DepType").integer(depType).field("CompCount").integer(component ? 1 : 0);
     field("Component");
-    if (component) {
-      structOf("ndmoddeps_l05::Component_L05").field("Number").integer(5).field("Matrix").raw('H').end();
-    } else {
-      null();
-    }
+    component ? structOf("ndmoddeps_l05::Component_L05").field("Number").integer(5).field("Matrix").raw('H').end()
+              : null();
     return end();
   }
 
-  /// The model root up to the dependency array, which holds `n` entries.
+  /// The model root, naming itself box.asm, up to the dependency array, which holds `n` entries.
   Psb& modelWithDependencies(std::int64_t n) {
     structOf("ndmodel_l05_px::Model_L05_PX").field("Descriptor").structOf("ndmoddeps_j03::ModelDescriptor_J03");
-    field("Name").str("top").field("Type").str("asm").end();
+    field("Name").str("box").field("Type").str("asm").end();
     field("Dependencies_P").structOf("ndmoddeps_l05_p::ModelDependencies_L05_P");
     return field("Dependencies_P").array(n);
   }
@@ -91,11 +88,15 @@ class Psb {
   /// The section payload: E0 00 "PSB_Tokens" 00 E2, format, type_har, int_har, double_xar, string_xar.
   std::string bytes() const {
     using namespace std::string_literals;
-    std::string out = "\xE0\x00PSB_Tokens\x00\xE2\xE0\x01" "format\x00\x00"s;
+    std::string out =
+        "\xE0\x00PSB_Tokens\x00\xE2\xE0\x01"
+        "format\x00\x00"s;
     out += "\xE0\x04type_har\x00\xF8"s + intCode(std::int64_t(m_types.size())) + m_types;
     out += "\xE0\x01int_har\x00\xF8"s + intCode(std::int64_t(m_ints.size()));
     for (const auto& v : m_ints) out += intCode(v);
-    out += "\xE0\x02" "double_xar\x00\xF8\x01\x0F"s;
+    out +=
+        "\xE0\x02"
+        "double_xar\x00\xF8\x01\x0F"s;
     out += "\xE0\x03string_xar\x00\xF8"s + intCode(std::int64_t(m_strings.size()));
     for (const std::string& s : m_strings) out += s + '\0';
     return out + "\xF1";
@@ -108,9 +109,8 @@ class Psb {
     return *this;
   }
   std::int64_t index(std::string_view s) {
-    for (std::size_t i = 0; i < m_strings.size(); ++i) {
-      if (m_strings[i] == s) return std::int64_t(i);
-    }
+    const auto at = std::find(m_strings.begin(), m_strings.end(), s);
+    if (at != m_strings.end()) return at - m_strings.begin();
     m_strings.emplace_back(s);
     return std::int64_t(m_strings.size() - 1);
   }
@@ -158,21 +158,13 @@ inline std::string packCodes(const std::vector<std::uint32_t>& codes, bool block
   return out;
 }
 
-/// An LZW stream of `count` codes each naming the entry it creates: runs of
-/// one byte growing by one each code, about count * count / 2 bytes in all.
-inline std::string lzwRuns(std::uint32_t count, std::uint8_t byte = 0) {
-  std::vector<std::uint32_t> codes{byte};
-  for (std::uint32_t c = 256; codes.size() < count && c < 65536; ++c) codes.push_back(c);
-  return packCodes(codes);
-}
-
 /// One section of a synthetic container file.
 struct Section {
   std::string name;
   std::string payload;
-  std::optional<std::int64_t> offset;  ///< overrides the TOC offset (from base)
-  std::optional<std::int64_t> length;  ///< overrides the TOC length
-  std::optional<std::int64_t> decoded; ///< overrides the TOC decoded length
+  std::optional<std::int64_t> offset;   ///< overrides the TOC offset (from base)
+  std::optional<std::int64_t> length;   ///< overrides the TOC length
+  std::optional<std::int64_t> decoded;  ///< overrides the TOC decoded length
 };
 
 /// A Creo 3 style file: header (with CMNM "top.asm"), banner at base, one TOC block, the sections.
@@ -187,7 +179,8 @@ inline std::string creoFile(const std::vector<Section>& sections) {
   header += "#-END_OF_UGC_HEADER\n";
   const std::string base = QString::number(qulonglong(header.size()), 16).rightJustified(8, u'0').toStdString();
   header.replace(header.find("XXXXXXXX"), 8, base);
-  const std::string banner = "#Creo  TM  3.0  (c) 2016 by PTC Inc.  All Rights Reserved. M080\n";
+  // The banner ends in CR LF, as after a copy that touched line ends: the writer must not keep the CR.
+  const std::string banner = "#Creo  TM  3.0  (c) 2016 by PTC Inc.  All Rights Reserved. M080\r\n";
   std::int64_t at = std::int64_t(banner.size() + 81 * (sections.size() + 1));
   std::string toc = padded("#UGC_TOC 2 " + std::to_string(sections.size()) + " 81 17", '#', 80);
   std::string body;
@@ -200,6 +193,77 @@ inline std::string creoFile(const std::vector<Section>& sections) {
     at += std::int64_t(block.size());
   }
   return header + banner + toc + body + "#END_OF_UGC\n";
+}
+
+inline QString samplesDir() { return QStringLiteral(KELVARON_SAMPLES_DIR); }
+inline QString corpusDir() { return QDir(samplesDir()).absoluteFilePath(QStringLiteral("../proe-corpus")); }
+
+inline std::string readWhole(const QString& path) {
+  QFile f(path);
+  return f.open(QIODevice::ReadOnly) ? f.readAll().toStdString() : std::string();
+}
+
+/// expected.json's "assemblies", empty when the corpus is absent.
+inline QJsonObject expectedAssemblies() {
+  const std::string json = readWhole(corpusDir() + QStringLiteral("/expected.json"));
+  return QJsonDocument::fromJson(QByteArray::fromStdString(json)).object().value(u"assemblies").toObject();
+}
+
+/// "NAME type quantity suppressed generic[ src=SOURCE]": one line per component.
+inline QString componentLine(const QString& name, const QString& type, qint64 quantity, qint64 suppressed,
+                             const QString& generic, const QString& source) {
+  return QStringLiteral("%1 %2 %3 %4 %5").arg(name, type).arg(quantity).arg(suppressed).arg(generic) +
+         (source.isEmpty() ? QString() : QStringLiteral(" src=") + source);
+}
+
+inline QStringList modelLines(const AssemblyModel& model) {
+  QStringList lines;
+  for (const ModelComponent& c : model.components)
+    lines << componentLine(c.name, QString::fromLatin1(typeName(c.type)), c.quantity, c.suppressed, c.generic,
+                           c.source);
+  return lines;
+}
+
+inline QStringList expectedLines(const QJsonObject& assembly) {
+  QStringList lines;
+  for (const QJsonValue v : assembly.value(u"components").toArray()) {
+    const QJsonObject c = v.toObject();
+    lines << componentLine(c.value(u"name").toString(), c.value(u"type").toString(), c.value(u"quantity").toInteger(),
+                           c.value(u"suppressed").toInteger(), c.value(u"generic").toString(),
+                           c.value(u"source_type").toString());
+  }
+  return lines;
+}
+
+/// The sections of a binary file in table-of-contents order, each with its
+/// bytes after the "#NAME\n" line; empty for a text-only file.
+inline std::vector<std::pair<TocEntry, std::string>> rawSections(const QString& path) {
+  std::vector<std::pair<TocEntry, std::string>> out;
+  FileSource source;
+  std::string head, banner;
+  if (!source.open(path, nullptr) || !source.read(0, 65536, head, nullptr)) return out;
+  const auto header = parseUgcHeader(head);
+  if (!header || header->base < 0 || !source.read(header->base, 1024, banner, nullptr)) return out;
+  QStringList notes;
+  for (const TocEntry& e : readToc(source, header->base, header->base + std::int64_t(banner.find('\n')) + 1, notes)) {
+    std::string raw;
+    source.read(e.offset, e.length, raw, nullptr);
+    out.emplace_back(e, raw.substr(std::min(raw.size(), std::size_t(e.name.toUtf8().size()) + 2)));
+  }
+  return out;
+}
+
+/// An LZW stream decoded by `gzip -dc`; nothing when gzip is missing or fails.
+inline std::optional<std::string> gunzip(const std::string& stream) {
+  const QString gzip = QStandardPaths::findExecutable(QStringLiteral("gzip"));
+  if (gzip.isEmpty()) return std::nullopt;
+  QProcess p;
+  p.start(gzip, {QStringLiteral("-dc")});
+  if (!p.waitForStarted()) return std::nullopt;
+  p.write(stream.data(), qint64(stream.size()));
+  p.closeWriteChannel();
+  if (!p.waitForFinished(60000) || p.exitCode() != 0) return std::nullopt;
+  return p.readAllStandardOutput().toStdString();
 }
 
 }  // namespace kelvaron::reader::fixtures

@@ -1,60 +1,275 @@
-// The binary container's readers on real sections: the Wildfire XML model
-// section (LZW payloads decoded by gzip) and the DEPDB_DATA fallback.
-#include "reader/depdb.h"
-#include "reader/wildfirexml.h"
+// The model-section readers on handmade input: the old text table, the
+// Wildfire XML and the DEPDB_DATA fallback. Each table holds the rules the
+// corpus does not all pin and damage each must refuse; a case either reads
+// into its lines or fails with its note.
 
-#include "core/reader/corpus.h"
+#include "reader/depdb.h"
+#include "reader/legacytext.h"
+#include "reader/wildfirexml.h"
+#include "readerfixtures.h"
 
 #include <gtest/gtest.h>
 
 namespace kelvaron::reader {
 namespace {
 
-using test::corpusDir;
+struct Case {
+  const char* what;
+  std::string bytes;
+  bool ok;            // read, or refused
+  QStringList lines;  // what it reads into; none when refused
+  const char* note;   // a piece of a note the reader must give, or ""
+};
 
-std::string_view view(const QByteArray& bytes) { return {bytes.constData(), static_cast<std::size_t>(bytes.size())}; }
-
-// Wildfire 5 files and the two Wildfire 4 files, whose XML section matches their text table.
-TEST(WildfireXml, CorpusModelSectionsGiveTheExpectedComponents) {
-  const QJsonObject assemblies = test::expectedAssemblies();
-  if (assemblies.isEmpty()) GTEST_SKIP() << "corpus absent: " << corpusDir().toStdString();
-  int checked = 0;
-  for (auto it = assemblies.begin(); it != assemblies.end(); ++it) {
-    const QJsonObject expected = it.value().toObject();
-    const QString generation = expected.value(QStringLiteral("generation")).toString();
-    const QByteArray file = test::readWhole(corpusDir() + u'/' + it.key());
-    const QByteArray section = generation == QStringLiteral("wf5-depdb-xml") ? "ND:0:Model_L03_D" : "ND:0:Model_L01";
-    const auto lzw = test::sectionPayload(file, section);
-    if (!lzw) continue;
-    const auto decoded = test::gunzip(*lzw);
-    if (!decoded) GTEST_SKIP() << "gzip cannot decode the model sections here";
-    SCOPED_TRACE(it.key().toStdString());
-    AssemblyModel model;
-    EXPECT_TRUE(readWildfireXml(view(*decoded), model)) << model.notes.join(u'\n').toStdString();
-    EXPECT_EQ(test::modelLines(model), test::expectedLines(expected));
-    EXPECT_EQ(model.model, QFileInfo(it.key()).completeBaseName().section(u'.', 0, 1));
-    ++checked;
-  }
-  EXPECT_EQ(checked, 12);
+void check(const Case& c, bool ok, const AssemblyModel& m) {
+  SCOPED_TRACE(c.what);
+  EXPECT_EQ(ok, c.ok) << m.notes.join(u"; ").toStdString();
+  EXPECT_EQ(fixtures::modelLines(m), c.ok ? c.lines : QStringList());
+  EXPECT_TRUE(m.notes.join(u'\n').contains(QLatin1String(c.note))) << m.notes.join(u"; ").toStdString();
 }
 
-TEST(Depdb, CorpusTablesAgreeWithTheModelSectionWhereTheyAgree) {
-  const QJsonObject assemblies = test::expectedAssemblies();
-  if (assemblies.isEmpty()) GTEST_SKIP() << "corpus absent: " << corpusDir().toStdString();
-  int agree = 0;
-  QStringList disagree;
-  for (auto it = assemblies.begin(); it != assemblies.end(); ++it) {
-    const QByteArray file = test::readWhole(corpusDir() + u'/' + it.key());
-    const auto payload = test::sectionPayload(file, "DEPDB_DATA");
-    if (!payload) continue;
-    AssemblyModel model;
-    ASSERT_TRUE(readDepdb(view(*payload), model)) << it.key().toStdString();
-    if (test::modelLines(model) == test::expectedLines(it.value().toObject())) ++agree;
-    else disagree << it.key();
+// The object with its @depend table of `elements` entries, the banner after it and the own name after that.
+std::string legacy(int elements, const std::string& table) {
+  return "#P_OBJECT 6\n@P_object 1 0\n0 1 ->\n@depend 2 0\n1 2 [" + std::to_string(elements) + "]\n" +
+         "@model_name 3 10\n@model_type 4 1\n@bom_count 6 1\n@dep_type 7 1\n@comp_dep_types 16 1\n" + table +
+         "@dep_db 30 0\n1 30 ->\n#END_OF_P_OBJECT\n"
+         "#Pro/ENGINEER  TM  Version G-03-26  (c) 1988-96 by Parametric Technology Corporation  All Rights "
+         "Reserved. 9645\n@model_name 31 0\n1 31 ->\n@model_name 32 10\n1 32 NULL\n@model_name 33 10\n1 33 OWN\n";
+}
+
+std::string cutBefore(const std::string& bytes, const char* text) { return bytes.substr(0, bytes.find(text)); }
+
+TEST(LegacyText, Tables) {
+  const std::string bolt = "2 2 \n3 3 BOLT\n3 4 2\n3 6 1\n3 7 2\n";
+  const Case cases[] = {
+      {"a layout and a reference are no components",
+       legacy(3, "2 2 \n3 3 LAY\n3 4 19\n3 6 1\n3 7 1\n2 2 \n3 3 REF\n3 4 2\n3 6 1\n3 7 8\n" + bolt),
+       true,
+       {"BOLT part 1 0 "},
+       ""},
+      {"instance types with k*v and a trailing-comma continuation",
+       legacy(1, "2 2 \n3 3 CHAIN\n3 4 2\n3 6 29\n3 7 32770\n3 16 [29]\n$2*2,9*32768,\n$16*2,32770,2\n"),
+       true,
+       {"CHAIN part 20 9 "},
+       ""},
+      {"a one-element array written as a level line",
+       legacy(2,
+              "2 2 \n3 3 PIN\n3 4 2\n3 6 1\n3 7 2\n3 16 [1]\n4 16 32768\n2 2 \n3 3 SUB\n3 4 1\n3 6 1\n3 7 2\n"
+              "3 16 [1]\n4 16 2\n"),
+       true,
+       {"PIN part 0 1 ", "SUB assembly 1 0 "},
+       ""},
+      {"an id declared again with another name, a name under a new id",
+       legacy(2,
+              "2 2 \n3 3 A\n3 4 2\n3 6 4\n3 7 2\n@reason 7 10\n@dep_type 8 1\n3 7 \n2 2 \n3 3 B\n3 4 2\n"
+              "3 6 5\n3 7 8\n3 8 2\n"),
+       true,
+       {"A part 4 0 ", "B part 5 0 "},
+       ""},
+      {"a mixed entry without instance types counts all and says so",
+       legacy(1, "2 2 \n3 3 KNOB\n3 4 2\n3 6 3\n3 7 32770\n"),
+       true,
+       {"KNOB part 3 0 "},
+       "includes suppressed"},
+      {"a wholly suppressed entry",
+       legacy(1, "2 2 \n3 3 CASE\n3 4 1\n3 6 2\n3 7 32768\n"),
+       true,
+       {"CASE assembly 0 2 "},
+       ""},
+      {"a family-table instance",
+       legacy(1, "2 2 \n3 3 TOP1_!TOP1\n3 4 2\n3 6 1\n3 7 2\n"),
+       true,
+       {"TOP1_ part 1 0 TOP1"},
+       ""},
+      {"a Windows-1252 name",
+       legacy(1, "2 2 \n3 3 \x80X\xe9\n3 4 2\n3 6 1\n3 7 2\n"),
+       true,
+       {QStringLiteral(u"\u20acX\u00e9 part 1 0 ")},
+       ""},
+      {"fewer elements than declared", legacy(3, bolt), false, {}, "declares 3 elements but holds 1"},
+      {"cut after an element's first line",
+       cutBefore(legacy(2, bolt + "2 2 \n3 3 NUT\n"), "3 3 NUT"),
+       false,
+       {},
+       "without a model"},
+      {"no table", "#P_OBJECT 6\n@P_object 1 0\n0 1 ->\n#END_OF_P_OBJECT\n", false, {}, "no @depend table"},
+      {"a bad number", legacy(1, "2 2 \n3 3 BOLT\n3 4 2x\n"), false, {}, "malformed number"},
+      {"a bad value list", legacy(1, "2 2 \n3 3 B\n3 7 2\n3 16 [2]\n$2,*\n"), false, {}, "malformed value"},
+      {"a stray line", legacy(1, bolt + "garbage\n"), false, {}, "unknown form"},
+      {"an element without a name", legacy(1, "2 2 \n3 4 2\n3 6 1\n3 7 2\n"), false, {}, "without a model"},
+      {"a line longer than the bound", legacy(1, "2 2 \n3 3 " + std::string(1 << 21, 'A')), false, {}, "longer than"},
+  };
+  for (const Case& c : cases) {
+    AssemblyModel m;
+    readLegacyText(MemorySource(c.bytes), 0, -1, m);
+    check(c, !m.failed, m);
+    if (!c.ok) continue;
+    EXPECT_EQ(m.model, QStringLiteral("OWN")) << c.what;
+    EXPECT_EQ(m.writer, QStringLiteral("Version G-03-26")) << c.what;
+    // The window's marker scan runs over exactly the table.
+    EXPECT_EQ(c.bytes.substr(std::size_t(m.dependBegin), 11), "@depend 2 0") << c.what;
+    EXPECT_EQ(c.bytes.substr(std::size_t(m.dependEnd), 13), "@dep_db 30 0\n") << c.what;
   }
-  // conactor.asm.1 keeps the stale ONE_PART, placed by no live component feature.
-  EXPECT_EQ(disagree, QStringList{QStringLiteral("Watt-sUP__creo2019/Componente/pls/conactor.asm.1")});
-  EXPECT_EQ(agree, 25);
+}
+
+std::string item(const std::string& name, const std::string& type, const std::string& depType,
+                 const std::string& component, const std::string& extra = "") {
+  return "<item><ToModelDescriptor><Name>x</Name><Type>" + type + "</Type>" + extra +
+         "</ToModelDescriptor><ToModelNameAsStored>" + name + "</ToModelNameAsStored><DepType>" + depType +
+         "</DepType><CompCount>1</CompCount>" + component + "</item>";
+}
+const std::string kPlaced = "<Component><Id>40</Id><Number>5</Number></Component>";
+
+// A decoded section: the right-aligned hex length line, then the XML.
+std::string withLength(const std::string& xml) {
+  char length[10];
+  std::snprintf(length, sizeof length, "%8zX\n", xml.size());
+  return length + xml;
+}
+
+std::string section(const std::string& items, const std::string& more = "") {
+  return withLength(
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<SOAP-ENV:Envelope "
+      "xmlns:SOAP-ENV=\"http://schemas.xmlsoap.org/soap/envelope/\" "
+      "xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\"><SOAP-ENV:Body><Top><Descriptor>"
+      "<Name>box</Name><Type>asm</Type></Descriptor><Dependencies><Dependencies>" +
+      items + "</Dependencies></Dependencies>" + more + "</Top></SOAP-ENV:Body></SOAP-ENV:Envelope>");
+}
+
+TEST(WildfireXml, Sections) {
+  const std::string good = section(item("A", "prt", "2", kPlaced) + item("B", "prt", "2", kPlaced));
+  std::string deep;
+  for (int i = 0; i < 300; ++i) deep = "<a>" + deep + "</a>";
+  const Case cases[] = {
+      {"a nil or empty Component is a reference, not an instance",
+       section(item("A", "prt", "2", "<Component xsi:nil=\"true\"/>") +
+               item("A", "prt", "2", "<Component xsi:nil=\"1\"><Id>40</Id></Component>") +
+               item("B", "prt", "8", "<Component/>") + item("C", "prt", "8", "") + item("A", "prt", "2", kPlaced)),
+       true,
+       {"A part 1 0 "},
+       ""},
+      {"active and suppressed instances, aggregated by name and type",
+       section(item("W", "asm", "2", kPlaced) + item("W", "prt", "2", kPlaced) + item("W", "asm", "32768", kPlaced) +
+               item("W", "asm", "2", kPlaced)),
+       true,
+       {"W assembly 2 1 ", "W part 1 0 "},
+       ""},
+      {"a foreign part, a subtype, a family-table instance",
+       section(item("top base", "SLDPRT", "2", kPlaced) +
+               item("SHEET", "prt", "2", kPlaced, "<SubType>SHEETMETAL</SubType>") +
+               "<item><ToModelDescriptor><Type>prt</Type></ToModelDescriptor><ToModelNameAsStored>ISO_M4</"
+               "ToModelNameAsStored><ToLibraryNameAsStored>ISO</ToLibraryNameAsStored><DepType>2</DepType>" +
+               kPlaced + "</item>"),
+       true,
+       {"top base part 1 0  src=SLDPRT", "SHEET part 1 0 ", "ISO_M4 part 1 0 ISO"},
+       ""},
+      {"items outside Top/Dependencies/Dependencies are no dependencies",
+       section(item("A", "prt", "2", kPlaced),
+               "<Parameters><Parameters>" + item("P", "prt", "2", kPlaced) + "</Parameters></Parameters>"),
+       true,
+       {"A part 1 0 "},
+       ""},
+      {"a length that is no hex number", "    68Z5\n" + good.substr(9), false, {}, "malformed length"},
+      {"more XML declared than present", good.substr(0, good.size() - 40), false, {}, "declared"},
+      {"the XML cut before its end", withLength(good.substr(9, 300)), false, {}, "(line "},
+      {"no Top element", withLength("<?xml version=\"1.0\"?><Tip><Dependencies/></Tip>"), false, {}, "no Top"},
+      {"a component without a type number", section(item("A", "prt", "x", kPlaced)), false, {}, "dependency type"},
+      {"elements nested too deep", section(item("A", "prt", "2", kPlaced), deep), false, {}, "too deep"},
+  };
+  for (const Case& c : cases) {
+    AssemblyModel m;
+    check(c, readWildfireXml(c.bytes, m), m);
+    EXPECT_TRUE(!c.ok || m.model == u"box.asm") << c.what;
+  }
+}
+
+struct Dep {
+  int toModel, depType, objId, objType;
+};
+struct Model {
+  int type;
+  std::string name, generic;
+};
+
+using fixtures::intCode;
+std::string declare(char type, const char* name) { return std::string("\xE0", 1) + type + name + '\0'; }
+
+// A DEPDB_DATA payload laid out as the writer does: declarations with the
+// first record, layout references and markers between the elements, NULL slots.
+std::string depdb(const std::vector<std::optional<Dep>>& deps, const std::vector<std::optional<Model>>& models) {
+  std::string out = declare(0, "p_dep_db") + "\xE3" + declare(0, "dep_db") + "\xF8" + intCode(int(deps.size()));
+  bool first = true;
+  for (const auto& d : deps) {
+    out += first ? "\xF7\x02\xFB" : "\xF1\xF7\x02";
+    out += d ? "\xE3" : "\xE1";  // a NULL slot
+    if (!d) continue;
+    const auto field = [&](const char* name, int v) { out += (first ? declare(1, name) : "") + intCode(v); };
+    field("to_model_id", d->toModel);
+    field("dep_type", d->depType);
+    field("obj_id", d->objId);
+    field("obj_type", d->objType);
+    first = false;
+  }
+  out += declare(0, "model_db") + "\xF2\xF8" + intCode(int(models.size()));
+  first = true;
+  for (const auto& m : models) {
+    out += first ? "\xF7\x07\xFB" : "\xF2\xF7\x07";
+    out += m ? "\xE3" : "\xE1";  // a NULL slot
+    if (!m) continue;
+    out += (first ? declare(1, "model_t_type") : "") + intCode(m->type);
+    out += (first ? declare(10, "model_name") : "") + m->name + '\0';
+    out += (first ? declare(10, "generic_name") : "") + m->generic + '\0';
+    out += (first ? declare(0, "stamp") : "") + "\xE2";
+    first = false;
+  }
+  return out + "\xF4\x04";
+}
+
+// A refused table leaves the model as it was: the caller says what the fallback means.
+TEST(Depdb, Tables) {
+  const std::string good = depdb({Dep{0, 2, 40, 3}, Dep{1, 2, 41, 3}}, {Model{2, "A", ""}, Model{1, "B", "G"}});
+  std::vector<Case> cases = {
+      {"placements index model_db, NULL slots included",
+       depdb({Dep{0, 2, 40, 3}, std::nullopt, Dep{2, 2, 41, 3}, Dep{0, 2, 42, 3}},
+             {Model{2, "A", ""}, std::nullopt, Model{1, "C", ""}}),
+       true,
+       {"A part 2 0 ", "C assembly 1 0 "},
+       ""},
+      {"references and non-feature entries place nothing",
+       depdb({Dep{0, 10, 7, 3}, Dep{-3, 4, 1, 242}, Dep{0, 8, 9, 3}, Dep{1, 2, 7, 3}},
+             {Model{2, "SHROUD", ""}, Model{2, "KNOB", ""}}),
+       true,
+       {"KNOB part 1 0 "},
+       ""},
+      {"flexible variants count under their generic",
+       depdb({Dep{0, 2, 5, 3}, Dep{1, 2, 6, 3}, Dep{2, 2, 7, 3}},
+             {Model{2, "ROLLER", ""}, Model{2, "ROLLER#AF1", "ROLLER"}, Model{2, "ROLLER#AF2", ""}}),
+       true,
+       {"ROLLER part 3 0 "},
+       ""},
+      {"a placement of a NULL slot", depdb({Dep{1, 2, 40, 3}}, {Model{2, "A", ""}, std::nullopt}), false, {}, ""},
+      {"a placement past model_db", depdb({Dep{2, 2, 40, 3}}, {Model{2, "A", ""}}), false, {}, ""},
+      {"a model of unknown type", depdb({Dep{0, 2, 40, 3}}, {Model{19, "L", ""}}), false, {}, ""},
+      {"a count far beyond the bytes",
+       declare(0, "p_dep_db") + "\xE3" + declare(0, "dep_db") + "\xF8\xEB\x7F\xFF\xFF\xFF\xE1\xE1",
+       false,
+       {},
+       ""},
+      {"another field where dep_db belongs",
+       declare(0, "p_dep_db") + "\xE3" + declare(0, "model_db") + "\xF8\x00",
+       false,
+       {},
+       ""},
+  };
+  // Every cut before the closing F4 04 loses bytes the list needs.
+  for (std::size_t cut = 0; cut + 2 < good.size(); ++cut)
+    cases.push_back({"a cut", good.substr(0, cut), false, {}, ""});
+  for (const Case& c : cases) {
+    AssemblyModel m;
+    m.notes << QStringLiteral("before");
+    check(c, readDepdb(c.bytes, m), m);
+    EXPECT_EQ(m.notes, QStringList{QStringLiteral("before")}) << c.what << " " << c.bytes.size();
+  }
 }
 
 }  // namespace

@@ -1,9 +1,8 @@
 #include "report/partsreport.h"
 
-#include "analysis/componentscan.h"
-
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocale>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -47,101 +46,83 @@ QList<QByteArray> crlfLines(const QByteArray& bytes) {
   return lines;
 }
 
-TEST(ReportFormat, LinesAsLaidOut) {
-  const QDate date(2026, 12, 6);
-  const QByteArray dateText = QLocale::system().toString(date, QLocale::ShortFormat).toUtf8();
+class Report : public ::testing::Test {
+ protected:
+  QStringList entries() const {
+    return QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::Dirs | QDir::NoDotAndDotDot);
+  }
+  // Writes a report of `lines` for `assembly` as `name`; the file's bytes, or the error.
+  QByteArray write(const QString& name, const QString& assembly, const std::vector<std::string_view>& lines,
+                   QString* error = nullptr) {
+    kelvaron::ReportWriter writer(m_dir.filePath(name), assembly);
+    const bool existed = QFileInfo::exists(writer.path());
+    for (auto line : lines) writer.addLine(line);
+    EXPECT_EQ(QFileInfo::exists(writer.path()), existed) << "nothing appears before the commit";
+    if (!writer.commit(m_date)) {
+      if (error) *error = writer.error();
+      return {};
+    }
+    QFile f(writer.path());
+    EXPECT_TRUE(f.open(QIODevice::ReadOnly));
+    return f.readAll();
+  }
+  QTemporaryDir m_dir;
+  const QDate m_date{2026, 12, 6};
+};
+
+TEST_F(Report, LinesAsLaidOut) {
+  const QByteArray dateText = QLocale::system().toString(m_date, QLocale::ShortFormat).toUtf8();
   const QByteArray rule(50, '-');
 
-  const QByteArray full = kelvaron::formatReport("/cad/motor.asm.3",
-                                                 {kelvaron::kHeadingLine, "SHAFT", ""}, date);
+  const QByteArray full = write("m__Kelvaron.txt", "/cad/motor.asm.3", {"HEAD", "SHAFT", "", "M\xFC"});
   const auto lines = crlfLines(full);
-  ASSERT_EQ(lines.size(), 9);
+  ASSERT_EQ(lines.size(), 10);
   EXPECT_EQ(lines[0], "/cad/motor.asm.3");
   EXPECT_EQ(lines[1], rule);
   EXPECT_EQ(lines[2], "\r") << "a lone CR precedes the list";
-  EXPECT_TRUE(full.contains(rule + "\r\n\r\r\n" + kelvaron::kHeadingLine));
-  EXPECT_EQ(lines[3], kelvaron::kHeadingLine);
-  EXPECT_EQ(lines[4], "SHAFT");
-  EXPECT_EQ(lines[5], "") << "empty names are empty lines";
-  EXPECT_EQ(lines[6], rule);
-  EXPECT_TRUE(lines[7].startsWith("Kelvaron "));
-  EXPECT_EQ(lines[8], dateText);
+  EXPECT_EQ(lines.mid(3, 4), (QList<QByteArray>{"HEAD", "SHAFT", "", "M\xC3\xBC"}))
+      << "names in UTF-8, empty ones kept";
+  EXPECT_EQ(lines[7], rule);
+  EXPECT_EQ(lines[8], "Kelvaron 2.1 - detecting Parts in Pro/ENGINEER Assemblies");
+  EXPECT_EQ(lines[9], dateText);
 
-  const auto empty = crlfLines(kelvaron::formatReport("/cad/x.txt", {}, date));
+  const auto empty = crlfLines(write("x__Kelvaron.txt", QString::fromUtf8("/cad/Mühle.txt"), {}));
   ASSERT_EQ(empty.size(), 5);
+  EXPECT_EQ(empty[0], "/cad/M\xC3\xBChle.txt");
   EXPECT_EQ(empty[1], rule);
   EXPECT_EQ(empty[2], rule);
   EXPECT_EQ(empty[4], dateText);
 }
 
-TEST(ReportFormat, TextInTheSystemEncoding) {
-  const QByteArray bytes = kelvaron::formatReport(QString::fromUtf8("/cad/Mühle.asm"),
-                                                  {kelvaron::kHeadingLine, QString::fromUtf8("DÜSE")}, QDate(2026, 1, 2));
-  EXPECT_TRUE(bytes.startsWith("/cad/M\xC3\xBChle.asm\r\n"));
-  EXPECT_TRUE(bytes.contains("\r\nD\xC3\x9CSE\r\n"));
-}
-
-class SaveReport : public ::testing::Test {
- protected:
-  QStringList entries() const { return QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::Dirs | QDir::NoDotAndDotDot); }
-  QTemporaryDir m_dir;
-};
-
-TEST_F(SaveReport, WritesAndReplaces) {
-  const QString path = m_dir.filePath("motor__Kelvaron.txt");
-  QString error;
-  ASSERT_TRUE(kelvaron::saveReport(path, "first\r\n", &error)) << error.toStdString();
-  ASSERT_TRUE(kelvaron::saveReport(path, "second\r\n", &error)) << error.toStdString();
-  QFile f(path);
-  ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-  EXPECT_EQ(f.readAll(), "second\r\n");
+TEST_F(Report, ReplacesAndLeavesNoTemporaryFile) {
+  write("motor__Kelvaron.txt", "/a.asm", {"FIRST"});
+  EXPECT_TRUE(write("motor__Kelvaron.txt", "/a.asm", {"SECOND"}).contains("\r\nSECOND\r\n"));
+  kelvaron::ReportWriter dropped(m_dir.filePath("d__Kelvaron.txt"), "/cad/d.asm");
+  dropped.addLine("X");
+  dropped.abort();
   EXPECT_EQ(entries(), QStringList{"motor__Kelvaron.txt"}) << "no temporary file left behind";
 }
 
-TEST_F(SaveReport, FailuresNameThePathAndLeaveNothing) {
+TEST_F(Report, FailuresNameThePathAndLeaveNothing) {
   const QString inMissing = m_dir.filePath("missing/motor__Kelvaron.txt");
   QString error;
-  EXPECT_FALSE(kelvaron::saveReport(inMissing, "x", &error));
+  EXPECT_TRUE(write("missing/motor__Kelvaron.txt", "/a.asm", {"X"}, &error).isEmpty());
   EXPECT_EQ(error, "cannot write " + inMissing + ": No such file or directory");
 
   // A report name taken by a folder cannot be replaced.
   const QString taken = m_dir.filePath("taken__Kelvaron.txt");
   ASSERT_TRUE(QDir().mkdir(taken));
-  EXPECT_FALSE(kelvaron::saveReport(taken, "x", &error));
+  EXPECT_TRUE(write("taken__Kelvaron.txt", "/a.asm", {"X"}, &error).isEmpty());
   EXPECT_TRUE(error.startsWith("cannot write " + taken + ": ")) << error.toStdString();
   EXPECT_EQ(entries(), QStringList{"taken__Kelvaron.txt"}) << "no temporary file left behind";
 
   if (::geteuid() != 0) {  // root writes into read-only folders regardless
-    const QString ro = m_dir.filePath("ro");
-    ASSERT_TRUE(QDir().mkdir(ro));
-    ::chmod(QFile::encodeName(ro).constData(), 0555);
-    EXPECT_FALSE(kelvaron::saveReport(ro + "/a__Kelvaron.txt", "x", &error));
+    ASSERT_TRUE(QDir().mkdir(m_dir.filePath("ro")));
+    ::chmod(QFile::encodeName(m_dir.filePath("ro")).constData(), 0555);
+    EXPECT_TRUE(write("ro/a__Kelvaron.txt", "/a.asm", {}, &error).isEmpty());
     EXPECT_TRUE(error.endsWith("Permission denied")) << error.toStdString();
-    ::chmod(QFile::encodeName(ro).constData(), 0755);
+    ::chmod(QFile::encodeName(m_dir.filePath("ro")).constData(), 0755);
   }
-}
-
-TEST_F(SaveReport, StreamedReportHasTheSameBytes) {
-  const QDate date(2026, 3, 4);
-  const QStringList lines{kelvaron::kHeadingLine, "SHAFT", QString::fromUtf8("M\u00fcHLE"), ""};
-  const QString path = m_dir.filePath("s__Kelvaron.txt");
-  kelvaron::ReportWriter writer;
-  QString error;
-  ASSERT_TRUE(writer.open(path, "/cad/s.asm", true, &error)) << error.toStdString();
-  writer.addEntry(lines[0]);
-  writer.addEntry(std::string_view("SHAFT"));
-  writer.addEntry(std::string_view("M\xFCHLE"));
-  writer.addEntry(std::string_view(""));
-  EXPECT_FALSE(QFile::exists(path)) << "nothing appears before the commit";
-  ASSERT_TRUE(writer.commit(date, &error)) << error.toStdString();
-  QFile f(path);
-  ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-  EXPECT_EQ(f.readAll(), kelvaron::formatReport("/cad/s.asm", lines, date));
-
-  kelvaron::ReportWriter dropped;
-  ASSERT_TRUE(dropped.open(m_dir.filePath("d__Kelvaron.txt"), "/cad/d.asm", false, &error));
-  dropped.abort();
-  EXPECT_EQ(entries(), QStringList{"s__Kelvaron.txt"}) << "an aborted report leaves nothing";
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "search/batchscan.h"
 
-#include "analysis/assemblyanalysis.h"
+#include "common/scanall.h"
+#include "search/cFindFile.h"
 
 #include "scratchtree.h"
 
@@ -20,10 +21,15 @@ std::string assemblyBytes(std::initializer_list<const char*> parts) {
   return bytes;
 }
 
-QStringList relative(const QStringList& paths, const QString& root) {
+QStringList relative(const FolderMatches& found, const QString& root) {
   QStringList out;
-  for (const QString& p : paths) out << p.mid(root.size() + 1);
+  for (const FoundEntry& e : found.entries) out << e.path.mid(root.size() + 1);
   return out;
+}
+
+FolderMatches collect(const QString& folder, const WalkHooks& hooks = {}) {
+  cFindFile finder;
+  return collectAssemblies(finder, folder, hooks);
 }
 
 TEST(BatchScan, CollectsInWalkOrderAndAnalysesEachFile) {
@@ -36,29 +42,28 @@ TEST(BatchScan, CollectsInWalkOrderAndAnalysesEachFile) {
   t.file("caf\xE9.asm.1", assemblyBytes({"GEAR"}));
 
   int counted = 0;
-  const FolderMatches found = collectAssemblies(t.path(), {.found = [&](const QString&) { ++counted; }});
+  t.link("old.asm.1", "link.asm.2");
+  const FolderMatches found = collect(t.path(), {.found = [&](const FoundEntry&) { ++counted; }});
   EXPECT_FALSE(found.stopped);
-  EXPECT_EQ(counted, found.paths.size());
-  ASSERT_EQ(relative(found.paths, t.path()),
-            (QStringList{QStringLiteral("caf") + QChar(0xDCE9) + ".asm.1", "gone.asm.3", "old.asm.1",
-                         "top.asm.2", "old.asm.1/inner.asm"}));
+  EXPECT_EQ(counted, static_cast<int>(found.entries.size()));
+  ASSERT_EQ(relative(found, t.path()), (QStringList{QStringLiteral("caf") + QChar(0xDCE9) + ".asm.1", "gone.asm.3",
+                                                    "link.asm.2", "old.asm.1", "top.asm.2", "old.asm.1/inner.asm"}));
 
   std::filesystem::remove(t.root() + "/gone.asm.3");
   QStringList outcomes;  // the parts, or the reason for none
-  for (const QString& path : found.paths) {
-    if (const QString note = folderSkipNote(path); !note.isEmpty()) {
+  for (const FoundEntry& entry : found.entries) {
+    if (const QString note = folderSkipNote(entry); !note.isEmpty()) {
       outcomes << "skipped: " + note.section(": ", -1);
       continue;
     }
-    const AssemblyAnalysis analysis = analyseAssembly(path);
-    QStringList parts;
-    for (const Component& c : analysis.components) parts << c.text();
-    outcomes << (analysis.error.isEmpty() ? parts.join(' ') : QStringLiteral("error"));
+    const auto [analysis, lines] = kelvaron::testing::analyseListed(entry.path);
+    outcomes << (analysis.error.isEmpty() ? lines.mid(1).join(' ') : QStringLiteral("error"));
   }
   // The name that is not UTF-8 is read through the path the walk gave; a file
   // that vanished after the walk is an error of its own and the rest go on; a
-  // folder named like an assembly is skipped with a note, and was entered.
-  EXPECT_EQ(outcomes, (QStringList{"GEAR", "error", "skipped: a folder, not a file", "BOLT NUT", "WASHER"}));
+  // folder named like an assembly, or a link to one, is skipped with a note, and was entered.
+  EXPECT_EQ(outcomes, (QStringList{"GEAR", "error", "skipped: a folder, not a file", "skipped: a folder, not a file",
+                                   "BOLT NUT", "WASHER"}));
 }
 
 TEST(BatchScan, StopKeepsWhatWasFoundAndUnwindsEveryLevel) {
@@ -76,11 +81,16 @@ TEST(BatchScan, StopKeepsWhatWasFoundAndUnwindsEveryLevel) {
   };
   for (const auto& c : cases) {
     int asked = 0;
-    const FolderMatches found = collectAssemblies(t.path(), {.stopRequested = [&] { return ++asked == c.stopAt; }});
-    EXPECT_EQ(relative(found.paths, t.path()), c.paths) << "stop at " << c.stopAt;
+    const FolderMatches found = collect(t.path(), {.stopRequested = [&] { return ++asked == c.stopAt; }});
+    EXPECT_EQ(relative(found, t.path()), c.paths) << "stop at " << c.stopAt;
     EXPECT_EQ(found.stopped, c.stopAt != 0);
     EXPECT_EQ(asked, c.stopAt ? c.stopAt : 3) << "no question after the stop";
   }
+  int fetches = 0;  // a yield that answers "stop" ends the walk inside the first listing
+  const FolderMatches cut = collect(t.path(), {.yield = [&] { return ++fetches < 2; }});
+  EXPECT_TRUE(cut.stopped);
+  EXPECT_TRUE(cut.entries.empty());
+  EXPECT_EQ(fetches, 2);
 }
 
 TEST(LatestVersions, KeepsTheHighestPerFolderAndName) {

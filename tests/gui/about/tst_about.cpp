@@ -34,13 +34,13 @@ class TestAbout : public QObject {
       QRect mainWindow;
       QPoint expected;
     } cases[] = {
-        {{12000, 9000}, {1500, 900, 8000, 6885}, {0, 0}},        // 800 x 600: corner
-        {{15345, 11520}, {1500, 900, 8000, 6885}, {0, 0}},       // 1023 wide: corner
-        {{15360, 11505}, {1500, 900, 8000, 6885}, {0, 0}},       // 767 high: corner
-        {{15360, 11520}, {1500, 900, 8000, 6885}, {9500, 900}},  // 1024 x 768: right of it
-        {{19200, 14400}, {6325, 600, 8000, 6885}, {14325, 600}}, // ends on the edge: right of it
-        {{19200, 14400}, {6326, 600, 8000, 6885}, {1451, 600}},  // one twip over: left of it
-        {{19200, 14400}, {3000, 450, 14000, 9000}, {0, 450}},    // no room either side: left 0
+        {{12000, 9000}, {1500, 900, 8000, 6885}, {0, 0}},         // 800 x 600: corner
+        {{15345, 11520}, {1500, 900, 8000, 6885}, {0, 0}},        // 1023 wide: corner
+        {{15360, 11505}, {1500, 900, 8000, 6885}, {0, 0}},        // 767 high: corner
+        {{15360, 11520}, {1500, 900, 8000, 6885}, {9500, 900}},   // 1024 x 768: right of it
+        {{19200, 14400}, {6325, 600, 8000, 6885}, {14325, 600}},  // ends on the edge: right of it
+        {{19200, 14400}, {6326, 600, 8000, 6885}, {1451, 600}},   // one twip over: left of it
+        {{19200, 14400}, {3000, 450, 14000, 9000}, {0, 450}},     // no room either side: left 0
     };
     for (const auto& c : cases)
       QCOMPARE(kelvaron::aboutWindowPosition(c.mainWindow, Form2::kDesignWidthTwips, c.screen), c.expected);

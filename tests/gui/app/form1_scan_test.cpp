@@ -42,9 +42,9 @@ class Form1ScanTest : public QObject {
       QTime time;
       bool fires;
     } cases[] = {
-        {"07", {7, 30, 0}, true},   {"07", {7, 59, 59}, true},  {"07", {6, 59, 59}, false},
-        {"7", {7, 0, 0}, false},    {"00", {0, 0, 1}, true},    {"00", {12, 0, 0}, false},
-        {"23", {23, 5, 9}, true},   {"KEINE", {10, 0, 0}, false}, {"10 ", {10, 0, 0}, false},
+        {"07", {7, 30, 0}, true}, {"07", {7, 59, 59}, true},    {"07", {6, 59, 59}, false},
+        {"7", {7, 0, 0}, false},  {"00", {0, 0, 1}, true},      {"00", {12, 0, 0}, false},
+        {"23", {23, 5, 9}, true}, {"KEINE", {10, 0, 0}, false}, {"10 ", {10, 0, 0}, false},
     };
     for (const auto& c : cases) {
       Tree empty;
@@ -66,9 +66,9 @@ class Form1ScanTest : public QObject {
     ScanWindow w(tree);
     QCOMPARE(w->Timer1->interval(), 1000);
     int clockReads = 0;
-    w->clockHook = [&] { return ++clockReads, w.now; };
+    w->testHooks.clock = [&] { return ++clockReads, w.now; };
     int clockReadsWhileWalking = -1;
-    w->yieldHook = [&] {
+    w->testHooks.yield = [&] {
       if (clockReadsWhileWalking >= 0 || !w.walking()) return;
       clockReadsWhileWalking = 0;
       const int before = clockReads;
@@ -102,7 +102,7 @@ class Form1ScanTest : public QObject {
     w->lbl_Dir->setText(tree.root + "scan");
     QSignalSpy scansStarted(w->List1->model(), &QAbstractItemModel::modelReset);
     bool triggered = false;
-    w->yieldHook = [&] {
+    w->testHooks.yield = [&] {
       if (triggered || (fileRun ? w.walking() || w->List1->count() > 0
                                 : w.walking() != (running == "walk") || w->List1->count() == 0))
         return;
@@ -129,7 +129,7 @@ class Form1ScanTest : public QObject {
       QCOMPARE(w->combo_zeit->currentText(), QStringLiteral("07"));
     else
       w->combo_zeit->setEditText(QStringLiteral("07"));
-    w->yieldHook = {};
+    w->testHooks.yield = {};
     w.tick();
     QCOMPARE(scansStarted.size(), fileRun ? 1 : 2);
   }
@@ -158,7 +158,7 @@ class Form1ScanTest : public QObject {
       QDir().mkpath(tree.reports);
       QStringList counts;
       int clicksLeft = scan.stopClicks;
-      w->yieldHook = [&] {
+      w->testHooks.yield = [&] {
         if (!w.walking() || w->List1->count() == 0) return;
         if (counts.isEmpty() || counts.constLast() != w->lbl_status->text()) counts << w->lbl_status->text();
         // Right after the first match of the start folder, as a user does:
@@ -173,7 +173,8 @@ class Form1ScanTest : public QObject {
       QCOMPARE(counts, scan.counts);
       QCOMPARE(w.messages.size(), scan.messages);
       QCOMPARE(w->lbl_stop->text(), scan.lblStop);
-      QCOMPARE(tree.reportFiles(), reportsOf(scan.stopClicks ? QStringList{"r1", "r2"} : QStringList{"r1", "r2", "s1"}));
+      QCOMPARE(tree.reportFiles(),
+               reportsOf(scan.stopClicks ? QStringList{"r1", "r2"} : QStringList{"r1", "r2", "s1"}));
       QVERIFY(!w->img_stop->isVisible() && !w->img_stop->isEnabled());
     }
     QCOMPARE(w.messages, QStringList(2, QStringLiteral("stop !")));
@@ -204,7 +205,7 @@ class Form1ScanTest : public QObject {
     const QString gone = tree.root + "y.asm.1";
     bool waitCursor = false;
     QStringList errors;  // seen between the files
-    w->yieldHook = [&] {
+    w->testHooks.yield = [&] {
       if (!w.walking()) {
         if (w->lbl_status->text().startsWith("cannot") && !errors.contains(w->lbl_status->text()))
           errors << w->lbl_status->text();
@@ -214,9 +215,9 @@ class Form1ScanTest : public QObject {
       if (w.list1().contains(gone)) QFile::remove(gone);
     };
     w->cmd_verzeichnis->click();
-    QCOMPARE(w.list1(), QStringList({tree.root + "old.asm.1", gone, tree.root + "z.asm.1", tree.root + "A/a.asm",
-                                     tree.root + "b/B.ASM.3", tree.root + "b/deep/x.asm.12",
-                                     tree.root + "old.asm.1/in.asm.2"}));
+    QCOMPARE(w.list1(),
+             QStringList({tree.root + "old.asm.1", gone, tree.root + "z.asm.1", tree.root + "A/a.asm",
+                          tree.root + "b/B.ASM.3", tree.root + "b/deep/x.asm.12", tree.root + "old.asm.1/in.asm.2"}));
     QCOMPARE(tree.reportFiles(), reportsOf({"z", "a", "B", "x", "in"}));
     QVERIFY2(errors.size() == 1 && errors[0].startsWith("cannot read " + gone + ": "), qPrintable(errors.join('|')));
     QFile report(tree.reports + "/x__Kelvaron.txt");
@@ -246,7 +247,7 @@ class Form1ScanTest : public QObject {
       Tree tree({"f1.asm.1", "f3.asm.1", "sub/f4.asm.1"});
       tree.assembly("f2.asm.1", c.largeSecondFile);
       ScanWindow w(tree);
-      w->yieldHook = [&] {
+      w->testHooks.yield = [&] {
         if (w->isUnloaded()) return;
         if (c.duringWalk ? w.walking() && w->List1->count() > 0 : w->lbl_File->text() == tree.root + "f2.asm.1")
           w->close();

@@ -5,8 +5,8 @@
 
 #include "app/clickablelabel.h"
 #include "app/form1.h"
-#include "platform/dirlistbox.h"
-#include "platform/filelistbox.h"
+#include "widgets/dirlistbox.h"
+#include "widgets/filelistbox.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -82,11 +82,11 @@ struct Window {
   std::unique_ptr<Form1> form = std::make_unique<Form1>();
 
   explicit Window(const QString& commandLine = {}) {
-    form->messageBoxHook = [this](const QString& text) {
+    form->testHooks.messageBox = [this](const QString& text) {
       messages << text;
       linesAtMessage = form->List_ASM->count();
     };
-    form->clockHook = [this] { return now; };
+    form->testHooks.clock = [this] { return now; };
     form->setCommandLine(commandLine);
     form->Form_Load();
   }

@@ -4,7 +4,7 @@
 #include <QString>
 #include <QTreeWidget>
 
-namespace kelvaron::platform {
+namespace kelvaron::widgets {
 
 /// Shows the current folder as the chain of its ancestors, root first and each
 /// one indented below its parent, with the current folder marked, followed by
@@ -46,4 +46,4 @@ class DirListBox : public QTreeWidget {
   QTreeWidgetItem* m_currentItem = nullptr;
 };
 
-}  // namespace kelvaron::platform
+}  // namespace kelvaron::widgets

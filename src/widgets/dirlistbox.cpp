@@ -1,13 +1,16 @@
-#include "platform/dirlistbox.h"
+#include "widgets/dirlistbox.h"
 
 #include <QDir>
 #include <QHeaderView>
 #include <QStyle>
 
+#include "platform/filekind.h"
 #include "platform/folderpaths.h"
 #include "platform/nativepath.h"
 
-namespace kelvaron::platform {
+namespace kelvaron::widgets {
+
+using namespace kelvaron::platform;
 
 namespace {
 
@@ -36,25 +39,23 @@ DirListBox::DirListBox(QWidget* parent) : QTreeWidget(parent) {
   setSelectionMode(QAbstractItemView::SingleSelection);
   // Double click and Enter arrive here (and a single click where the desktop
   // opens items that way).
-  connect(this, &QTreeWidget::itemActivated, this,
-          [this](QTreeWidgetItem* item) { openItem(item); });
-  m_path = cleanFolderPath(QDir::homePath());
-  if (!isFolder(m_path)) m_path = QStringLiteral("/");
+  connect(this, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem* item) { openItem(item); });
+  m_path = startFolder();
   rebuild();
 }
 
 QString DirListBox::path() const { return m_path; }
 
 void DirListBox::setPath(const QString& path) {
-  const QString folder = cleanFolderPath(path);
-  if (folder.isEmpty() || !isFolder(folder)) return;
-  if (folder == m_path) {
-    refresh();
-    return;
+  switch (moveFolder(m_path, path)) {
+    case FolderMove::None:
+      return;
+    case FolderMove::Same:
+      return refresh();
+    case FolderMove::Moved:
+      rebuild();
+      return Q_EMIT changed();
   }
-  m_path = folder;
-  rebuild();
-  Q_EMIT changed();
 }
 
 void DirListBox::refresh() { rebuild(); }
@@ -94,4 +95,4 @@ void DirListBox::rebuild() {
   scrollToItem(m_currentItem);
 }
 
-}  // namespace kelvaron::platform
+}  // namespace kelvaron::widgets

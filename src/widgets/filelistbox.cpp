@@ -1,14 +1,17 @@
-#include "platform/filelistbox.h"
+#include "widgets/filelistbox.h"
 
 #include <QDir>
 #include <QMouseEvent>
 #include <QScopedValueRollback>
 
+#include "platform/filekind.h"
 #include "platform/folderpaths.h"
 #include "platform/nativepath.h"
 #include "platform/wildcard.h"
 
-namespace kelvaron::platform {
+namespace kelvaron::widgets {
+
+using namespace kelvaron::platform;
 
 namespace {
 
@@ -30,8 +33,7 @@ FileListBox::FileListBox(QWidget* parent) : QListWidget(parent) {
   setSelectionMode(QAbstractItemView::SingleSelection);
   setUniformItemSizes(true);
   connect(this, &QListWidget::itemSelectionChanged, this, &FileListBox::onSelectionChanged);
-  m_path = cleanFolderPath(QDir::homePath());
-  if (!isFolder(m_path)) m_path = QStringLiteral("/");
+  m_path = startFolder();
   rebuild();
 }
 
@@ -46,15 +48,15 @@ void FileListBox::setPattern(const QString& pattern) {
 QString FileListBox::path() const { return m_path; }
 
 void FileListBox::setPath(const QString& path) {
-  const QString folder = cleanFolderPath(path);
-  if (folder.isEmpty() || !isFolder(folder)) return;
-  if (folder == m_path) {
-    refresh();
-    return;
+  switch (moveFolder(m_path, path)) {
+    case FolderMove::None:
+      return;
+    case FolderMove::Same:
+      return refresh();
+    case FolderMove::Moved:
+      rebuild();
+      return Q_EMIT pathChanged();
   }
-  m_path = folder;
-  rebuild();
-  Q_EMIT pathChanged();
 }
 
 QString FileListBox::fileName() const {
@@ -137,11 +139,10 @@ void FileListBox::mouseReleaseEvent(QMouseEvent* event) {
   const int row = selectedRow(*this);
   if (row < 0) return;
   // A left click on the file already selected counts as a click too.
-  const bool onSelected = event->button() == Qt::LeftButton &&
-                          itemAt(event->position().toPoint()) == item(row);
+  const bool onSelected = event->button() == Qt::LeftButton && itemAt(event->position().toPoint()) == item(row);
   if (row != m_rowAtPress || onSelected) {
     Q_EMIT clicked();
   }
 }
 
-}  // namespace kelvaron::platform
+}  // namespace kelvaron::widgets

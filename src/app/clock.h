@@ -1,26 +1,10 @@
 #pragma once
 // The time of day as the timed start sees it, and the armed-hour check.
 
-#include <QDateTime>
 #include <QString>
 #include <QTime>
 
 namespace kelvaron {
-
-/// Source of the current time. The window asks it on every timer tick; tests
-/// put a clock of their own in its place.
-class Clock {
- public:
-  virtual ~Clock() = default;
-  /// The current local date and time.
-  virtual QDateTime now() const = 0;
-};
-
-/// The computer's own clock.
-class SystemClock final : public Clock {
- public:
-  QDateTime now() const override;
-};
 
 /// The text "no hour armed" of the start-hour box.
 inline constexpr char kUnarmed[] = "keine";

@@ -4,7 +4,7 @@
 #include <QListWidget>
 #include <QString>
 
-namespace kelvaron::platform {
+namespace kelvaron::widgets {
 
 /// Shows the files (not folders) of one folder whose names match a wildcard
 /// pattern (see wildcard.h; several patterns may be joined by ";"), sorted
@@ -65,4 +65,4 @@ class FileListBox : public QListWidget {
   int m_rowAtPress = -1;
 };
 
-}  // namespace kelvaron::platform
+}  // namespace kelvaron::widgets

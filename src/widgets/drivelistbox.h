@@ -5,7 +5,7 @@
 #include <QString>
 #include <QStringList>
 
-namespace kelvaron::platform {
+namespace kelvaron::widgets {
 
 /// A drop-down of the places a user starts browsing from. On POSIX these are
 /// "/", the home folder and the mounted volumes; each entry's text is its root
@@ -45,4 +45,4 @@ class DriveListBox : public QComboBox {
   void fillEntries();
 };
 
-}  // namespace kelvaron::platform
+}  // namespace kelvaron::widgets

@@ -8,12 +8,13 @@
 #include <filesystem>
 #include <fstream>
 
-#include "platform/dirlistbox.h"
-#include "platform/drivelistbox.h"
-#include "platform/filelistbox.h"
+#include "widgets/dirlistbox.h"
+#include "widgets/drivelistbox.h"
+#include "widgets/filelistbox.h"
 #include "platform/nativepath.h"
 
 using namespace kelvaron::platform;
+using namespace kelvaron::widgets;
 
 namespace {
 
@@ -55,7 +56,8 @@ class TestStockLists : public QObject {
     } cases[] = {
         {"*.asm.???", {"top.asm", "top.asm.1", "top.asm.12", "top.asm.123", "TOP.ASM.3"}},
         // No folders, no hidden files.
-        {"*.*", {"gear.prt", "notes", "top.asm", "top.asm.1", "top.asm.12", "top.asm.123", "top.asm.1234", "TOP.ASM.3"}},
+        {"*.*",
+         {"gear.prt", "notes", "top.asm", "top.asm.1", "top.asm.12", "top.asm.123", "top.asm.1234", "TOP.ASM.3"}},
         {"*.PRT;top.asm", {"gear.prt", "top.asm"}},
     };
     for (const auto& c : cases) {
@@ -82,10 +84,18 @@ class TestStockLists : public QObject {
         {'F', "%1/none/x.asm.1", "%1|", 0},              // a missing folder
         {'F', "TOP.ASM.3", "%1|TOP.ASM.3", 0},           // a bare name of the list
         {'F', "%1/c/" + cafe, "%1/c|" + cafe, 1},        // a name not valid UTF-8 keeps its bytes
-        {'D', "%1/b", "%1/b", 1},  {'D', "%1/b/", "%1/b", 1},     {'D', "%1/b/../c", "%1/c", 1},
-        {'D', "%1", "%1", 0},      {'D', "%1/none", "%1", 0},     {'D', "%1/notes", "%1", 0},
-        {'D', "/", "/", 1},        {'D', "/../..", "/", 1},       {'V', home, home, 1},
-        {'V', home + "/", home, 1}, {'V', "/", "/", 0},           {'V', "/no/such/folder", "/", 0},
+        {'D', "%1/b", "%1/b", 1},
+        {'D', "%1/b/", "%1/b", 1},
+        {'D', "%1/b/../c", "%1/c", 1},
+        {'D', "%1", "%1", 0},
+        {'D', "%1/none", "%1", 0},
+        {'D', "%1/notes", "%1", 0},
+        {'D', "/", "/", 1},
+        {'D', "/../..", "/", 1},
+        {'V', home, home, 1},
+        {'V', home + "/", home, 1},
+        {'V', "/", "/", 0},
+        {'V', "/no/such/folder", "/", 0},
         {'V', "", "/", 0},
     };
     for (const auto& c : cases) {
@@ -100,7 +110,9 @@ class TestStockLists : public QObject {
       if (c.list == 'F') files.setFileName(at(c.text));
       if (c.list == 'D') dirs.setPath(at(c.text));
       if (c.list == 'V') drives.setDrive(c.text);
-      QCOMPARE(c.list == 'F' ? files.path() + '|' + files.fileName() : c.list == 'D' ? dirs.path() : drives.drive(),
+      QCOMPARE(c.list == 'F'   ? files.path() + '|' + files.fileName()
+               : c.list == 'D' ? dirs.path()
+                               : drives.drive(),
                at(c.value));
       QCOMPARE(moved.count() + dirChanged.count() + driveChanged.count(), c.changes);
     }
@@ -159,8 +171,8 @@ class TestStockLists : public QObject {
   // The volume that holds a folder: the longest root that is a leading folder.
   void volumeOfAFolder() {
     const QStringList roots{"/", "/home/u", "/media/usb", "/media/usb2"};
-    const std::pair<QString, int> folders[] = {{"/media/usb", 2}, {"/media/usb2/w/x", 3}, {"/media/usbx", 0},
-                                               {"/home/u/work", 1}, {"/home/user", 0},     {"media", -1}};
+    const std::pair<QString, int> folders[] = {{"/media/usb", 2},   {"/media/usb2/w/x", 3}, {"/media/usbx", 0},
+                                               {"/home/u/work", 1}, {"/home/user", 0},      {"media", -1}};
     for (const auto& [folder, index] : folders) QCOMPARE(DriveListBox::indexOfRootFor(roots, folder), index);
   }
 };

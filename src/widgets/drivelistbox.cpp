@@ -1,12 +1,15 @@
-#include "platform/drivelistbox.h"
+#include "widgets/drivelistbox.h"
 
 #include <QDir>
 #include <QStorageInfo>
 
+#include "platform/filekind.h"
 #include "platform/folderpaths.h"
 #include "platform/nativepath.h"
 
-namespace kelvaron::platform {
+namespace kelvaron::widgets {
+
+using namespace kelvaron::platform;
 
 namespace {
 
@@ -109,4 +112,4 @@ void DriveListBox::fillEntries() {
   if (!current.isEmpty() && drive() != current) Q_EMIT changed();
 }
 
-}  // namespace kelvaron::platform
+}  // namespace kelvaron::widgets

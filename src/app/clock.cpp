@@ -1,8 +1,6 @@
-#include "search/clock.h"
+#include "app/clock.h"
 
 namespace kelvaron {
-
-QDateTime SystemClock::now() const { return QDateTime::currentDateTime(); }
 
 QString clockText(const QTime& time) { return time.toString(QStringLiteral("HH:mm:ss")); }
 

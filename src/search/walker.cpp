@@ -1,0 +1,74 @@
+#include "search/walker.h"
+
+#include "analysis/pathhelpers.h"
+#include "platform/wildcard.h"
+
+#include <set>
+#include <vector>
+
+namespace kelvaron {
+
+namespace {
+
+constexpr QChar kSeparator = separator(nativePathStyle());
+
+class Walk {
+ public:
+  Walk(QStringView pattern, bool recurse, WalkVisitor& visitor)
+      : m_pattern(pattern), m_recurse(recurse), m_visitor(visitor) {}
+
+  // Walks the open folder at `path` (ending in the separator); false on Stop.
+  bool folder(const platform::Folder& folder, const QString& path) {
+    // A folder reachable twice (a bind mount, a hard-linked folder) is searched once.
+    if (const auto id = folder.id(); id && !m_entered.insert(*id).second) return true;
+    bool stopped = false;
+    const auto entries = folder.list(u"*", [&] {
+      stopped = m_visitor.fetched() == WalkState::Stop;
+      return !stopped;
+    });
+    if (stopped) return false;
+    if (!entries) return true;
+
+    const bool matchAll = m_pattern == u"*";
+    std::vector<const platform::DirEntry*> subfolders;
+    for (const platform::DirEntry& e : *entries) {
+      if (e.isFolder && m_recurse) subfolders.push_back(&e);
+      if (!matchAll && !platform::wildcardMatch(m_pattern, e.name)) continue;
+      if (m_visitor.visit(entryOf(e, path)) == WalkState::Stop) return false;
+    }
+    for (const platform::DirEntry* e : subfolders) {
+      WalkEntry entry = entryOf(*e, path);
+      const WalkState answer = m_visitor.enter(entry);
+      if (answer == WalkState::Stop) return false;
+      if (answer == WalkState::Skip) return true;
+      // Opened relative to its parent, which keeps deep trees within reach
+      // and never follows a link swapped in after the listing.
+      const platform::Folder child = folder.openChild(e->name);
+      if (child.isOpen() && !this->folder(child, entry.path + kSeparator)) return false;
+    }
+    return true;
+  }
+
+ private:
+  static WalkEntry entryOf(const platform::DirEntry& e, const QString& path) {
+    return WalkEntry{e.name, path + e.name, e.isFolder, e.isLink, e.id};
+  }
+
+  QStringView m_pattern;
+  bool m_recurse;
+  WalkVisitor& m_visitor;
+  std::set<platform::FolderId> m_entered;
+};
+
+}  // namespace
+
+bool walkFolder(const QString& folder, QStringView pattern, bool recurse, WalkVisitor& visitor) {
+  QString path = folder;
+  if (!path.endsWith(kSeparator)) path += kSeparator;
+  const platform::Folder start = platform::Folder::open(path);
+  if (!start.isOpen()) return true;
+  Walk walk(pattern, recurse, visitor);
+  return walk.folder(start, path);
+}
+
+}  // namespace kelvaron
