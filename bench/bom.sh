@@ -29,17 +29,20 @@ tree=$work/tree
 for i in $(seq 1 10); do mkdir -p "$tree/copy$i" && cp -r "$corpus"/. "$tree/copy$i/"; done
 python3 "$here/bomgen.py" "$work/product" 10000 5 >"$work/gen.txt"
 
-# best CMD...: the fastest of $runs runs in seconds (stdout to $work/out).
+# best CMD...: "wall cpu" of the fastest of $runs runs in seconds (stdout to
+# $work/out); cpu is user + system time of all threads, which a machine busy
+# with other work disturbs less than the wall time.
 best() {
-  local b="" s e t
+  local b="" c="" s e t u TIMEFORMAT='%U %S'
   for ((i = 0; i < runs; i++)); do
     s=$(date +%s%N)
-    "$@" >"$work/out" 2>/dev/null || true
+    { time "$@" >"$work/out" 2>/dev/null; } 2>"$work/cpu" || true
     e=$(date +%s%N)
     t=$(awk -v a="$s" -v b="$e" 'BEGIN{printf "%.3f", (b - a) / 1e9}')
-    if [[ -z $b ]] || awk -v a="$t" -v b="$b" 'BEGIN{exit !(a<b)}'; then b=$t; fi
+    u=$(awk '{printf "%.3f", $1 + $2}' "$work/cpu")
+    if [[ -z $b ]] || awk -v a="$t" -v b="$b" 'BEGIN{exit !(a<b)}'; then b=$t; c=$u; fi
   done
-  echo "$b"
+  echo "$b $c"
 }
 ratio() { awk -v k="$1" -v r="$2" 'BEGIN{printf "%.2f", (r > 0 ? k / r : 0)}'; }
 
@@ -47,33 +50,33 @@ assemblies=$(find "$tree" -type f -iname '*.asm*' | wc -l)
 find "$tree" "$work/product" -type f -exec cat {} + >/dev/null  # page cache warm for every contender
 echo "tree: $assemblies assemblies, $(find "$tree" -type f | wc -l) files (the corpus ten times); $(nproc) cores"
 
-base_t=$(best "$cli" --no-report --json "$tree")
-base1_t=$(best "$cli" --no-report --json -j 1 "$tree")
-check_t=$(best "$cli" check "$tree")
+read -r base_t base_c < <(best "$cli" --no-report --json "$tree")
+read -r base1_t base1_c < <(best "$cli" --no-report --json -j 1 "$tree")
+read -r check_t check_c < <(best "$cli" check "$tree")
 check_n=$(wc -l <"$work/out")
-where_t=$(best "$cli" where-used bearing wheel nut --in "$tree")
+read -r where_t where_c < <(best "$cli" where-used bearing wheel nut --in "$tree")
 where_n=$(($(wc -l <"$work/out") - 1))
-indirect_t=$(best "$cli" where-used --indirect bearing wheel nut --in "$tree")
-flat_t=$(best "$cli" bom --flat --search "$work/product/parts" "$work/product/top.asm.1")
+read -r indirect_t indirect_c < <(best "$cli" where-used --indirect bearing wheel nut --in "$tree")
+read -r flat_t flat_c < <(best "$cli" bom --flat --search "$work/product/parts" "$work/product/top.asm.1")
 flat_n=$(($(wc -l <"$work/out") - 1))
-tree_t=$(best "$cli" bom --search "$work/product/parts" "$work/product/top.asm.1")
+read -r tree_t tree_c < <(best "$cli" bom --search "$work/product/parts" "$work/product/top.asm.1")
 tree_n=$(($(wc -l <"$work/out") - 1))
-xlsx_t=$(best "$cli" bom --format xlsx -o "$work/bom.xlsx" --search "$work/product/parts" "$work/product/top.asm.1")
+read -r xlsx_t xlsx_c < <(best "$cli" bom --format xlsx -o "$work/bom.xlsx" --search "$work/product/parts" "$work/product/top.asm.1")
 
-printf '%-58s %7s s\n' "kelvaron-cli --no-report --json TREE" "$base_t"
-printf '%-58s %7s s\n' "kelvaron-cli --no-report --json -j 1 TREE" "$base1_t"
-printf '%-58s %7s s  %sx (%sx -j 1)\n' "kelvaron-cli check TREE ($check_n lines)" "$check_t" \
-  "$(ratio "$check_t" "$base_t")" "$(ratio "$check_t" "$base1_t")"
-printf '%-58s %7s s  %sx (%sx -j 1)\n' "kelvaron-cli where-used bearing wheel nut --in TREE ($where_n)" "$where_t" \
-  "$(ratio "$where_t" "$base_t")" "$(ratio "$where_t" "$base1_t")"
-printf '%-58s %7s s  %sx (%sx -j 1)\n' "kelvaron-cli where-used --indirect ... --in TREE" "$indirect_t" \
-  "$(ratio "$indirect_t" "$base_t")" "$(ratio "$indirect_t" "$base1_t")"
+row() { printf '%-58s %7s s %7s s cpu  %s\n' "$@"; }
+vs() { echo "$(ratio "$1" "$base_t")x ($(ratio "$2" "$base_c")x cpu)"; }
+printf '%-58s %9s %13s\n' "" "wall" "cpu"
+row "kelvaron-cli --no-report --json TREE" "$base_t" "$base_c" ""
+row "kelvaron-cli --no-report --json -j 1 TREE" "$base1_t" "$base1_c" ""
+row "kelvaron-cli check TREE ($check_n lines)" "$check_t" "$check_c" "$(vs "$check_t" "$check_c")"
+row "kelvaron-cli where-used bearing wheel nut --in TREE ($where_n)" "$where_t" "$where_c" "$(vs "$where_t" "$where_c")"
+row "kelvaron-cli where-used --indirect ... --in TREE" "$indirect_t" "$indirect_c" "$(vs "$indirect_t" "$indirect_c")"
 echo "  (the plain run finds the names by the marker scan; check and where-used read each file's component"
 echo "   list with the format reader, LZW sections included, which is most of their time)"
 echo "product: $(cat "$work/gen.txt")"
-printf '%-58s %7s s\n' "kelvaron-cli bom --flat PRODUCT ($flat_n rows)" "$flat_t"
-printf '%-58s %7s s\n' "kelvaron-cli bom PRODUCT ($tree_n rows)" "$tree_t"
-printf '%-58s %7s s\n' "kelvaron-cli bom --format xlsx -o FILE PRODUCT" "$xlsx_t"
+row "kelvaron-cli bom --flat PRODUCT ($flat_n rows)" "$flat_t" "$flat_c" ""
+row "kelvaron-cli bom PRODUCT ($tree_n rows)" "$tree_t" "$tree_c" ""
+row "kelvaron-cli bom --format xlsx -o FILE PRODUCT" "$xlsx_t" "$xlsx_c" ""
 
 status=0
 for t in "$check_t" "$where_t"; do
