@@ -30,6 +30,8 @@ CliParseResult parseCliArguments(const QStringList& args) {
       o.writeReports = false;
     } else if (arg == u"--json") {
       o.json = true;
+    } else if (arg == u"--long" || arg == u"-l") {
+      o.longList = true;
     } else if (arg == u"--list") {
       o.listOnly = true;
     } else if (arg == u"--latest") {
@@ -90,7 +92,12 @@ QString cliUsage() {
       "                    saved by the Kelvaron window, else the home folder)\n"
       "  --no-report       list the parts only; write no report\n"
       "  --json            print one JSON object per file per line:\n"
-      "                    {\"file\",\"report\",\"assembly\",\"parts\",\"error\"}\n"
+      "                    {\"file\",\"parts\",\"assembly\",\"report\",\"error\",\"format\",\n"
+      "                    \"components\",\"notes\"} (the README gives the schema)\n"
+      "  -l, --long        instead of the bare list, one aligned line per component:\n"
+      "                    quantity, suppressed (when any), type, name, generic;\n"
+      "                    first a line with the writer and the number of\n"
+      "                    components and instances\n"
       "  --latest          of the versions NAME.asm.N in one folder, only the\n"
       "                    highest N is analysed\n"
       "  --list            print the files that would be analysed, one a line,\n"
