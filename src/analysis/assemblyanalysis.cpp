@@ -48,8 +48,7 @@ bool listModel(const reader::AssemblyModel& model, ListSink& sink, AssemblyAnaly
 
 // The `@depend` table of a legacy text file, read by one positioned read.
 // False with `why` when it cannot be read.
-bool readDependTable(reader::FileSource& source, const reader::AssemblyModel& model, std::string& bytes,
-                     QString& why) {
+bool readDependTable(reader::FileSource& source, const reader::AssemblyModel& model, std::string& bytes, QString& why) {
   return source.read(model.dependBegin, model.dependEnd - model.dependBegin, bytes, &why);
 }
 

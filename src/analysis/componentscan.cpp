@@ -158,7 +158,7 @@ bool scanComponents(std::string_view bytes, const ComponentSink& sink, const Yie
     cutName(bytes, nameBegin, end, name);
     if (!std::string_view(name).starts_with(kSkippedPrefix)) {
       const ComponentView view{name, static_cast<std::int64_t>(nameBegin) + 1, static_cast<std::int64_t>(end),
-                                 NameEncoding::Windows1252};
+                               NameEncoding::Windows1252};
       if (!sink(view)) return false;
     }
     searchFrom = nameBegin;

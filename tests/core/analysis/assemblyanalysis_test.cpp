@@ -83,7 +83,7 @@ TEST(RealAssemblies, GiveTheirComponentNames) {
     const auto [r, lines] = analyseListed(path);
     ASSERT_TRUE(r.ok()) << r.error.toStdString();
     QStringList names;
-    for (const QByteArray& n : c.names) names << QString::fromLatin1(n);
+    for (const QByteArray& n : c.names) names << QString::fromUtf8(n);
     EXPECT_EQ(lines, QStringList{kHeading} + names);
   }
 }
