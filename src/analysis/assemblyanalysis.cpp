@@ -64,23 +64,24 @@ AssemblyAnalysis streamAssembly(const QString& path, ListSink& sink, const Yield
     setError(QStringLiteral("no file given"));
     return result;
   }
+  const bool assemblyName = hasAssemblyExtension(path, style);
   const auto wholeFileScan = [&] {
     platform::FileBytes file;
     if (!file.open(path)) {
       setError(file.errorString());
       return;
     }
+    result.assembly = assemblyName;
     if (!result.assembly) return;
     sink.heading(kHeadingLine);
     result.stopped = !scanRange(file.bytes(), 0, sink, result, yield);
   };
   // Opened before the extension test so that every unreadable path is
   // reported the same way, whatever its name.
-  if (!hasAssemblyExtension(path, style)) {
+  if (!assemblyName) {
     wholeFileScan();
     return result;
   }
-  result.assembly = true;
 
   // What cannot be opened for positioned reads (a folder, a pipe, a missing
   // path) goes the plain way, which reports it or reads it as today.
@@ -90,6 +91,7 @@ AssemblyAnalysis streamAssembly(const QString& path, ListSink& sink, const Yield
     wholeFileScan();
     return result;
   }
+  result.assembly = true;
   result.model = reader::readAssembly(source);
   const reader::AssemblyModel& model = result.model;
   result.notes = model.notes;
