@@ -15,6 +15,7 @@ namespace {
 constexpr std::string_view kHeadingLine = "the following parts are build in this assembly:";
 // The marker scan leaves these out; the reader's names follow the same rule.
 constexpr std::string_view kSkippedPrefix = "ASSEMBLY";
+constexpr std::int64_t kSmallFile = std::int64_t{1} << 20;
 
 using reader::Generation;
 
@@ -117,6 +118,18 @@ AssemblyAnalysis streamAssembly(const QString& path, ListSink& sink, const Yield
     const QString note = QStringLiteral("the names come from the marker scan over the whole file");
     result.fallback = QStringLiteral("%1; %2").arg(why, note);
     result.notes << note;
+  }
+  // A small file is read through the descriptor already open, saving a second
+  // open for each of the many small files of a folder tree; a large one is
+  // mapped as before.
+  if (source.size() < kSmallFile) {
+    std::string bytes;
+    QString readError;
+    if (source.read(0, source.size(), bytes, &readError)) {
+      sink.heading(kHeadingLine);
+      result.stopped = !scanRange(bytes, 0, sink, result, yield);
+      return result;
+    }
   }
   wholeFileScan();
   return result;
