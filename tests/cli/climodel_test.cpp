@@ -26,34 +26,26 @@ TEST_F(CliModel, JsonCarriesFormatComponentsAndNotes) {
   EXPECT_TRUE(lines[0].contains("\"error\":null,\"format\":{")) << lines[0].constData();
   const auto object = [&](int i) { return QJsonDocument::fromJson(lines[i]).object(); };
 
+  const auto json = [](const char* text) { return QJsonDocument::fromJson(text).object(); };
   const QJsonObject creo = object(0);
-  EXPECT_EQ(
-      creo["format"].toObject(),
-      (QJsonObject{{"generation", "creo-tokens"}, {"writer", "Creo 9.0 (9.0.0.0)"}, {"model", "asm0001_pince.asm"}}));
+  EXPECT_EQ(creo["format"].toObject(),
+            json(R"j({"generation":"creo-tokens","writer":"Creo 9.0 (9.0.0.0)","model":"asm0001_pince.asm"})j"));
   const QJsonArray parts = creo["components"].toArray();
   ASSERT_EQ(parts.size(), 9);
-  EXPECT_EQ(parts[0].toObject(), (QJsonObject{{"name", "top base"},
-                                              {"type", "part"},
-                                              {"quantity", 1},
-                                              {"suppressed", 0},
-                                              {"source", "SLDPRT"},
-                                              {"file", "top base.SLDPRT"}}));
+  EXPECT_EQ(parts[0].toObject(), json(R"j({"name":"top base","type":"part","quantity":1,"suppressed":0,)j"
+                                      R"j("source":"SLDPRT","file":"top base.SLDPRT"})j"));
   EXPECT_EQ(parts[7].toObject()["name"].toString(), u"MAINTIEN_PIÈCE_V3"_qs);
   EXPECT_EQ(creo["parts"].toArray()[7].toString(), u"MAINTIEN_PIÈCE_V3"_qs);
   EXPECT_EQ(creo["notes"].toArray(), QJsonArray{});
 
   const QJsonObject legacy = object(1);
   EXPECT_EQ(legacy["format"].toObject(),
-            (QJsonObject{{"generation", "legacy-text"}, {"writer", "Version H-01-21"}, {"model", QJsonValue()}}));
-  EXPECT_EQ(legacy["components"].toArray(), (QJsonArray{QJsonObject{{"name", "TOP1_"},
-                                                                    {"type", "part"},
-                                                                    {"quantity", 1},
-                                                                    {"suppressed", 0},
-                                                                    {"generic", "TOP1"},
-                                                                    {"file", "top1.prt"}}}));
-  const QJsonObject other = object(2);
-  EXPECT_TRUE(other["format"].isNull());
-  EXPECT_EQ(other["components"].toArray(), QJsonArray{});
+            json(R"j({"generation":"legacy-text","writer":"Version H-01-21","model":null})j"));
+  EXPECT_EQ(legacy["components"].toArray(),
+            QJsonArray{json(R"j({"name":"TOP1_","type":"part","quantity":1,"suppressed":0,"generic":"TOP1",)j"
+                            R"j("file":"top1.prt"})j")});
+  EXPECT_TRUE(object(2)["format"].isNull());
+  EXPECT_EQ(object(2)["components"].toArray(), QJsonArray{});
 }
 
 TEST_F(CliModel, LongListsAlignedComponentsAfterTheWriterLine) {

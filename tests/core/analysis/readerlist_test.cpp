@@ -107,16 +107,4 @@ TEST(ReaderList, TheDependTableKeepsFilePositionsAndScanEncoding) {
   EXPECT_LE(sink.components.back().end, r.model.dependEnd);
 }
 
-TEST(ReaderList, ReaderNamesAreUtf8) {
-  const QString path = QStringLiteral(KELVARON_SAMPLES_DIR "/asm0001_pince.asm.21");
-  if (!QFile::exists(path)) GTEST_SKIP() << "no " << path.toStdString();
-  Gathered sink;
-  kelvaron::streamAssembly(path, sink);
-  ASSERT_EQ(sink.components.size(), 9u);
-  EXPECT_EQ(sink.components[7].encoding, NameEncoding::Utf8);
-  EXPECT_EQ(sink.components[7].name, QByteArray("MAINTIEN_PI\xC3\x88"
-                                                "CE_V3"));
-  EXPECT_EQ(sink.lines[8], u"MAINTIEN_PIÈCE_V3"_qs);
-}
-
 }  // namespace
