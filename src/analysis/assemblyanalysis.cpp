@@ -23,8 +23,9 @@ AssemblyAnalysis streamAssembly(const QString& path, ListSink& sink, const Yield
   // Opened before the extension test so that every unreadable path is
   // reported the same way, whatever its name.
   platform::FileBytes file;
-  if (!file.open(path)) {
-    setError(file.errorString());
+  if (!file.open(path, yield)) {
+    result.stopped = file.stopped();
+    if (!result.stopped) setError(file.errorString());
     return result;
   }
 

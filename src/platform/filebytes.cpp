@@ -2,101 +2,138 @@
 
 #include "platform/nativefile.h"
 #include "platform/nativepath.h"
+#include "platform/pathopen.h"
 
 #include <cerrno>
 #include <sys/stat.h>
 #ifndef _WIN32
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <unistd.h>
 #endif
 
 namespace kelvaron::platform {
 
-FileBytes::~FileBytes() { release(); }
+namespace {
 
-void FileBytes::release() {
+const QString kChanged = QStringLiteral("the file changed while it was read");
+
+// One read call at most this long, so a stop request is seen between blocks
+// however slow the device is.
+constexpr std::size_t kBlock = std::size_t{1} << 20;
+
+}  // namespace
+
 #ifndef _WIN32
-  if (m_map) ::munmap(m_map, m_mapSize);
-#endif
-  m_map = nullptr;
-  m_mapSize = 0;
-  m_copy.clear();
-  m_view = {};
-}
 
-bool FileBytes::open(const QString& path) {
-  release();
+bool FileBytes::open(const QString& path, const std::function<bool()>& keepGoing) {
+  m_bytes.reset();
+  m_size = 0;
   m_error.clear();
-#ifndef _WIN32
-  const std::string native = toNativePath(path).native();
-  const int fd = ::open(native.c_str(), O_RDONLY | O_CLOEXEC);
+  m_stopped = false;
+  // O_NONBLOCK: opening a FIFO or a device must not wait; what was opened
+  // (not what the name was) is checked next.
+  const int fd = openPath(toNativeBytes(path), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
   if (fd < 0) {
     m_error = systemErrorText(errno);
     return false;
   }
-  struct stat st {};
-  if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-    m_error = systemErrorText(S_ISDIR(st.st_mode) ? EISDIR : errno);
-    ::close(fd);
+  struct FdCloser {
+    int fd;
+    ~FdCloser() { ::close(fd); }
+  } closer{fd};
+  struct stat before {};
+  if (::fstat(fd, &before) != 0) {
+    m_error = systemErrorText(errno);
     return false;
   }
-  // Small files are read: mapping costs more than copying them, and each
-  // unmapping in a process with several threads interrupts all of them.
-  constexpr off_t kSmallFile = off_t{1} << 20;
-  if (S_ISREG(st.st_mode) && st.st_size > 0 && st.st_size < kSmallFile) {
-    std::string bytes(static_cast<std::size_t>(st.st_size), '\0');
-    std::size_t got = 0;
-    for (;;) {
-      if (got == bytes.size()) bytes.resize(bytes.size() + 65536);  // the file grew
-      const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
-      if (n < 0 && errno == EINTR) continue;
-      if (n < 0) {
-        m_error = systemErrorText(errno);
-        ::close(fd);
-        return false;
-      }
-      if (n == 0) break;
-      got += static_cast<std::size_t>(n);
-    }
-    ::close(fd);
-    bytes.resize(got);
-    m_copy = std::move(bytes);
-    m_view = m_copy;
-    return true;
+  if (S_ISDIR(before.st_mode)) {
+    m_error = systemErrorText(EISDIR);
+    return false;
   }
-  if (S_ISREG(st.st_mode) && st.st_size > 0) {
-    void* map = ::mmap(nullptr, static_cast<std::size_t>(st.st_size), PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
-    if (map != MAP_FAILED) {
-      ::madvise(map, static_cast<std::size_t>(st.st_size), MADV_SEQUENTIAL);
-      ::close(fd);
-      m_map = map;
-      m_mapSize = static_cast<std::size_t>(st.st_size);
-      m_view = std::string_view(static_cast<const char*>(map), m_mapSize);
-      return true;
-    }
+  if (!S_ISREG(before.st_mode)) {
+    m_error = QStringLiteral("not a regular file");
+    return false;
   }
-  ::close(fd);
-#endif
-  // Empty files, pipes and systems without mapping: read the bytes.
+  const auto size = static_cast<std::size_t>(before.st_size);
+  // The size is the system's own account of a regular file; nothing past it is read.
+  std::unique_ptr<char[]> bytes(size > 0 ? new (std::nothrow) char[size] : nullptr);
+  if (size > 0 && !bytes) {
+    m_error = systemErrorText(ENOMEM);
+    return false;
+  }
+  std::size_t got = 0;
+  while (got < size) {
+    if (keepGoing && !keepGoing()) {
+      m_stopped = true;
+      m_error = QStringLiteral("stopped");
+      return false;
+    }
+    const std::size_t want = std::min(kBlock, size - got);
+    const ssize_t n = ::pread(fd, bytes.get() + got, want, static_cast<off_t>(got));
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      m_error = systemErrorText(errno);
+      return false;
+    }
+    if (n == 0) {  // shorter than when it was opened
+      m_error = kChanged;
+      return false;
+    }
+    got += static_cast<std::size_t>(n);
+  }
+  struct stat after {};
+  char probe = 0;
+  if (::fstat(fd, &after) != 0 || after.st_size != before.st_size || after.st_mtim.tv_sec != before.st_mtim.tv_sec ||
+      after.st_mtim.tv_nsec != before.st_mtim.tv_nsec || ::pread(fd, &probe, 1, static_cast<off_t>(size)) > 0) {
+    m_error = kChanged;
+    return false;
+  }
+  m_bytes = std::move(bytes);
+  m_size = size;
+  return true;
+}
+
+#else
+
+bool FileBytes::open(const QString& path, const std::function<bool()>& keepGoing) {
+  m_bytes.reset();
+  m_size = 0;
+  m_error.clear();
+  m_stopped = false;
   NativeFile file;
   if (!file.open(path)) {
     m_error = file.errorString();
     return false;
   }
-  char block[65536];
-  for (;;) {
-    const std::int64_t n = file.read(block, sizeof block);
-    if (n < 0) {
-      m_error = file.errorString();
-      m_copy.clear();
+  const auto size = static_cast<std::size_t>(file.size());
+  std::unique_ptr<char[]> bytes(size > 0 ? new (std::nothrow) char[size] : nullptr);
+  if (size > 0 && !bytes) {
+    m_error = systemErrorText(ENOMEM);
+    return false;
+  }
+  std::size_t got = 0;
+  while (got < size) {
+    if (keepGoing && !keepGoing()) {
+      m_stopped = true;
+      m_error = QStringLiteral("stopped");
       return false;
     }
-    if (n == 0) break;
-    m_copy.append(block, static_cast<std::size_t>(n));
+    const std::int64_t n = file.read(bytes.get() + got, static_cast<std::int64_t>(std::min(kBlock, size - got)));
+    if (n < 0) {
+      m_error = file.errorString();
+      return false;
+    }
+    if (n == 0) {
+      m_error = kChanged;
+      return false;
+    }
+    got += static_cast<std::size_t>(n);
   }
-  m_view = m_copy;
+  m_bytes = std::move(bytes);
+  m_size = size;
   return true;
 }
+
+#endif
 
 }  // namespace kelvaron::platform
