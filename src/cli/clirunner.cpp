@@ -1,6 +1,7 @@
 #include "cli/clirunner.h"
 
 #include "platform/filekind.h"
+#include "platform/nativefile.h"
 #include "platform/nativepath.h"
 #include "report/partsreport.h"
 #include "search/batchscan.h"
@@ -55,7 +56,9 @@ CliRunner::CliRunner(CliOptions options, QString reportFolder, std::FILE* out, s
       m_outIsTerminal(isTerminal(out)) {
   m_settings.json = m_options.json;
   m_settings.writeReports = m_options.writeReports;
-  m_settings.reportFolder = std::move(reportFolder);
+  // Absolute, so the paths printed (JSON's "report") do not depend on where
+  // the run started.
+  m_settings.reportFolder = reportFolder.isEmpty() ? reportFolder : absolutePathOf(reportFolder);
   m_settings.date = QDate::currentDate();
 }
 
@@ -67,6 +70,15 @@ ExitStatus CliRunner::run() {
     m_progress.clear();
     m_files = static_cast<std::int64_t>(items.size());
     for (const WorkItem& item : items) {
+      if (item.fromFolder) {
+        if (const QString note = folderSkipNote(item.entry); !note.isEmpty()) {
+          --m_files;
+          ++m_skipped;
+          m_out.flush();
+          printMessage(note);
+          continue;
+        }
+      }
       m_out.appendText(item.path);
       m_out.append('\n');
     }
@@ -81,13 +93,15 @@ ExitStatus CliRunner::run() {
     }
   }
   m_progress.clear();
-  ExitStatus status = m_failures > 0 ? ExitStatus::Failure : ExitStatus::Success;
-  if (!m_out.flush()) {
-    printMessage(QStringLiteral("cannot write the output"));
-    status = ExitStatus::Failure;
+  if (!m_out.flush() && !outputClosed()) {
+    printMessage(QStringLiteral("cannot write the output: %1").arg(platform::systemErrorText(m_out.error())));
+    ++m_failures;
   }
+  const ExitStatus status = m_failures > 0 ? ExitStatus::Failure : ExitStatus::Success;
+  // A reader that went away (`| head`) wanted no more: the run ends quietly.
+  if (outputClosed()) return status;
   printSummary(static_cast<double>(clock.elapsed()) / 1000.0);
-  return stopping() ? ExitStatus::Interrupted : status;
+  return m_stop && m_stop->load(std::memory_order_relaxed) ? ExitStatus::Interrupted : status;
 }
 
 std::vector<WorkItem> CliRunner::collectItems() {
@@ -110,7 +124,10 @@ std::vector<WorkItem> CliRunner::collectItems() {
     hooks.yield = [this] { return !stopping(); };
     try {
       cFindFile finder;
-      collectAssemblies(finder, arg, hooks);
+      for (const QString& error : collectAssemblies(finder, arg, hooks).errors) {
+        printMessage(error);
+        ++m_failures;
+      }
     } catch (const FindFileError& e) {
       printMessage(QStringLiteral("cannot search %1: %2").arg(platform::displayPath(arg), e.description()));
       ++m_failures;
@@ -251,14 +268,15 @@ void CliRunner::printMessage(const QString& message) {
 }
 
 void CliRunner::printSummary(double seconds) {
-  QString text = QStringLiteral("%1 files, %2 parts, %3 reports written, %4 failures, %5 s")
+  QString text = QStringLiteral("%1 %2, %3 parts, %4 reports written, %5 failures, %6 s")
                      .arg(m_files)
+                     .arg(m_files == 1 ? QStringLiteral("file") : QStringLiteral("files"))
                      .arg(m_parts)
                      .arg(m_reports)
                      .arg(m_failures)
                      .arg(seconds, 0, 'f', 2);
   if (m_skipped > 0) text += QStringLiteral(", %1 folders skipped").arg(m_skipped);
-  if (stopping()) text += QStringLiteral(", interrupted");
+  if (m_stop && m_stop->load(std::memory_order_relaxed)) text += QStringLiteral(", interrupted");
   printMessage(QStringLiteral("summary: ") + text);
 }
 

@@ -11,6 +11,7 @@
 #include <QDate>
 #include <QString>
 #include <atomic>
+#include <cerrno>
 #include <cstdio>
 #include <vector>
 
@@ -39,7 +40,9 @@ class CliRunner {
   void finish(const FileOutcome& outcome);
   void printMessage(const QString& message);
   void printSummary(double seconds);
-  bool stopping() const { return m_stop && m_stop->load(std::memory_order_relaxed); }
+  bool stopping() const { return (m_stop && m_stop->load(std::memory_order_relaxed)) || outputClosed(); }
+  // Standard output is a pipe whose reader has gone.
+  bool outputClosed() const { return m_out.error() == EPIPE; }
 
   CliOptions m_options;
   FileJobSettings m_settings;

@@ -2,6 +2,8 @@
 
 #include "platform/nativepath.h"
 
+#include <cerrno>
+
 namespace kelvaron::cli {
 
 OutputBuffer::OutputBuffer(std::FILE* stream, std::size_t flushSize)
@@ -33,11 +35,17 @@ void OutputBuffer::appendText(const QString& text) { append(platform::toNativeBy
 
 bool OutputBuffer::flush() {
   if (!m_stream) return true;
+  if (m_failed) {  // the rest of a failed output is dropped, not retried
+    m_buffer.clear();
+    return false;
+  }
   if (!m_buffer.empty()) {
+    errno = 0;
     if (std::fwrite(m_buffer.data(), 1, m_buffer.size(), m_stream) != m_buffer.size()) m_failed = true;
     m_buffer.clear();
   }
-  if (std::fflush(m_stream) != 0) m_failed = true;
+  if (!m_failed && std::fflush(m_stream) != 0) m_failed = true;
+  if (m_failed) m_error = errno ? errno : EIO;
   return !m_failed;
 }
 

@@ -4,6 +4,7 @@
 
 #include <QByteArrayView>
 #include <QString>
+#include <atomic>
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -35,8 +36,12 @@ class OutputBuffer {
   /// file name that is not valid UTF-8 and are written back as those bytes.
   void appendText(const QString& text);
 
-  /// Writes what has gathered. False once any write has failed.
+  /// Writes what has gathered. False once any write has failed; from then on
+  /// bytes are dropped.
   bool flush();
+  /// The system's error number of the failed write (EPIPE, ENOSPC ...), or 0.
+  /// Safe to ask from any thread.
+  int error() const { return m_error.load(std::memory_order_relaxed); }
   /// The bytes gathered and not yet written; the buffer is left empty.
   std::string take() { return std::exchange(m_buffer, {}); }
 
@@ -45,6 +50,7 @@ class OutputBuffer {
   std::size_t m_flushSize;
   std::string m_buffer;
   bool m_failed = false;
+  std::atomic<int> m_error{0};
 };
 
 }  // namespace kelvaron::cli
