@@ -23,7 +23,9 @@ const QString kReadOnly = QStringLiteral("the report is read-only");
 
 std::string temporaryName(const std::string& target, unsigned attempt) {
   static thread_local std::mt19937 rng{std::random_device{}()};
-  return target + ".tmp-" + std::to_string(rng() % 1000000u) + "-" + std::to_string(attempt);
+  std::string name = target;
+  name.append(".tmp-").append(std::to_string(rng() % 1000000u)).append("-").append(std::to_string(attempt));
+  return name;
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include "platform/nativefile.h"
 #include "platform/wildcard.h"
 
+#include <algorithm>
 #include <cerrno>
 
 #include <set>
@@ -42,6 +43,9 @@ class Walk {
       if (!matchAll && !platform::wildcardMatch(m_pattern, e.name)) continue;
       if (m_visitor.visit(entryOf(e, path)) == WalkState::Stop) return false;
     }
+    // Real subfolders before links, so a folder also reachable through a link
+    // beside it is searched by its own path.
+    std::stable_partition(subfolders.begin(), subfolders.end(), [](const platform::DirEntry* e) { return !e->isLink; });
     for (const platform::DirEntry* e : subfolders) {
       // A link is opened first: only one that leads to a folder is entered.
       platform::Folder child;
@@ -51,6 +55,8 @@ class Walk {
         if (!child.isOpen()) {
           if (errno == ENOENT || errno == ENOTDIR || errno == ELOOP) continue;  // dangling, a file, a loop
           error = errno;
+        } else if (const auto id = child.id(); id && m_entered.count(*id) != 0) {
+          continue;  // a link back up the tree, or to a folder already searched
         }
       }
       WalkEntry entry = entryOf(*e, path);

@@ -52,7 +52,8 @@ class WalkVisitor {
 /// folder is listed once, in case-insensitive name order; its entries that
 /// match the wildcard `pattern` (folders and links included) go to
 /// visitor.visit(), then its subfolders are entered in the same order unless
-/// `recurse` is false. Links to folders are entered like folders; no real
+/// `recurse` is false. Links to folders are entered like folders, after the
+/// real subfolders of the same folder; no real
 /// folder (device, inode) is entered twice, so a link loop or a bind mount
 /// ends; a dangling link or a link to a file is not entered. A folder that
 /// cannot be opened or listed goes to visitor.unreadable() (the walk holds

@@ -62,7 +62,7 @@ TEST_F(CliReliability, LinksToFoldersAreEnteredOnce) {
   }
   const CliResult r = run({"--list", "t"});
   EXPECT_EQ(r.exitCode, 0) << r.err.data();
-  EXPECT_EQ(r.out, "t/file.asm\nt/link/b.asm\nt/sub/a.asm\n");
+  EXPECT_EQ(r.out, "t/file.asm\nt/sub/a.asm\nt/link/b.asm\n");  // real folders first
   EXPECT_EQ(r.err, "");
 }
 

@@ -131,7 +131,7 @@ TEST(cFindFile, CancelEndsOnlyTheFolderThatGotIt) {
   }
 }
 
-TEST(cFindFile, LinksAreReportedNeverEntered) {
+TEST(cFindFile, LinksAreReportedAndLoopsEnd) {
   // A loop back to the root and a link to a file; the walk must end.
   ScratchTree t;
   t.dir("sub");
