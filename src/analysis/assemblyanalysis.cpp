@@ -39,6 +39,8 @@ AssemblyAnalysis streamAssembly(const QString& path, ListSink& sink, const Yield
         return sink.component(c);
       },
       yield);
+  // A mapped file that changed or failed while scanned: its list is not trusted.
+  if (!result.stopped && !file.verify()) setError(file.errorString());
   return result;
 }
 

@@ -76,7 +76,7 @@ int openPath(const std::string& path, int flags, unsigned mode) {
 int openParent(const std::string& path, std::string* name) {
   std::size_t last = path.find_last_not_of('/');
   if (last == std::string::npos) {  // "/" or ""
-    *name = ".";
+    name->assign(1, '.');
     return openAtRetrying(AT_FDCWD, path.empty() ? "." : "/", kFolderFlags, 0);
   }
   const std::size_t slash = path.rfind('/', last);

@@ -53,43 +53,40 @@ TEST(FileReading, OnlyRegularFilesAreRead) {
 }
 
 // A file truncated while it was mapped killed the run with SIGBUS.
-TEST(FileReading, AFileThatChangesWhileReadIsAnError) {
+TEST(FileReading, AFileThatChangesWhileUsedIsAnError) {
   ScratchTree t;
   const std::string content(3 << 20, 'x');
   const struct {
     const char* what;
-    off_t newSize;  // what the file becomes at the second block
+    off_t newSize;  // what the file becomes after it was opened
   } cases[] = {{"shrinks", 1 << 20}, {"grows", (3 << 20) + 10}, {"is emptied", 0}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     t.file("big.asm", content);
-    const std::string native = t.root() + "/big.asm";
-    int calls = 0;
     FileBytes bytes;
-    EXPECT_FALSE(bytes.open(t.path("big.asm"), [&] {
-      if (++calls == 2) {
-        EXPECT_EQ(::truncate(native.c_str(), c.newSize), 0);
-      }
-      return true;
-    }));
+    ASSERT_TRUE(bytes.open(t.path("big.asm")));
+    ASSERT_EQ(::truncate((t.root() + "/big.asm").c_str(), c.newSize), 0);
+    std::size_t xs = 0;  // every byte touched, the lost pages too
+    for (const char b : bytes.bytes()) xs += b == 'x';
+    EXPECT_LE(xs, content.size());
+    EXPECT_FALSE(bytes.verify());
     EXPECT_EQ(bytes.errorString(), kChanged);
-    EXPECT_TRUE(bytes.bytes().empty());
   }
   t.file("big.asm", content);
-  FileBytes whole;
-  ASSERT_TRUE(whole.open(t.path("big.asm"), [] { return true; }));
-  EXPECT_EQ(whole.bytes(), content);
+  FileBytes intact;
+  ASSERT_TRUE(intact.open(t.path("big.asm")));
+  EXPECT_EQ(intact.bytes(), content);
+  EXPECT_TRUE(intact.verify());
 }
 
-// A stop request waited for the whole file to be read (seconds on a slow device).
-TEST(FileReading, AStopEndsTheReadBetweenBlocks) {
+// A stop request waited for the whole file to be read.
+TEST(FileReading, AStopEndsTheRead) {
   ScratchTree t;
-  t.file("big.asm", std::string(4 << 20, 'x'));
-  int calls = 0;
+  t.file("small.asm", std::string(512 << 10, 'x'));
   FileBytes bytes;
-  EXPECT_FALSE(bytes.open(t.path("big.asm"), [&] { return ++calls < 2; }));
+  EXPECT_FALSE(bytes.open(t.path("small.asm"), [] { return false; }));
   EXPECT_TRUE(bytes.stopped());
-  EXPECT_EQ(calls, 2);
+  EXPECT_TRUE(bytes.bytes().empty());
 }
 
 // Files below PATH_MAX were found by the walk but could not be read.
