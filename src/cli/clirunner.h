@@ -36,7 +36,7 @@ class CliRunner {
   std::vector<WorkItem> collectItems();
   void runInOrder(const std::vector<WorkItem>& items);
   void runInParallel(const std::vector<WorkItem>& items, int jobs);
-  void emit(const FileOutcome& outcome, const std::string& bytes);
+  void emit(const FileOutcome& outcome, const std::string& bytes, bool live);
   void finish(const FileOutcome& outcome);
   void printMessage(const QString& message);
   void printSummary(double seconds);

@@ -6,8 +6,8 @@
 
 namespace kelvaron::cli {
 
-OutputBuffer::OutputBuffer(std::FILE* stream, std::size_t flushSize)
-    : m_stream(stream), m_flushSize(stream ? flushSize : std::string::npos) {
+OutputBuffer::OutputBuffer(std::FILE* stream, std::size_t flushSize, Spill spill)
+    : m_stream(stream), m_flushSize(stream || spill ? flushSize : std::string::npos), m_spill(std::move(spill)) {
   if (stream) m_buffer.reserve(m_flushSize + 256);
 }
 
@@ -34,7 +34,10 @@ void OutputBuffer::appendLatin1AsUtf8(QByteArrayView latin1) {
 void OutputBuffer::appendText(const QString& text) { append(platform::toNativeBytes(text)); }
 
 bool OutputBuffer::flush() {
-  if (!m_stream) return true;
+  if (!m_stream) {
+    if (m_spill && !m_buffer.empty()) m_spill(m_buffer);
+    return true;
+  }
   if (m_failed) {  // the rest of a failed output is dropped, not retried
     m_buffer.clear();
     return false;

@@ -6,6 +6,7 @@
 #include <QString>
 #include <atomic>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -14,10 +15,15 @@ namespace kelvaron::cli {
 
 class OutputBuffer {
  public:
+  /// Where gathered bytes go when there is no stream; it takes them out of
+  /// `pending` (and may wait for its turn to do so).
+  using Spill = std::function<void(std::string& pending)>;
+
   /// Collects bytes for `stream` (not owned); writes them once about
   /// `flushSize` bytes have gathered, and on flush() or destruction. Without a
-  /// stream (nullptr) the bytes only gather, for take().
-  explicit OutputBuffer(std::FILE* stream, std::size_t flushSize = 1 << 16);
+  /// stream (nullptr) the bytes only gather, for take(); unless `spill` is
+  /// given, which then receives them once about `flushSize` have gathered.
+  explicit OutputBuffer(std::FILE* stream, std::size_t flushSize = 1 << 16, Spill spill = {});
   ~OutputBuffer();
   OutputBuffer(const OutputBuffer&) = delete;
   OutputBuffer& operator=(const OutputBuffer&) = delete;
@@ -48,6 +54,7 @@ class OutputBuffer {
  private:
   std::FILE* m_stream;
   std::size_t m_flushSize;
+  Spill m_spill;
   std::string m_buffer;
   bool m_failed = false;
   std::atomic<int> m_error{0};

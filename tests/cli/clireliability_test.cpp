@@ -235,3 +235,28 @@ TEST_F(CliReliability, OptionFormsUsersTypeWithoutThinking) {
 
 }  // namespace
 }  // namespace kelvaron::clitest
+
+namespace kelvaron::clitest {
+namespace {
+
+// Several files held their whole output for ordering: a 64 MB file given twice
+// with --json took 265 MB; the bound is the largest file plus 64 MB.
+TEST_F(CliReliability, MemoryStaysBoundedWithManyFilesAndJobs) {
+  if (!QFileInfo::exists("/usr/bin/time")) GTEST_SKIP() << "/usr/bin/time (Debian: time) is missing";
+  QByteArray big = "#UGC:2 ASSEMBLY 1 1\n";
+  big.reserve(64 << 20);
+  for (int i = 0; big.size() < (64 << 20); ++i) big += "3 3 P" + QByteArray::number(10000000 + i) + "\n";
+  put("big.asm", big);
+  for (const QString& args :
+       {QStringLiteral("--json -j 2 big.asm big.asm"), QStringLiteral("-j 4 big.asm big.asm big.asm")}) {
+    SCOPED_TRACE(args.toStdString());
+    const CliResult r = runShell(
+        m_dir.path(), "/usr/bin/time -f %M -o peak \"$CLI\" --no-report " + args + " >/dev/null 2>&1; cat peak");
+    const long long peakKb = r.out.trimmed().toLongLong();
+    ASSERT_GT(peakKb, 0) << r.out.data() << r.err.data();
+    EXPECT_LE(peakKb, (64 + 64) * 1024);
+  }
+}
+
+}  // namespace
+}  // namespace kelvaron::clitest
