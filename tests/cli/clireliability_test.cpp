@@ -124,15 +124,38 @@ TEST_F(CliReliability, NoTemporaryOutlivesTheProcess) {
 
 // With stdout and stderr closed, a report took their descriptor and got the messages.
 TEST_F(CliReliability, ClosedStandardStreamsKeepMessagesOutOfReports) {
-  put("a.asm", assemblyBytes({"A1", "A2"}));
-  const CliResult open = run({"--report-dir", rep(), "a.asm"});
-  const QByteArray expected = readBytes(rep() + "/a__Kelvaron.txt");
-  ASSERT_EQ(open.exitCode, 0);
-  clearReports();
-  const CliResult closed =
-      runShell(m_dir.path(), "\"$CLI\" --report-dir rep missing.asm a.asm missing2.asm >&- 2>&-; echo $?");
+  QStringList args{"--report-dir", "rep", "missing.asm"};
+  for (int i = 0; i < 30; ++i) {
+    put(QString("f%1.asm").arg(i), assemblyBytes({"A1", "A2"}));
+    args << QString("f%1.asm").arg(i) << QString("missing%1.asm").arg(i);
+  }
+  const CliResult closed = runShell(m_dir.path(), "\"$CLI\" " + args.join(' ') + " >&- 2>&-; echo $?");
   EXPECT_EQ(closed.out, "1\n");
-  EXPECT_EQ(readBytes(rep() + "/a__Kelvaron.txt"), expected);
+  ASSERT_EQ(entries(rep()).size(), 30);
+  for (const QString& report : entries(rep())) {
+    EXPECT_FALSE(readBytes(rep() + "/" + report).contains("kelvaron-cli")) << report.toStdString();
+  }
+}
+
+// A deep tree past the descriptor limit lost files silently; a report past the
+// file-size limit killed the run with SIGXFSZ and left its temporary.
+TEST_F(CliReliability, SystemLimitsAreFailuresThatSayWhy) {
+  QString script = "mkdir t && cd t";
+  for (int i = 0; i < 40; ++i) script += " && mkdir d && cd d";
+  ASSERT_EQ(runShell(m_dir.path(), script + " && : > a.asm").exitCode, 0);
+  CliResult r = runShell(m_dir.path(), "ulimit -n 24; \"$CLI\" --list t; echo $? >&2");
+  EXPECT_TRUE(r.err.contains(": Too many open files\n")) << r.err.data();
+  EXPECT_TRUE(r.summary.endsWith("\n1")) << r.summary.data();
+
+  QList<QByteArray> many;
+  for (int i = 0; i < 2000; ++i) many << "PART_" + QByteArray::number(i);
+  put("a.asm", assemblyBytes(many));
+  r = runShell(m_dir.path(), "ulimit -f 8; \"$CLI\" --report-dir rep a.asm >/dev/null; echo $? >&2");
+  EXPECT_TRUE(
+      r.err.contains("kelvaron-cli: cannot write " + QFile::encodeName(rep()) + "/a__Kelvaron.txt: File too large\n"))
+      << r.err.data();
+  EXPECT_TRUE(r.summary.endsWith("\n1")) << r.summary.data();
+  EXPECT_EQ(entries(rep()), QStringList{});
 }
 
 // A name such as ".asm" put its report into a subfolder of the report folder (or where a link there pointed).
