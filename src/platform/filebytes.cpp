@@ -52,7 +52,7 @@ extern "C" void onBusError(int signal, siginfo_t* info, void* context) {
   const auto address = reinterpret_cast<std::uintptr_t>(info->si_addr);
   for (GuardedMapping& m : g_mappings) {
     const std::uintptr_t begin = m.begin.load(std::memory_order_acquire);
-    if (begin == 0 || address < begin || address >= m.end.load(std::memory_order_acquire)) continue;
+    if (begin <= 1 || address < begin || address >= m.end.load(std::memory_order_acquire)) continue;
     void* page = reinterpret_cast<void*>(address & ~(g_pageSize - 1));
     if (::mmap(page, g_pageSize, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1, 0) != MAP_FAILED) {
       m.faulted.store(true, std::memory_order_release);
@@ -86,15 +86,16 @@ void installBusGuard() {
 
 // A free slot for the mapping [begin, begin + size), or -1.
 int guardMapping(const void* begin, std::size_t size) {
-  const auto b = reinterpret_cast<std::uintptr_t>(begin);
+  constexpr std::uintptr_t kClaimed = 1;  // no mapping starts there
   for (int i = 0; i < kMappingSlots; ++i) {
-    std::uintptr_t expected = 0;
     GuardedMapping& m = g_mappings[i];
-    // The end is stored first, so the handler never sees a begin without it.
-    if (m.begin.load(std::memory_order_relaxed) != 0) continue;
-    m.end.store(b + size, std::memory_order_release);
+    std::uintptr_t expected = 0;
+    if (!m.begin.compare_exchange_strong(expected, kClaimed, std::memory_order_acq_rel)) continue;
+    // The range is complete before the handler can match it.
+    m.end.store(reinterpret_cast<std::uintptr_t>(begin) + size, std::memory_order_release);
     m.faulted.store(false, std::memory_order_release);
-    if (m.begin.compare_exchange_strong(expected, b, std::memory_order_acq_rel)) return i;
+    m.begin.store(reinterpret_cast<std::uintptr_t>(begin), std::memory_order_release);
+    return i;
   }
   return -1;
 }
