@@ -88,7 +88,7 @@ TEST_F(CliReliability, PathsPastTheSystemLimitWork) {
 
 // A report being written when a signal ended the run was left as a temporary file.
 TEST_F(CliReliability, NoTemporaryOutlivesTheProcess) {
-  QByteArray big = "#UGC:2 ASSEMBLY 1 1\n";
+  QByteArray big = "#UGC:2 ASSEMBLY 1 1\n#-END_OF_UGC_HEADER\n";
   big.reserve(32 << 20);
   for (int i = 0; big.size() < (32 << 20); ++i) big += "3 3 P" + QByteArray::number(10000000 + i) + "\n";
   put("big.asm", big);
@@ -266,7 +266,7 @@ namespace {
 // with --json took 265 MB; the bound is the largest file plus 64 MB.
 TEST_F(CliReliability, MemoryStaysBoundedWithManyFilesAndJobs) {
   if (!QFileInfo::exists("/usr/bin/time")) GTEST_SKIP() << "/usr/bin/time (Debian: time) is missing";
-  QByteArray big = "#UGC:2 ASSEMBLY 1 1\n";
+  QByteArray big = "#UGC:2 ASSEMBLY 1 1\n#-END_OF_UGC_HEADER\n";
   big.reserve(64 << 20);
   for (int i = 0; big.size() < (64 << 20); ++i) big += "3 3 P" + QByteArray::number(10000000 + i) + "\n";
   put("big.asm", big);
