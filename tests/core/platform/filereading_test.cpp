@@ -2,6 +2,7 @@
 // special files refused without waiting, a file that changes is an error,
 // paths past the system's limit read like any other.
 
+#include "platform/atomicfile.h"
 #include "platform/filebytes.h"
 #include "platform/nativefile.h"
 #include "scratchtree.h"
@@ -45,10 +46,10 @@ TEST(FileReading, OnlyRegularFilesAreRead) {
     FileBytes bytes;
     NativeFile native;
     const QString path = t.path(c.name);
-    EXPECT_EQ(bytes.open(path), c.error.isEmpty());
-    EXPECT_EQ(native.open(path), c.error.isEmpty());
-    EXPECT_EQ(bytes.errorString(), c.error);
-    EXPECT_EQ(native.errorString(), c.error);
+    EXPECT_TRUE(bytes.open(path) == c.error.isEmpty() && bytes.errorString() == c.error)
+        << bytes.errorString().toStdString();
+    EXPECT_TRUE(native.open(path) == c.error.isEmpty() && native.errorString() == c.error)
+        << native.errorString().toStdString();
   }
 }
 
@@ -58,25 +59,20 @@ TEST(FileReading, AFileThatChangesWhileUsedIsAnError) {
   const std::string content(3 << 20, 'x');
   const struct {
     const char* what;
-    off_t newSize;  // what the file becomes after it was opened
-  } cases[] = {{"shrinks", 1 << 20}, {"grows", (3 << 20) + 10}, {"is emptied", 0}};
+    off_t newSize;  // what the file becomes after it was opened; -1: left alone
+  } cases[] = {{"shrinks", 1 << 20}, {"grows", (3 << 20) + 10}, {"is emptied", 0}, {"is left alone", -1}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     t.file("big.asm", content);
     FileBytes bytes;
     ASSERT_TRUE(bytes.open(t.path("big.asm")));
-    ASSERT_EQ(::truncate((t.root() + "/big.asm").c_str(), c.newSize), 0);
+    ASSERT_TRUE(c.newSize < 0 || ::truncate((t.root() + "/big.asm").c_str(), c.newSize) == 0);
     std::size_t xs = 0;  // every byte touched, the lost pages too
     for (const char b : bytes.bytes()) xs += b == 'x';
-    EXPECT_LE(xs, content.size());
-    EXPECT_FALSE(bytes.verify());
-    EXPECT_EQ(bytes.errorString(), kChanged);
+    EXPECT_EQ(xs, c.newSize < 0 ? content.size() : std::min<std::size_t>(xs, content.size()));
+    EXPECT_EQ(bytes.verify(), c.newSize < 0);
+    EXPECT_EQ(bytes.errorString(), c.newSize < 0 ? QString() : kChanged);
   }
-  t.file("big.asm", content);
-  FileBytes intact;
-  ASSERT_TRUE(intact.open(t.path("big.asm")));
-  EXPECT_EQ(intact.bytes(), content);
-  EXPECT_TRUE(intact.verify());
 }
 
 // A stop request waited for the whole file to be read.
@@ -89,26 +85,28 @@ TEST(FileReading, AStopEndsTheRead) {
   EXPECT_TRUE(bytes.bytes().empty());
 }
 
-// Files below PATH_MAX were found by the walk but could not be read.
-TEST(FileReading, PathsPastTheSystemLimitAreRead) {
+// Files and report folders below PATH_MAX were found by the walk but could not be used.
+TEST(FileReading, PathsPastTheSystemLimitAreWrittenAndRead) {
   ScratchTree t;
   const std::string name(200, 'd');
   const int levels = PATH_MAX / 200 + 2;
-  t.chain(name, levels, "deep.asm");
+  t.chain(name, levels, "x");
   std::string rel;
   for (int i = 0; i < levels; ++i) rel += name + "/";
-  {
-    const QString deep = t.path(rel + "deep.asm");
-    ASSERT_GT(deep.size(), PATH_MAX);
-    FileBytes bytes;
-    ASSERT_TRUE(bytes.open(deep)) << bytes.errorString().toStdString();
-    EXPECT_TRUE(bytes.bytes().empty());
-    NativeFile native;
-    EXPECT_TRUE(native.open(deep)) << native.errorString().toStdString();
-    FileBytes missing;
-    EXPECT_FALSE(missing.open(t.path(rel + "nothing.asm")));
-    EXPECT_EQ(missing.errorString(), QStringLiteral("No such file or directory"));
-  }
+  const QString deep = t.path(rel + "deep.asm");
+  ASSERT_GT(deep.size(), PATH_MAX);
+  AtomicFile f;
+  QString reason;
+  ASSERT_TRUE(f.open(deep, &reason)) << reason.toStdString();
+  f.write("deep");
+  ASSERT_TRUE(f.commit(&reason)) << reason.toStdString();
+  FileBytes bytes;
+  ASSERT_TRUE(bytes.open(deep)) << bytes.errorString().toStdString();
+  EXPECT_EQ(bytes.bytes(), "deep");
+  NativeFile native;
+  EXPECT_TRUE(native.open(deep)) << native.errorString().toStdString();
+  EXPECT_FALSE(bytes.open(t.path(rel + "nothing.asm")));
+  EXPECT_EQ(bytes.errorString(), QStringLiteral("No such file or directory"));
 }
 
 }  // namespace
