@@ -16,9 +16,7 @@ TEST(PathSplit, ExtensionAndName) {
     QString path, ext, name;
   } cases[] = {
       {W, R"(C:\a\b\top.asm.3)", ".asm", "top"},
-      {W, R"(C:\a\b\top.asm)", ".asm", "top"},
       {W, "top.asm.12", ".asm", "top"},
-      {W, "top", "", "top"},
       {W, "C:top.asm", ".asm", "top"},
       {W, R"(C:\a.b\top)", "", "top"},
       {W, "top.asm.", ".asm", "top"},
@@ -26,13 +24,11 @@ TEST(PathSplit, ExtensionAndName) {
       {W, "A.B.C.ASM.3", ".B", "A"},  // the dot furthest left wins
       {W, ".asm", ".asm", ""},
       {W, R"(C:\)", "", R"(\)"},
-      {W, R"(C:\a\b\)", "", R"(b\)"},
       {W, "", "", ""},
       {W, "a/b/top.asm.3", ".asm", "a/b/top"},  // "/" is an ordinary character here
       {P, "/a/b/top.asm.3", ".asm", "top"},
       {P, "C:top.asm", ".asm", "C:top"},  // no drive prefix in POSIX style
       {P, "/", "", "/"},
-      {P, "/a/b/", "", "b/"},
       {P, R"(/w/x\top.asm.7)", ".asm", R"(x\top)"},                   // "\" is an ordinary character here
       {P, "/" + QString(40000, u'x') + "/top.asm.3", ".asm", "top"},  // no length limit
   };

@@ -9,9 +9,12 @@
 namespace kelvaron {
 namespace {
 
-// A name spread over gigabytes of dropped bytes held a stop for seconds.
+// A name spread over gigabytes of dropped bytes held a stop for seconds; a
+// stop between many short records was ignored.
 TEST(ScanStop, AStopIsSeenWithinOneLongStretch) {
   const std::string junk(8 << 20, '#');
+  std::string records;
+  for (int i = 0; i < 400000; ++i) records += "3 3 P\n@model_type\n";  // about 7 MB
   const struct {
     const char* what;
     std::string bytes;
@@ -19,6 +22,7 @@ TEST(ScanStop, AStopIsSeenWithinOneLongStretch) {
       {"inside a name of dropped bytes", "3 3 " + junk},
       {"looking for the next record", "3 3 A\n3 4 " + std::string(8 << 20, 'x')},
       {"looking for the name's end marker", "3 3 A" + std::string(8 << 20, '\n')},
+      {"between many short records", records},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
