@@ -63,6 +63,14 @@ inline QByteArray assemblyBytes(const QList<QByteArray>& names) {
   return b;
 }
 
+/// An assembly of about `megabytes` MB of records "3 3 P10000000", "3 3 P10000001"...
+inline QByteArray bigAssembly(int megabytes) {
+  QByteArray big = "#UGC:2 ASSEMBLY 1 1\n#-END_OF_UGC_HEADER\n";
+  big.reserve(megabytes << 20);
+  for (int i = 0; big.size() < (megabytes << 20); ++i) big += "3 3 P" + QByteArray::number(10000000 + i) + "\n";
+  return big;
+}
+
 /// The text output for one assembly, optionally as a block headed by `file`.
 inline QByteArray listing(const QList<QByteArray>& names, const QByteArray& file = "") {
   QByteArray out = (file.isEmpty() ? "" : "==> " + file + " <==\n") + kHeading + "\n";

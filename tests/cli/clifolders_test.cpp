@@ -60,10 +60,7 @@ TEST_F(CliFolders, WalkOrderReportsAndFailuresAreTheSameForOneJobOrMany) {
 
 TEST_F(CliFolders, ASignalStopsTheRunAndLeavesNoHalfReport) {
   // About 48 MB of records: long enough to be caught mid-scan.
-  QByteArray big = "#UGC:2 ASSEMBLY 1 1\n";
-  big.reserve(48 << 20);
-  for (int i = 0; big.size() < (48 << 20); ++i) big += "3 3 P" + QByteArray::number(10000000 + i) + "\n";
-  put("big.asm", big);
+  put("big.asm", bigAssembly(48));
   put("first.asm", assemblyBytes({"F1"}));
   put("last.asm", assemblyBytes({"L1"}));
   for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {

