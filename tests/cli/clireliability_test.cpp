@@ -46,13 +46,20 @@ TEST_F(CliReliability, LinksToFoldersAreEnteredOnce) {
   EXPECT_EQ(r.out, "t/file.asm\nt/sub/a.asm\nt/link/b.asm\n");  // real folders first
 }
 
-// With stdout and stderr closed, a report took their descriptor and got the messages.
-TEST_F(CliReliability, ClosedStandardStreamsKeepMessagesOutOfReports) {
+// With stdout and stderr closed, the files opened next took their descriptors:
+// the list went into the report folder's descriptor and failed, messages into reports.
+TEST_F(CliReliability, ClosedStandardStreamsAreReopened) {
+  put("a.asm", assemblyBytes({"A1"}));
+  CliResult r = runShell(m_dir.path(), "\"$CLI\" --report-dir rep a.asm missing.asm >&-");
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(r.err, "kelvaron-cli: cannot read missing.asm: No such file or directory\n");
+  EXPECT_TRUE(r.summary.startsWith("2 files, 1 parts, 1 reports written, 1 failures")) << r.summary.data();
   QStringList args{"--report-dir", "rep", "missing.asm"};
   for (int i = 0; i < 10; ++i) {
     put(QString("f%1.asm").arg(i), assemblyBytes({"A1"}));
     args << QString("f%1.asm").arg(i) << QString("missing%1.asm").arg(i);
   }
+  clearReports();
   EXPECT_EQ(runShell(m_dir.path(), "\"$CLI\" " + args.join(' ') + " >&- 2>&-; echo $?").out, "1\n");
   ASSERT_EQ(entries(rep()).size(), 10);
   for (const QString& report : entries(rep()))
