@@ -8,38 +8,31 @@
 #include <QDir>
 #include <QFile>
 #include <QHash>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <mutex>
-#include <optional>
-#include <tuple>
 
 namespace kelvaron::bomtest {
 
 using reader::ComponentType;
 
-struct Comp {
-  QString name;
-  ComponentType type = ComponentType::Part;
-  std::int64_t quantity = 1;
-  std::int64_t suppressed = 0;
-  QString generic = {};
-};
-inline Comp part(const QString& name, std::int64_t q = 1, std::int64_t s = 0) {
-  return {name, ComponentType::Part, q, s};
-}
-inline Comp sub(const QString& name, std::int64_t q = 1, std::int64_t s = 0) {
-  return {name, ComponentType::Assembly, q, s};
-}
-
-inline reader::AssemblyModel model(const std::vector<Comp>& comps) {
+/// A model from "NAME*quantity~suppressed<GENERIC" words, a leading + for a
+/// sub-assembly: "+SUB*2 BOLT*3~1 M4<ISO4762".
+inline reader::AssemblyModel model(const QString& words) {
+  static const QRegularExpression word(R"(^(\+?)([^*~<]+)(?:\*(\d+))?(?:~(\d+))?(?:<(.+))?$)");
   reader::AssemblyModel m;
   m.generation = reader::Generation::LegacyText;
-  for (const Comp& c : comps) {
-    reader::ModelComponent mc;
-    std::tie(mc.name, mc.type, mc.quantity, mc.suppressed, mc.generic) =
-        std::tie(c.name, c.type, c.quantity, c.suppressed, c.generic);
-    m.add(mc);
+  for (const QString& w : words.split(u' ', Qt::SkipEmptyParts)) {
+    const QRegularExpressionMatch g = word.match(w);
+    EXPECT_TRUE(g.hasMatch()) << w.toStdString();
+    reader::ModelComponent c;
+    c.type = g.captured(1).isEmpty() ? ComponentType::Part : ComponentType::Assembly;
+    c.name = g.captured(2);
+    c.quantity = g.captured(3).isEmpty() ? 1 : g.captured(3).toLongLong();
+    c.suppressed = g.captured(4).toLongLong();
+    c.generic = g.captured(5);
+    m.add(c);
   }
   return m;
 }
@@ -55,10 +48,15 @@ class BomTest : public ::testing::Test {
     QFile f(path(name));
     ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << name.toStdString();
   }
-  /// An assembly file and the model the loader gives for it; no model: a file it cannot read.
-  void assembly(const QString& name, const std::optional<std::vector<Comp>>& comps) {
-    touch(name);
-    if (comps) m_models.insert(path(name), model(*comps));
+  /// Files from "PATH: words; PATH; PATH!" (an assembly and its model, see
+  /// model(); an empty file; a file the loader cannot read).
+  void make(const QString& spec) {
+    for (const QString& entry : spec.split(u';', Qt::SkipEmptyParts)) {
+      const QString e = entry.trimmed();
+      const qsizetype colon = e.indexOf(u':');
+      touch(colon < 0 ? e.chopped(e.endsWith(u'!') ? 1 : 0) : e.left(colon));
+      if (colon >= 0) m_models.insert(path(e.left(colon)), model(e.mid(colon + 1)));
+    }
   }
   bom::ModelLoader loader() {
     return [this](const QString& p) {

@@ -2,8 +2,6 @@
 
 #include "core/bom/bomfixture.h"
 
-#include <functional>
-
 namespace kelvaron::bomtest {
 namespace {
 
@@ -30,11 +28,9 @@ class ProductTest : public BomTest {
 };
 
 TEST_F(ProductTest, TotalsMultiplyAlongEveryPathAtEachDepth) {
-  assembly("p/top.asm.2", {{sub("SUB", 2), part("BOLT", 4), sub("DEEP", 1)}});
-  assembly("p/sub.asm", {{part("BOLT", 3), part("NUT", 2, 1), sub("DEEP", 1)}});
-  assembly("p/deep.asm", {{part("NUT", 5), part("BOLT", 1)}});
-  touch("p/bolt.prt");
-  touch("p/nut.prt.3");
+  make(
+      "p/top.asm.2: +SUB*2 BOLT*4 +DEEP; p/sub.asm: BOLT*3 NUT*2~1 +DEEP; p/deep.asm: NUT*5 BOLT; p/bolt.prt;"
+      "p/nut.prt.3");
   const bom::Product product = load("p/top.asm.2");
   // BOLT: 4 + 2*3 + (2 + 1)*1; NUT: 2*2 + (2 + 1)*5, suppressed 2*1; DEEP: 2*1 + 1.
   EXPECT_EQ(flat(bom::flatItems(product, 0)), "BOLT 13 0 3 ok, DEEP 3 0 2 ok, NUT 19 2 2 ok, SUB 2 0 1 ok");
@@ -50,85 +46,32 @@ TEST_F(ProductTest, TotalsMultiplyAlongEveryPathAtEachDepth) {
 
 TEST_F(ProductTest, ProblemsAreMarkedAndTheRestIsDone) {
   struct Case {
-    const char* what;
-    std::function<void()> make;
-    QStringList search;
-    const char* flat;
+    const char *what, *files, *search, *flat;
     const char* note;  // a fragment one note must hold ($: the case's folder), or ""
   } cases[] = {
-      {"a cycle is cut where it closes",
-       [this] {
-         assembly("p/a.asm", {{sub("B"), part("P")}});
-         assembly("p/b.asm", {{sub("A", 2), part("P", 3)}});
-         touch("p/p.prt");
-       },
-       {},
-       "A 2 0 1 cycle, B 1 0 1 ok, P 4 0 2 ok",
-       "contains itself"},
-      {"the same name in two folders: the first search folder wins",
-       [this] {
-         assembly("p/a.asm", {{part("X", 2)}});
-         touch("s1/x.prt");
-         touch("s2/deep/x.prt.3");
-       },
-       {"s2", "s1"},
-       "X 2 0 1 ok",
-       "x.prt: using $/s2/deep/x.prt.3, also found as $/s1/x.prt"},
-      {"one name, two files: each parent's own folder first",
-       [this] {
-         assembly("p/a.asm", {{sub("SUB"), part("X")}});
-         assembly("q/sub.asm", {{part("X", 2)}});
-         touch("p/x.prt");
-         touch("q/x.prt");
-       },
-       {"q"},
-       "SUB 1 0 1 ok, X 3 0 2 ok",
-       "placed as"},
+      {"a cycle is cut where it closes", "p/a.asm: +B P; p/b.asm: +A*2 P*3; p/p.prt", "",
+       "A 2 0 1 cycle, B 1 0 1 ok, P 4 0 2 ok", "contains itself"},
+      {"the same name in two folders: the first search folder wins", "p/a.asm: X*2; s1/x.prt; s2/deep/x.prt.3", "s2 s1",
+       "X 2 0 1 ok", "x.prt: using $/s2/deep/x.prt.3, also found as $/s1/x.prt"},
+      {"one name, two files: each parent's own folder first", "p/a.asm: +SUB X; q/sub.asm: X*2; p/x.prt; q/x.prt", "q",
+       "SUB 1 0 1 ok, X 3 0 2 ok", "placed as"},
       {"family-table instances resolve to their generic's file",
-       [this] {
-         assembly("p/a.asm", {{{"ISO4762_M4X10", ComponentType::Part, 10, 0, "ISO4762"},
-                               {"ISO4762_M5X10", ComponentType::Part, 2, 0, "ISO4762"}}});
-         touch("p/iso4762.prt");
-       },
-       {},
-       "ISO4762_M4X10 10 0 1 ok, ISO4762_M5X10 2 0 1 ok",
-       ""},
+       "p/a.asm: ISO4762_M4X10*10<ISO4762 ISO4762_M5X10*2<ISO4762; p/iso4762.prt", "",
+       "ISO4762_M4X10 10 0 1 ok, ISO4762_M5X10 2 0 1 ok", ""},
       {"a suppressed sub-assembly is not expanded",
-       [this] {
-         assembly("p/a.asm", {{sub("SUB", 0, 2), sub("OTHER")}});
-         assembly("p/sub.asm", {{part("BOLT", 5)}});
-         assembly("p/other.asm", {{part("BOLT", 1, 1)}});
-         touch("p/bolt.prt");
-       },
-       {},
-       "BOLT 1 1 1 ok, OTHER 1 0 1 ok, SUB 0 2 1 ok",
-       ""},
-      {"NAME.asm next to NAME.asm.7: the version is read",
-       [this] {
-         assembly("p/a.asm", {{sub("SUB")}});
-         assembly("p/sub.asm", {{part("OLD")}});
-         assembly("p/sub.asm.7", {{part("NEW")}});
-       },
-       {},
-       "NEW 1 0 1 missing, SUB 1 0 1 ok",
-       ""},
-      {"an unreadable sub-assembly",
-       [this] {
-         assembly("p/a.asm", {{sub("BAD", 2), sub("SUB"), part("GOOD")}});
-         assembly("p/sub.asm", {{sub("BAD"), part("GOOD", 3)}});
-         assembly("p/bad.asm", std::nullopt);
-         touch("p/good.prt");
-       },
-       {},
-       "BAD 3 0 2 unreadable, GOOD 4 0 2 ok, SUB 1 0 1 ok",
-       ""},
-      {"an unreadable top gives nothing", [this] { assembly("p/a.asm", std::nullopt); }, {}, "", ""},
+       "p/a.asm: +SUB*0~2 +OTHER; p/sub.asm: BOLT*5; p/other.asm: BOLT~1; p/bolt.prt", "",
+       "BOLT 1 1 1 ok, OTHER 1 0 1 ok, SUB 0 2 1 ok", ""},
+      {"NAME.asm next to NAME.asm.7: the version is read", "p/a.asm: +SUB; p/sub.asm: OLD; p/sub.asm.7: NEW", "",
+       "NEW 1 0 1 missing, SUB 1 0 1 ok", ""},
+      {"an unreadable sub-assembly", "p/a.asm: +BAD*2 +SUB GOOD; p/sub.asm: +BAD GOOD*3; p/bad.asm!; p/good.prt", "",
+       "BAD 3 0 2 unreadable, GOOD 4 0 2 ok, SUB 1 0 1 ok", ""},
+      {"an unreadable top gives nothing", "p/a.asm!", "", "", ""},
   };
   int n = 0;
   for (const Case& c : cases) {
     startCase(QStringLiteral("case%1").arg(n++));  // none sees another's files
-    c.make();
-    const bom::Product product = load("p/a.asm", c.search);
+    make(c.files);
+    const bom::Product product = load("p/a.asm", QString(c.search).split(u' ', Qt::SkipEmptyParts));
     QStringList notes = product.notes;
     EXPECT_EQ(flat(bom::flatItems(product, 0, &notes)), c.flat) << c.what;
     const QString note = QString::fromUtf8(c.note).replace(u'$', path({}));

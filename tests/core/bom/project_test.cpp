@@ -12,13 +12,9 @@ class ProjectTest : public BomTest {
   void SetUp() override {
     BomTest::SetUp();
     startCase("proj");
-    assembly("top.asm", {{sub("SUB", 2), part("BOLT", 4), part("GONE")}});
-    assembly("sub/sub.asm.3", {{part("BOLT", 2), part("WASHER", 1, 1)}});
-    assembly("sub/sub.asm.1", {{part("BOLT"), part("OLDPART"), part("GONE")}});
-    assembly("top2.asm", {{sub("SUB")}});
-    assembly("bad.asm", std::nullopt);
-    for (const char* f : {"bolt.prt", "lib/washer.prt", "unused.prt", "unused.prt.2", "lib/oldpart.prt", "notes.txt"})
-      touch(f);
+    make(
+        "top.asm: +SUB*2 BOLT*4 GONE; sub/sub.asm.3: BOLT*2 WASHER~1; sub/sub.asm.1: BOLT OLDPART GONE; top2.asm: +SUB;"
+        "bad.asm!; bolt.prt; lib/washer.prt; unused.prt; unused.prt.2; lib/oldpart.prt; notes.txt");
   }
   bom::ProjectScan scan(bool latest, int jobs = 1) { return bom::scanProject({path({})}, latest, loader(), jobs); }
   QString list(const QStringList& paths) const {
@@ -82,8 +78,8 @@ TEST_F(ProjectTest, WhereUsedDirectAndUpToTheTops) {
 }
 
 TEST(DiffModels, EveryKindOfChange) {
-  const auto oldModel = model({part("A", 2), part("B"), part("C"), part("D", 3, 1), sub("E")});
-  const auto newModel = model({part("a", 2), part("B", 1, 1), part("D", 4, 1), part("F", 2), part("E")});
+  const auto oldModel = model("A*2 B C D*3~1 +E");
+  const auto newModel = model("a*2 B~1 D*4~1 F*2 E");
   QStringList got;
   for (const bom::ComponentChange& c : bom::diffModels(oldModel, newModel))
     got << QStringLiteral("%1 %2 %3 %4>%5 %6>%7")
