@@ -6,36 +6,33 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 
 namespace kelvaron::clitest {
 namespace {
 
-struct Comp {
-  QByteArray name;
-  bool assembly = false;
-  int quantity = 1;
-  int suppressed = 0;
-};
-
-// A legacy text assembly (Release 14 to Wildfire 4 layout) with these components.
-QByteArray legacyAssembly(const std::vector<Comp>& comps) {
+// A legacy text assembly (Release 14 to Wildfire 4 layout) with components
+// written "NAME*quantity~suppressed", a leading + for a sub-assembly.
+QByteArray legacyAssembly(const QString& words) {
+  const QStringList comps = words.split(u' ', Qt::SkipEmptyParts);
   QByteArray b =
       "#UGC:2 ASSEMBLY 887 360 0 1 1 15 1600 9547\n#-END_OF_UGC_HEADER\n#P_OBJECT 6\n@P_object 1 0\n"
       "0 1 ->\n@depend 2 0\n1 2 [" +
       QByteArray::number(comps.size()) +
       "]\n"
       "@model_name 3 10\n@model_type 4 1\n@bom_count 6 1\n@dep_type 7 1\n@comp_dep_types 16 1\n";
-  for (const Comp& c : comps) {
-    const int both = c.quantity > 0 && c.suppressed > 0;
-    b += "2 2 \n3 3 " + c.name + "\n3 4 " + (c.assembly ? "1" : "2") + "\n3 6 " +
-         QByteArray::number(c.quantity + c.suppressed) + "\n3 7 " +
-         (both           ? "32770"
-          : c.suppressed ? "32768"
-                         : "2") +
+  for (const QString& c : comps) {
+    const QRegularExpressionMatch m = QRegularExpression(R"(^(\+?)(\w+)(?:\*(\d+))?(?:~(\d+))?$)").match(c);
+    const QByteArray q = m.captured(3).isEmpty() ? "1" : m.captured(3).toUtf8(), s = m.captured(4).toUtf8();
+    const QByteArray all = QByteArray::number(q.toInt() + s.toInt());
+    const bool both = q != "0" && !s.isEmpty();
+    b += "2 2 \n3 3 " + m.captured(2).toUtf8() + "\n3 4 " + (m.captured(1).isEmpty() ? "2" : "1") + "\n3 6 " + all +
+         "\n3 7 " +
+         (both          ? "32770"
+          : s.isEmpty() ? "2"
+                        : "32768") +
          "\n";
-    if (both)
-      b += "3 16 [" + QByteArray::number(c.quantity + c.suppressed) + "]\n$" + QByteArray::number(c.quantity) + "*2," +
-           QByteArray::number(c.suppressed) + "*32768\n";
+    if (both) b += "3 16 [" + all + "]\n$" + q + "*2," + s + "*32768\n";
   }
   return b + "@dep_db 30 0\n1 30 ->\n#END_OF_P_OBJECT\n";
 }
@@ -44,26 +41,19 @@ QByteArray legacyAssembly(const std::vector<Comp>& comps) {
 QString flatItems(const QByteArray& json) {
   QStringList out;
   for (const QJsonValue& v : QJsonDocument::fromJson(json).object()["items"].toArray()) {
-    const QJsonObject o = v.toObject();
-    out << QStringLiteral("%1 %2 %3 %4 %5")
-               .arg(o["name"].toString())
-               .arg(o["quantity"].toInteger())
-               .arg(o["suppressed"].toInteger())
-               .arg(o["parents"].toInteger())
-               .arg(o["status"].toString());
+    QStringList fields;
+    for (const char* k : {"name", "quantity", "suppressed", "parents", "status"}) fields << v[k].toVariant().toString();
+    out << fields.join(u' ');
   }
   return out.join(QStringLiteral(", "));
 }
-
-Comp asmComp(const QByteArray& name, int q = 1, int s = 0) { return {name, true, q, s}; }
-Comp prtComp(const QByteArray& name, int q = 1, int s = 0) { return {name, false, q, s}; }
 
 class BomCliTest : public CliTest {
  protected:
   // top (BOLT x4, SUB x2, GONE), sub in a library folder (BOLT x3, NUT 1+1 suppressed).
   void makeProduct() {
-    put("p/top.asm.2", legacyAssembly({prtComp("BOLT", 4), asmComp("SUB", 2), prtComp("GONE")}));
-    put("lib/sub.asm", legacyAssembly({prtComp("BOLT", 3), prtComp("NUT", 1, 1)}));
+    put("p/top.asm.2", legacyAssembly("BOLT*4 +SUB*2 GONE"));
+    put("lib/sub.asm", legacyAssembly("BOLT*3 NUT~1"));
     put("p/bolt.prt", "");
     put("lib/nut.prt.2", "");
   }
@@ -71,11 +61,11 @@ class BomCliTest : public CliTest {
 
 TEST_F(BomCliTest, ExitStatuses) {
   makeProduct();
-  put("ok/a.asm", legacyAssembly({prtComp("X", 2)}));
+  put("ok/a.asm", legacyAssembly("X*2"));
   put("ok/x.prt", "");
   put("bad/a.asm", "not an assembly at all\n");
-  put("old.asm.1", legacyAssembly({prtComp("X", 2), prtComp("Y")}));
-  put("new.asm.2", legacyAssembly({prtComp("X", 3)}));
+  put("old.asm.1", legacyAssembly("X*2 Y"));
+  put("new.asm.2", legacyAssembly("X*3"));
   put("bom", assemblyBytes({"BOMPART"}));
   struct Case {
     QStringList args;
@@ -91,19 +81,14 @@ TEST_F(BomCliTest, ExitStatuses) {
       {{"diff", "old.asm.1", "none.asm"}, 2, "none.asm"},
       {{"diff", "old.asm.1", "bad/a.asm"}, 2, "bad/a.asm"},
       {{"diff", "old.asm.1"}, 2, "kelvaron-cli diff:"},
-      {{"bom", "p/top.asm.2"}, 0, ""},
       {{"bom", "p/none.asm"}, 2, "p/none.asm"},
       {{"bom", "bad/a.asm"}, 2, "bad/a.asm"},
       {{"bom", "--format", "xlsx", "-o", "bom.xlsx", "--search", "lib", "p/top.asm.2"}, 0, ""},
       {{"bom", "--format", "xlsx", "p/top.asm.2"}, 2, "needs -o"},
       {{"bom", "--format", "pdf", "p/top.asm.2"}, 2, "--format"},
       {{"bom", "--depth", "0", "p/top.asm.2"}, 2, "--depth"},
-      {{"bom", "--search", "nowhere", "p/top.asm.2"}, 2, "nowhere"},
       {{"bom", "-o", "no/such/out.csv", "p/top.asm.2"}, 2, "cannot write"},
-      {{"bom", "--format", "xlsx", "-o", "no/such/out.xlsx", "p/top.asm.2"}, 2, "cannot write"},
       {{"where-used", "BOLT"}, 2, "--in"},
-      {{"where-used", "BOLT", "--in", "p"}, 0, ""},
-      {{"bom", "--help"}, 0, ""},
       {{"--no-report", "./bom"}, 0, ""},  // a file named like a subcommand keeps the old meaning
   };
   for (const Case& c : cases) {
@@ -115,7 +100,7 @@ TEST_F(BomCliTest, ExitStatuses) {
   EXPECT_TRUE(readBytes(path("bom.xlsx")).startsWith("PK"));
 }
 
-TEST_F(BomCliTest, TreeCsvFlatJsonAndOutputFile) {
+TEST_F(BomCliTest, TreeAndFlatCsvAndOutputFile) {
   makeProduct();
   const CliResult tree = run({"bom", "--search", "lib", "--format", "csv", "p/top.asm.2"});
   EXPECT_EQ(tree.exitCode, 0) << tree.err.toStdString();
@@ -129,12 +114,15 @@ TEST_F(BomCliTest, TreeCsvFlatJsonAndOutputFile) {
             "1,1,0,part,GONE,,missing\r\n");
 
   const CliResult flat =
-      run({"bom", "--flat", "--search", "lib", "--search", "p", "--format", "json", "-o", "flat.json", "p/top.asm.2"});
+      run({"bom", "--flat", "--search", "lib", "--search", "p", "--format", "csv", "-o", "flat.csv", "p/top.asm.2"});
   EXPECT_EQ(flat.exitCode, 0) << flat.err.toStdString();
   EXPECT_TRUE(flat.out.isEmpty());
-  const QJsonObject doc = QJsonDocument::fromJson(readBytes(path("flat.json"))).object();
-  EXPECT_EQ(doc["assembly"].toString(), QDir::cleanPath(path("p/top.asm.2")));
-  EXPECT_EQ(flatItems(readBytes(path("flat.json"))), "BOLT 10 0 2 ok, GONE 1 0 1 missing, NUT 2 2 1 ok, SUB 2 0 1 ok");
+  EXPECT_EQ(readBytes(path("flat.csv")),
+            "quantity,suppressed,parents,type,name,file,status\r\n"
+            "10,0,2,part,BOLT,bolt.prt,ok\r\n"  // 4 + 2*3, now found through the search folder p
+            "1,0,1,part,GONE,,missing\r\n"
+            "2,2,1,part,NUT,../lib/nut.prt.2,ok\r\n"
+            "2,0,1,assembly,SUB,../lib/sub.asm,ok\r\n");
 }
 
 TEST_F(BomCliTest, WhereUsedGivesOneJsonDocumentPerName) {
@@ -156,19 +144,16 @@ TEST(BomCorpus, FlatTotalsOfRealProducts) {
   struct Case {
     const char* file;
     const char* items;  // the flat list: NAME quantity suppressed parents status
-    int depth;          // levels of the tree below the top
   } cases[] = {
       // two trucks, four wheels, eight bearings counting the mirrored ones; BASEPLATE the part (on the top and
       // in baseplate.asm), then the assembly
       {"ashe848__CAD-skateboard/asm0007.asm.2",
        "ASM0006TRUCK 2 0 1 ok, ASM0006WHEEL 2 0 1 ok, ASM0006WHEEL2 2 0 1 ok, BASEPLATE 2 0 2 ok, BASEPLATE 1 0 1 ok, "
        "BEARING 4 0 1 ok, BEARING_MIR 4 0 1 ok, BIGHEXBOLT 2 0 1 ok, DECK 1 0 1 ok, HANGER1 2 0 1 ok, NUT 2 0 1 ok, "
-       "NUT2 2 0 1 ok, ROUNDBOLT 4 0 1 ok, SMALLNUT 4 0 1 ok, WHEEL 2 0 1 ok, WHEEL_MIR 2 0 1 ok",
-       3},
+       "NUT2 2 0 1 ok, ROUNDBOLT 4 0 1 ok, SMALLNUT 4 0 1 ok, WHEEL 2 0 1 ok, WHEEL_MIR 2 0 1 ok"},
       {"SriEagle__NOVEL-ABS/brake.asm.11",
        "CALIPER 1 0 1 ok, COUPLING 1 0 1 ok, COUPLING_SHAFT 1 0 1 ok, COUPLING_SHEEL 2 0 1 ok, DISC 1 0 1 ok, "
-       "DISC_CALIPER 1 0 1 ok, PRT0002 1 0 1 ok, PRT0003 1 0 1 ok, ROPE 2 0 2 ok, SCISSOR 1 0 1 ok, SHOES 2 0 1 ok",
-       3},
+       "DISC_CALIPER 1 0 1 ok, PRT0002 1 0 1 ok, PRT0003 1 0 1 ok, ROPE 2 0 2 ok, SCISSOR 1 0 1 ok, SHOES 2 0 1 ok"},
       // the suppressed ASM0001_PINCE's nine parts are not counted
       {"Buhahahhahah__messing-with-creo/robot_2023_2024.asm.1",
        "ASM0001_PINCE 0 1 1 ok, BIELLE_M2 0 1 1 missing, BIELLE_SOUTIENT 0 1 1 missing, BRAS_ROBOT 1 0 1 ok, "
@@ -176,19 +161,13 @@ TEST(BomCorpus, FlatTotalsOfRealProducts) {
        "MAILLE_ANNEAUX_2 1 0 1 ok, MOTEUR_ROTATION_X 0 1 1 missing, MOTEUR_ROTATION_X1_V3 1 0 1 missing, "
        "MOTEUR_ROTATION_Z1 1 0 1 missing, MOTEUR_ROTATION_Z2 0 1 1 missing, PINION_1 1 0 1 ok, PINION_2 1 0 1 ok, "
        "PINION_3 1 0 1 ok, PINION_MOTEUR 1 0 1 ok, ROUE_ARRIÈRE 1 0 1 missing, ROUE_AVENT 1 0 1 missing, "
-       "ROUE_DOITE 1 0 1 missing, ROUE_GAUCHE 1 0 1 missing, SYSTÈME_CHAINE 1 0 1 ok",
-       3},
+       "ROUE_DOITE 1 0 1 missing, ROUE_GAUCHE 1 0 1 missing, SYSTÈME_CHAINE 1 0 1 ok"},
   };
   for (const Case& c : cases) {
     const QString file = corpus + u'/' + QString::fromUtf8(c.file);
     const CliResult r = runCli({"bom", "--flat", "--format", "json", file}, corpus);
     ASSERT_EQ(r.exitCode, 0) << c.file << "\n" << r.err.toStdString();
     EXPECT_EQ(flatItems(r.out), QString::fromUtf8(c.items)) << c.file;
-    const CliResult tree = runCli({"bom", "--format", "csv", file}, corpus);
-    int deepest = 0;
-    for (const QByteArray& line : tree.out.split('\n').mid(1))
-      if (!line.isEmpty()) deepest = std::max(deepest, line.split(',').first().toInt());
-    EXPECT_EQ(deepest, c.depth) << c.file;
   }
 }
 
