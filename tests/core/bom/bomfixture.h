@@ -42,20 +42,15 @@ class BomTest : public ::testing::Test {
   void SetUp() override { ASSERT_TRUE(m_dir.isValid()); }
 
   QString path(const QString& name) const { return QDir::cleanPath(m_dir.filePath(m_prefix + name)); }
-  /// An empty file (a part, or an assembly whose model is given separately).
-  void touch(const QString& name) const {
-    QDir().mkpath(QFileInfo(path(name)).path());
-    QFile f(path(name));
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << name.toStdString();
-  }
-  /// Files from "PATH: words; PATH; PATH!" (an assembly and its model, see
-  /// model(); an empty file; a file the loader cannot read).
+  /// Files from "PATH: words; PATH" (an assembly and its model, see model();
+  /// an empty file, which the loader cannot read).
   void make(const QString& spec) {
     for (const QString& entry : spec.split(u';', Qt::SkipEmptyParts)) {
-      const QString e = entry.trimmed();
-      const qsizetype colon = e.indexOf(u':');
-      touch(colon < 0 ? e.chopped(e.endsWith(u'!') ? 1 : 0) : e.left(colon));
-      if (colon >= 0) m_models.insert(path(e.left(colon)), model(e.mid(colon + 1)));
+      const QString e = entry.trimmed(), file = e.left(e.indexOf(u':'));
+      QDir().mkpath(QFileInfo(path(file)).path());
+      QFile f(path(file));
+      EXPECT_TRUE(f.open(QIODevice::WriteOnly)) << file.toStdString();
+      if (e.contains(u':')) m_models.insert(path(file), model(e.mid(file.size() + 1)));
     }
   }
   bom::ModelLoader loader() {
@@ -76,8 +71,12 @@ class BomTest : public ::testing::Test {
     m_models.clear();
     m_reads.clear();
   }
-  /// Paths below the current case's folder, as written in the tests.
-  QString relative(const QString& p) const { return QDir(path({})).relativeFilePath(p); }
+  /// Paths below the current case's folder, as written in the tests, joined by spaces.
+  QString rel(const QStringList& paths) const {
+    QStringList out;
+    for (const QString& p : paths) out << QDir(path({})).relativeFilePath(p);
+    return out.join(u' ');
+  }
 
   QTemporaryDir m_dir;
   QString m_prefix;

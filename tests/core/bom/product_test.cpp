@@ -63,9 +63,9 @@ TEST_F(ProductTest, ProblemsAreMarkedAndTheRestIsDone) {
        "BOLT 1 1 1 ok, OTHER 1 0 1 ok, SUB 0 2 1 ok", ""},
       {"NAME.asm next to NAME.asm.7: the version is read", "p/a.asm: +SUB; p/sub.asm: OLD; p/sub.asm.7: NEW", "",
        "NEW 1 0 1 missing, SUB 1 0 1 ok", ""},
-      {"an unreadable sub-assembly", "p/a.asm: +BAD*2 +SUB GOOD; p/sub.asm: +BAD GOOD*3; p/bad.asm!; p/good.prt", "",
+      {"an unreadable sub-assembly", "p/a.asm: +BAD*2 +SUB GOOD; p/sub.asm: +BAD GOOD*3; p/bad.asm; p/good.prt", "",
        "BAD 3 0 2 unreadable, GOOD 4 0 2 ok, SUB 1 0 1 ok", ""},
-      {"an unreadable top gives nothing", "p/a.asm!", "", "", ""},
+      {"an unreadable top gives nothing", "p/a.asm", "", "", ""},
   };
   int n = 0;
   for (const Case& c : cases) {
