@@ -1,5 +1,6 @@
 #include "report/partsreport.h"
 
+#include "analysis/assemblyname.h"
 #include "platform/fileerror.h"
 #include "platform/nativepath.h"
 #include "version.h"
@@ -20,7 +21,9 @@ const QString kFooter =
 }  // namespace
 
 QString reportPath(const QString& folder, const QString& assemblyPath, PathStyle style) {
-  const QString name = Zerlege(assemblyPath, style) + QLatin1String(kReportSuffix);
+  // The bare name of the file name alone, so the report is always one entry
+  // directly in `folder`, whatever dots the name starts with.
+  const QString name = Zerlege(fileNameOf(assemblyPath, style), style) + QLatin1String(kReportSuffix);
   if (style == PathStyle::Windows) {
     // A drive root such as C:\ already ends in its separator.
     return folder.size() > 3 ? folder + u'\\' + name : folder + name;
@@ -41,7 +44,14 @@ bool ReportWriter::open(bool hasLines) {
     return false;
   }
   m_open = true;
-  writeText(platform::displayPath(m_assemblyPath));
+#ifdef _WIN32
+  writeText(m_assemblyPath);
+#else
+  // The path's own bytes, as the report's file name keeps them, even where
+  // they are not valid UTF-8.
+  m_file.write(platform::toNativeBytes(m_assemblyPath));
+  m_file.write("\r\n", 2);
+#endif
   writeText(kRule);
   if (hasLines) writeText(QStringLiteral("\r"));
   return true;
@@ -54,16 +64,16 @@ void ReportWriter::writeText(const QString& line) {
   m_file.write("\r\n", 2);
 }
 
-void ReportWriter::addLine(std::string_view latin1) {
+void ReportWriter::addLine(std::string_view bytes, NameEncoding encoding) {
   if (!open(true)) return;
   // ASCII reads the same in every encoding a report is written in.
-  if (std::all_of(latin1.begin(), latin1.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
-    m_line.assign(latin1);
+  if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+    m_line.assign(bytes);
     m_line += "\r\n";
     m_file.write(m_line);
     return;
   }
-  writeText(QString::fromLatin1(latin1.data(), static_cast<qsizetype>(latin1.size())));
+  writeText(nameText(bytes, encoding));
 }
 
 bool ReportWriter::commit(const QDate& date) {

@@ -1,6 +1,7 @@
 #pragma once
 // The parts report: one plain-text file per analysed assembly.
 
+#include "analysis/componentscan.h"
 #include "analysis/pathhelpers.h"
 #include "platform/atomicfile.h"
 
@@ -15,7 +16,8 @@ namespace kelvaron {
 inline constexpr char kReportSuffix[] = "__Kelvaron.txt";
 
 /// The report's full path for the assembly at `assemblyPath` in the folder text
-/// `folder`: Zerlege(assemblyPath) + "__Kelvaron.txt", after the folder.
+/// `folder`: Zerlege of its file name + "__Kelvaron.txt", after the folder
+/// ("p/.asm" gives "__Kelvaron.txt", never a path into a subfolder).
 /// Windows style: a folder text of 3 characters or fewer (C:\) is followed
 /// directly by the name, a longer one by "\". POSIX style: "/" is put between
 /// unless the folder text already ends in "/".
@@ -33,8 +35,9 @@ class ReportWriter {
  public:
   ReportWriter(QString path, QString assemblyPath);
   const QString& path() const { return m_path; }
-  /// Adds one line of the list, given as Windows-1252 bytes (the kept name set).
-  void addLine(std::string_view latin1);
+  /// Adds one line of the list, given as bytes in `encoding`: the marker
+  /// scan's Windows-1252 names or the format reader's UTF-8 ones.
+  void addLine(std::string_view bytes, NameEncoding encoding = NameEncoding::Windows1252);
   /// Writes the closing lines and puts the file in place. False with error()
   /// "cannot write PATH: reason"; then nothing is left behind.
   bool commit(const QDate& date);

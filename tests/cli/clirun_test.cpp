@@ -132,7 +132,7 @@ TEST_F(CliRun, JsonGivesOneEscapedObjectPerFile) {
     QJsonParseError pe;
     const QJsonObject o = QJsonDocument::fromJson(lines[i], &pe).object();
     ASSERT_EQ(pe.error, QJsonParseError::NoError) << lines[i].constData();
-    EXPECT_EQ(o.keys(), (QStringList{"assembly", "error", "file", "parts", "report"}));
+    EXPECT_EQ(o.keys(), (QStringList{"assembly", "components", "error", "file", "format", "notes", "parts", "report"}));
     EXPECT_EQ(o["file"].toString(), native(dir + e.name));
     EXPECT_EQ(o["report"].toString(), e.report.isEmpty() ? "" : native(QFile::encodeName(rep()) + "/" + e.report));
     EXPECT_EQ(o["report"].isNull(), e.report.isEmpty());

@@ -36,7 +36,7 @@ inline Listed analyseListed(const QString& path, const YieldHook& yield = {}) {
     QStringList lines;
     void heading(std::string_view line) override { lines << QString::fromLatin1(line.data(), qsizetype(line.size())); }
     bool component(const ComponentView& c) override {
-      lines << QString::fromLatin1(c.name.data(), qsizetype(c.name.size()));
+      lines << c.text();
       return true;
     }
   } sink;

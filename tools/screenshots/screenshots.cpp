@@ -3,6 +3,7 @@
 // the armed cycle control and the browse panel during a folder scan.
 // Usage: kelvaron_screenshots OUTPUT_FOLDER EXAMPLES_FOLDER [SUFFIX]
 // Run on the offscreen platform; QT_SCALE_FACTOR=2 gives the large pictures.
+// With KELVARON_CREO_SAMPLE naming a Creo assembly, its parts list is drawn too.
 
 #include "app/clickablelabel.h"
 #include "app/form1.h"
@@ -13,6 +14,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QStandardPaths>
@@ -122,6 +124,34 @@ void renderScan(Output& out, const QString& examples, const QString& reports) {
   demo.removeRecursively();
 }
 
+// The parts of a Creo assembly, copied into a fixed demo folder so that no
+// path of the machine the pictures are made on shows.
+void renderCreo(Output& out, const QString& sample) {
+  QDir demo(QStringLiteral("/tmp/demo"));
+  demo.removeRecursively();
+  const QString projects = demo.filePath(QStringLiteral("home/user/projects"));
+  const QString reports = demo.filePath(QStringLiteral("home/user/reports"));
+  const QString name = QFileInfo(sample).fileName();
+  if (!QDir().mkpath(projects) || !QDir().mkpath(reports) || !QFile::copy(sample, QDir(projects).filePath(name))) {
+    std::fprintf(stderr, "cannot copy %s into %s\n", qPrintable(sample), qPrintable(projects));
+    out.ok = false;
+    return;
+  }
+  Form1 form;
+  form.Form_Load();
+  form.txt_Pfad->setText(reports);
+  form.show();
+  form.move(0, 0);
+  form.cmd_file_Click();
+  form.Dir1->setPath(projects);
+  const QList<QListWidgetItem*> found = form.File1->findItems(name, Qt::MatchExactly);
+  if (!found.isEmpty()) clickRow(form.File1, form.File1->row(found.first()));
+  if (form.List_ASM->count() > 8) clickRow(form.List_ASM, 8);
+  out.save(&form, QStringLiteral("creo-parts"));
+  form.close();
+  demo.removeRecursively();
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -138,5 +168,7 @@ int main(int argc, char* argv[]) {
   QTemporaryDir reports;
   renderBrowsing(out, examples, reports.path());
   renderScan(out, examples, reports.path());
+  const QString creo = qEnvironmentVariable("KELVARON_CREO_SAMPLE");
+  if (!creo.isEmpty()) renderCreo(out, creo);
   return out.ok ? 0 : 1;
 }

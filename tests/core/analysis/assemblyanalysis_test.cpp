@@ -57,7 +57,7 @@ TEST(RealAssemblies, GiveTheirComponentNames) {
     const auto [r, lines] = analyseListed(samples.filePath(c.file));
     ASSERT_TRUE(r.ok()) << r.error.toStdString();
     QStringList names{kHeading};
-    for (const QByteArray& n : c.names) names << QString::fromLatin1(n);
+    for (const QByteArray& n : c.names) names << QString::fromUtf8(n);
     EXPECT_EQ(lines, names);
   }
 }
