@@ -139,8 +139,14 @@ void Form1::Form_Load() {
   const SavedSettings saved = readSettings();
   if (DirExists(saved.drive1)) Drive1->setDrive(saved.drive1);
   if (DirExists(saved.drive2)) Drive2->setDrive(saved.drive2);
-  if (DirExists(saved.dir1)) Dir1->setPath(saved.dir1);
+  // A saved browse folder that has gone gives the home folder, not whatever
+  // the drive step left in the list.
+  Dir1->setPath(DirExists(saved.dir1) ? saved.dir1 : platform::startFolder());
   if (DirExists(saved.dir2)) Dir2->setPath(saved.dir2);
+  // Restoring the folder the list already shows raises no change event; the
+  // label and the file list must still show it, or a folder scan would get
+  // an empty folder.
+  if (lbl_Dir->text() != Dir1->path()) Dir1_Change();
   txt_Pfad->setText(saved.txtPfad);
 
   Frame3->move(twipsToPixels(1000), Frame3->y());

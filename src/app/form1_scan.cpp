@@ -2,6 +2,7 @@
 // stop picture, the analysis of every match, and the clock with its armed hour.
 
 #include "app/clickablelabel.h"
+#include "analysis/pathhelpers.h"
 #include "app/form1.h"
 #include "search/batchscan.h"
 #include "search/cFindFile.h"
@@ -58,6 +59,16 @@ void Form1::ScanFolder() {
   // Called from a yield of a running scan or analysis, a second one would
   // reuse List1, lbl_File and the finder under the first one's feet.
   if (isBusy() || m_closing) return;
+  // An empty folder text would make the finder walk the whole file system.
+  const QString folder = lbl_Dir->text();
+  if (folder.isEmpty()) {
+    lbl_status->setText(QStringLiteral("cannot scan: no folder chosen"));
+    return;
+  }
+  if (!DirExists(folder)) {
+    lbl_status->setText(QStringLiteral("cannot scan %1: no such folder").arg(folder));
+    return;
+  }
   BusyScope busy(*this);
 
   List1->clear();
@@ -68,7 +79,7 @@ void Form1::ScanFolder() {
   try {
     WalkIndicators walking(img_stop);
     // A window closing during the walk ends it at once, even inside a long listing.
-    found = collectAssemblies(*nSearch, lbl_Dir->text(), {.yield = [this] { return yieldToEvents(); }});
+    found = collectAssemblies(*nSearch, folder, {.yield = [this] { return yieldToEvents(); }});
   } catch (const FindFileError& error) {
     if (!m_closing) lbl_status->setText(error.description());
     return;
