@@ -114,7 +114,11 @@ void Form1::connectHandlers() {
   connect(File1, &widgets::FileListBox::clicked, this, &Form1::File1_Click);
   connect(Drive2, &widgets::DriveListBox::changed, this, &Form1::Drive2_Change);
   connect(Dir2, &widgets::DirListBox::changed, this, &Form1::Dir2_Change);
-  connect(List_ASM, &QListWidget::itemSelectionChanged, this, &Form1::List_ASM_Click);
+  // Only a selected line sets the copy button: clearing the list for a new
+  // analysis also changes the selection, and the button keeps its caption then.
+  connect(List_ASM, &QListWidget::itemSelectionChanged, this, [this] {
+    if (!List_ASM->selectedItems().isEmpty()) List_ASM_Click();
+  });
   connect(cmd_partname, &QPushButton::clicked, this, &Form1::cmd_partname_Click);
   connect(lbl_status, &ClickableLabel::clicked, this, &Form1::lbl_status_Click);
   connect(cmd_file, &QPushButton::clicked, this, &Form1::cmd_file_Click);

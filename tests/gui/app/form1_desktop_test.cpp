@@ -3,6 +3,8 @@
 
 #include "form1fixture.h"
 
+#include <QClipboard>
+
 using namespace kelvaron;
 using namespace kelvaron::test;
 
@@ -63,6 +65,25 @@ class Form1DesktopTest : public QObject {
       QVERIFY(!walked && w.messages.isEmpty());
       QCOMPARE(w->lbl_status->text(), status);
     }
+  }
+
+  // Regression: clearing the result list for a new analysis set the copy
+  // button to " to clipboard". It keeps its caption and copies "" then; a line
+  // chosen by keyboard sets it as a click does.
+  void copyButtonKeepsItsCaptionThroughANewAnalysis() {
+    Tree tree({"work/top.asm.3"});
+    Window w;
+    w.browse(tree.root + "work", tree.reports);
+    QVERIFY(w.clickFile("top.asm.3"));
+    clickRow(w->List_ASM, 2);
+    w->cmd_file_Click();
+    QVERIFY(w.clickFile("top.asm.3"));
+    QCOMPARE(w->cmd_partname->text(), QStringLiteral("NUT to clipboard"));
+    QTest::mouseClick(w->cmd_partname, Qt::LeftButton);
+    QCOMPARE(QGuiApplication::clipboard()->text(), QString());
+    QTest::keyClick(w->List_ASM, Qt::Key_Down);  // onto the heading
+    QTest::keyClick(w->List_ASM, Qt::Key_Down);
+    QCOMPARE(w->cmd_partname->text(), QStringLiteral("BOLT_M8 to clipboard"));
   }
 };
 
