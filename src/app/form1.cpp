@@ -5,6 +5,7 @@
 #include "analysis/pathhelpers.h"
 #include "app/clickablelabel.h"
 #include "app/commandline.h"
+#include "app/desktopopen.h"
 #include "app/form1controls.h"
 #include "app/form1settings.h"
 #include "app/windowfit.h"
@@ -18,7 +19,6 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QDesktopServices>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -29,7 +29,6 @@
 #include <QScreen>
 #include <QStorageInfo>
 #include <QTimer>
-#include <QUrl>
 
 namespace kelvaron {
 
@@ -367,7 +366,11 @@ void Form1::cmd_close_Click() {
 
 void Form1::cmd_exec_Click() {
   const QString report = Pfad->text();
-  if (FileExists(report)) QDesktopServices::openUrl(QUrl::fromLocalFile(report));
+  const auto failed = [this, report](const QString& reason) {
+    lbl_status->setText(QStringLiteral("cannot open %1: %2").arg(report, reason));
+  };
+  if (!FileExists(report)) return failed(QStringLiteral("no such file"));
+  openWithDesktop(report, this, failed);
 }
 
 void Form1::cmd_exit_Click() { close(); }

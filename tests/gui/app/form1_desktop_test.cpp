@@ -85,6 +85,59 @@ class Form1DesktopTest : public QObject {
     QTest::keyClick(w->List_ASM, Qt::Key_Down);
     QCOMPARE(w->cmd_partname->text(), QStringLiteral("BOLT_M8 to clipboard"));
   }
+
+  // Regression: a report the desktop could not open, or that had gone, did
+  // nothing. The status line names the report and the reason.
+  void reportThatCannotBeOpenedIsReported() {
+    if (QGuiApplication::platformName() != QLatin1String("offscreen")) QSKIP("Qt's off-screen desktop opens nothing");
+    Tree tree({"work/top.asm.3"});
+    Window w;
+    w.browse(tree.root + "work", tree.reports);
+    QVERIFY(w.clickFile("top.asm.3"));
+    const QString report = tree.reports + "/top__Kelvaron.txt";
+    QTest::mouseClick(w->cmd_exec, Qt::LeftButton);
+    QCOMPARE(w->lbl_status->text(), "cannot open " + report + ": no program on this desktop opens it");
+    QVERIFY(QFile::remove(report));
+    QTest::mouseClick(w->cmd_exec, Qt::LeftButton);
+    QCOMPARE(w->lbl_status->text(), "cannot open " + report + ": no such file");
+  }
+
+  // Under X the report goes to xdg-open, whose exit status tells whether a
+  // program took it (Qt only tells whether xdg-open started).
+  void reportOpenedThroughXdgOpen() {
+    if (QGuiApplication::platformName() != QLatin1String("xcb")) QSKIP("needs an X server (run under xvfb-run)");
+    Tree tree({"work/top.asm.3"});
+    const QString bin = tree.root + "bin";
+    QVERIFY(QDir().mkpath(bin));
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", (bin + ':').toLocal8Bit() + path);
+    Window w;
+    w.browse(tree.root + "work", tree.reports);
+    QVERIFY(w.clickFile("top.asm.3"));
+    const QString report = tree.reports + "/top__Kelvaron.txt";
+    const std::pair<int, QString> cases[] = {
+        {0, "file saved"},
+        {3, "cannot open " + report + ": no program on this desktop opens it"},
+        {4, "cannot open " + report + ": no program on this desktop opens it"},
+        {1, "cannot open " + report + ": xdg-open ended with code 1"},
+    };
+    for (const auto& [code, status] : cases) {
+      w->lbl_status->setText(QStringLiteral("file saved"));
+      QFile script(bin + "/xdg-open");
+      QVERIFY(script.open(QIODevice::WriteOnly | QIODevice::Truncate));
+      script.write(QStringLiteral("#!/bin/sh\nprintf %s \"$1\" > %1/opened\nexit %2\n").arg(bin).arg(code).toUtf8());
+      script.close();
+      script.setPermissions(script.permissions() | QFileDevice::ExeOwner);
+      QFile::remove(bin + "/opened");
+      QTest::mouseClick(w->cmd_exec, Qt::LeftButton);
+      QTRY_VERIFY(QFile::exists(bin + "/opened"));
+      QTRY_COMPARE(w->lbl_status->text(), status);
+      QFile opened(bin + "/opened");
+      QVERIFY(opened.open(QIODevice::ReadOnly));
+      QCOMPARE(QString::fromLocal8Bit(opened.readAll()), report);
+    }
+    qputenv("PATH", path);
+  }
 };
 
 QTEST_MAIN(Form1DesktopTest)
