@@ -87,6 +87,7 @@ void Form1::bindControls() {
   KELVARON_BIND(lbl_stop);
   KELVARON_BIND(img_stop);
   KELVARON_BIND(lbl_Dir);
+  KELVARON_BIND(lbl_clock);
   KELVARON_BIND(Frame2);
   KELVARON_BIND(cmd_partname);
   KELVARON_BIND(List_ASM);

@@ -12,6 +12,7 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTimer>
@@ -51,6 +52,7 @@ void Form1::connectScanHandlers() {
   connect(cmd_verzeichnis, &QPushButton::clicked, this, &Form1::cmd_verzeichnis_Click);
   connect(img_stop, &ClickableLabel::clicked, this, &Form1::img_stop_Click);
   connect(Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
+  connect(combo_zeit->lineEdit(), &QLineEdit::editingFinished, this, &Form1::combo_zeit_Validate);
 }
 
 void Form1::cmd_verzeichnis_Click() { ScanFolder(); }
@@ -134,6 +136,7 @@ void Form1::img_stop_Click() {
 void Form1::Timer1_Timer() {
   const QTime time = now().time();
   lbl_time->setText(clockText(time));
+  lbl_clock->setText(lbl_time->text());
   // An armed hour waits while a scan or an analysis runs; it fires on the
   // first tick after it, if that hour is still under way.
   if (isBusy() || m_closing) return;
@@ -144,6 +147,15 @@ void Form1::Timer1_Timer() {
   // would stop the clock for as long as it takes.
   QMetaObject::invokeMethod(
       this, [this] { ScanFolder(); }, Qt::QueuedConnection);
+}
+
+void Form1::combo_zeit_Validate() {
+  const QString typed = combo_zeit->currentText();
+  const QString hour = armedHourText(typed);
+  if (hour == typed) return;
+  combo_zeit->setEditText(hour.isEmpty() ? QString::fromLatin1(kUnarmed) : hour);
+  if (hour.isEmpty())
+    lbl_status->setText(QStringLiteral("start time \"%1\" is no hour from 0 to 23: nothing armed").arg(typed));
 }
 
 }  // namespace kelvaron

@@ -60,6 +60,9 @@ constexpr std::array kControls{
   ControlSpec{"Label5",          K::Label,         "Frame3", "single file:",             3480,  360,  1695, 255,  31, false},
   ControlSpec{"lbl_stop",        K::Label,         "Frame3", "0",                        3600,  4200, 195,  255,  30, true},
   ControlSpec{"img_stop",        K::Picture,       "Frame3", "",                         3360,  4560, 480,  450,  -1, false},
+  // The clock, beside the cycle control: lbl_time lies beyond the window's
+  // right edge at its run-time size.
+  ControlSpec{"lbl_clock",       K::Label,         "Frame3", "",                         6000,  4560, 1095, 315,  -1, false},
   ControlSpec{"lbl_Dir",         K::Label,         "Frame3", "",                         120,   3840, 5595, 255,  29, false},
   ControlSpec{"Frame2",          K::Frame,         "",       "",                         120,   480,  7575, 5055, 8,  true},
   ControlSpec{"cmd_partname",    K::Button,        "Frame2", "Strg-V",                   120,   4320, 7215, 615,  34, true},
@@ -161,6 +164,8 @@ QWidget* makeWidget(const ControlSpec& row, QWidget* parent) {
       auto* combo = new QComboBox(parent);
       combo->setEditable(true);
       combo->setInsertPolicy(QComboBox::NoInsert);
+      // Completing "1" to "10" would arm the wrong hour on Enter.
+      combo->setCompleter(nullptr);
       for (int hour = 1; hour <= 24; ++hour)
         combo->addItem(QStringLiteral("%1").arg(hour % 24, 2, 10, QLatin1Char('0')), 0);
       combo->setCurrentIndex(-1);
@@ -285,7 +290,8 @@ void createForm1Controls(QWidget* form) {
           QStringLiteral("QGroupBox#Frame5 { border: none; margin: 0; background-color: rgb(255, 255, 192); }"
                          "QGroupBox#Frame5::title { color: transparent; }"));
   // The clock stays out of view at the run-time width, even with a thin frame.
-  qobject_cast<QLabel*>(byName.value(QStringLiteral("lbl_time")))->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  for (const char* clock : {"lbl_time", "lbl_clock"})
+    qobject_cast<QLabel*>(byName.value(QString::fromLatin1(clock)))->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
   // The diagnostics boxes only display text, on the menu's colour.
   const QColor menuColour = QApplication::palette("QMenu").color(QPalette::Window);

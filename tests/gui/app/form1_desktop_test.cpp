@@ -138,6 +138,44 @@ class Form1DesktopTest : public QObject {
     }
     qputenv("PATH", path);
   }
+
+  // A typed hour arms as the two digits the timer compares; other text
+  // disarms with a status message (a typed "7" used to stay "7" and never fire).
+  void hourBoxTakesTypedHours() {
+    const struct {
+      QString typed, armed;
+      bool message;
+    } cases[] = {
+        {"7", "07", false},    {"07", "07", false},     {"7:00", "07", false},    {"10:00", "10", false},
+        {"1", "01", false},    {"0", "00", false},      {" 23 ", "23", false},    {"", "keine", false},
+        {"24", "keine", true}, {"7:30", "keine", true}, {"seven", "keine", true}, {"KEINE", "keine", true},
+    };
+    Window w;
+    w->Timer1->stop();
+    w->show();
+    QLineEdit* edit = w->combo_zeit->lineEdit();
+    for (const auto& c : cases) {
+      w->lbl_status->setText(QStringLiteral("STATUS"));
+      edit->clear();
+      QTest::keyClicks(edit, c.typed);
+      QTest::keyClick(edit, Qt::Key_Return);
+      QCOMPARE(w->combo_zeit->currentText(), c.armed);
+      QCOMPARE(w->lbl_status->text() != QLatin1String("STATUS"), c.message);
+    }
+  }
+
+  // The clock can be read at the window's run-time size, beside the cycle control.
+  void clockIsInsideTheWindow() {
+    Window w;
+    w->show();
+    w->cmd_file_Click();
+    w.tick();
+    QCOMPARE(w->lbl_clock->text(), QStringLiteral("07:30:00"));
+    QCOMPARE(w->lbl_time->text(), w->lbl_clock->text());
+    const QRect shown(w->lbl_clock->mapTo(w.form.get(), QPoint()), w->lbl_clock->size());
+    QVERIFY(w->lbl_clock->isVisible() && w->rect().contains(shown));
+    QVERIFY(w->lbl_clock->fontMetrics().horizontalAdvance(w->lbl_clock->text()) <= shown.width());
+  }
 };
 
 QTEST_MAIN(Form1DesktopTest)
