@@ -27,6 +27,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QStorageInfo>
 #include <QTimer>
 
@@ -128,6 +129,12 @@ void Form1::connectHandlers() {
   connect(cmd_exec, &QPushButton::clicked, this, &Form1::cmd_exec_Click);
   connect(cmd_exit, &QPushButton::clicked, this, &Form1::cmd_exit_Click);
   connect(cmd_info, &QPushButton::clicked, this, &Form1::cmd_info_Click);
+  // Esc does what the stop picture does, which the scan hides with the browse panel.
+  connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this, [this] {
+    if (img_stop->isEnabled()) img_stop_Click();
+  });
+  connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_O), this), &QShortcut::activated, this, &Form1::cmd_file_Click);
+  connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q), this), &QShortcut::activated, this, &Form1::close);
   connect(txt_Pfad, &QLineEdit::textChanged, this, [this](const QString& text) { m_state.reportFolder = text; });
 }
 

@@ -119,6 +119,58 @@ const std::array kColours{
     ColourSpec{"lbl_File", QPalette::WindowText, QColor(128, 128, 128)},
 };
 
+// What a control is for, where its caption does not say it. Pictures, lists,
+// boxes (whose text is their content) and bare panels get it as their
+// accessible name; labels that show a value keep the value as their name and
+// get this as their description; buttons with a caption keep it and get this
+// as their tooltip.
+enum class Describes { Name, NameAndTooltip, Tooltip, Description };
+struct DescriptionSpec {
+  const char* name;
+  const char* text;
+  Describes as;
+};
+using D = Describes;
+const std::array kDescriptions{
+    DescriptionSpec{"cmd_exec", "open the report", D::NameAndTooltip},
+    DescriptionSpec{"cmd_exit", "exit", D::NameAndTooltip},
+    DescriptionSpec{"cmd_opts", "report folder", D::Tooltip},
+    DescriptionSpec{"cmd_file", "choose an assembly file (Ctrl+O)", D::Tooltip},
+    DescriptionSpec{"img_stop", "stop the folder scan (Esc)", D::NameAndTooltip},
+    DescriptionSpec{"Image1", "Kelvaron logo", D::Name},
+    DescriptionSpec{"Frame2", "result", D::Name},
+    DescriptionSpec{"Frame3", "browse", D::Name},
+    DescriptionSpec{"Frame4", "toolbar", D::Name},
+    DescriptionSpec{"txt_Pfad", "report folder", D::Name},
+    DescriptionSpec{"Drive2", "drive of the report folder", D::Name},
+    DescriptionSpec{"Dir2", "folders of the report folder", D::Name},
+    DescriptionSpec{"combo_zeit", "start hour of the folder scan", D::Name},
+    DescriptionSpec{"File1", "assembly files", D::Name},
+    DescriptionSpec{"Dir1", "folders", D::Name},
+    DescriptionSpec{"Drive1", "drive", D::Name},
+    DescriptionSpec{"List_ASM", "parts of the assembly", D::Name},
+    DescriptionSpec{"List1", "files found by the folder scan", D::Name},
+    DescriptionSpec{"txt_P1", "last part name", D::Name},
+    DescriptionSpec{"P1", "P1", D::Name},
+    DescriptionSpec{"lbl_stop", "stop clicks", D::Description},
+    DescriptionSpec{"lbl_Dir", "current folder", D::Description},
+    DescriptionSpec{"lbl_clock", "clock", D::Description},
+    DescriptionSpec{"Label1", "position of the last part", D::Description},
+    DescriptionSpec{"Label2", "end position of the last part", D::Description},
+    DescriptionSpec{"lbl_time", "clock", D::Description},
+    DescriptionSpec{"Pfad", "last report file", D::Description},
+    DescriptionSpec{"lbl_File", "current assembly file", D::Description},
+    DescriptionSpec{"lbl_status", "status", D::Description},
+};
+
+// Labels that name a list or box beside them.
+const std::array<std::pair<const char*, const char*>, 4> kBuddies{{
+    {"Label5", "File1"},
+    {"lbl_Dir", "Dir1"},
+    {"Label6", "txt_Pfad"},
+    {"Label7", "combo_zeit"},
+}};
+
 // A combo box style whose drop-down arrow takes 12 pixels, for narrow boxes.
 class SlimComboStyle : public QProxyStyle {
  public:
@@ -302,6 +354,16 @@ void createForm1Controls(QWidget* form) {
     palette.setColor(QPalette::All, QPalette::Base, menuColour);
     box->setPalette(palette);
   }
+
+  for (const DescriptionSpec& row : kDescriptions) {
+    QWidget* widget = byName.value(QString::fromUtf8(row.name));
+    const QString text = QString::fromUtf8(row.text);
+    if (row.as == D::Name || row.as == D::NameAndTooltip) widget->setAccessibleName(text);
+    if (row.as == D::Tooltip || row.as == D::NameAndTooltip) widget->setToolTip(text);
+    if (row.as == D::Description) widget->setAccessibleDescription(text);
+  }
+  for (const auto& [label, buddy] : kBuddies)
+    qobject_cast<QLabel*>(byName.value(QString::fromUtf8(label)))->setBuddy(byName.value(QString::fromUtf8(buddy)));
 
   // Keyboard order 0..41; controls that take no focus keep their place out of it.
   std::vector<const ControlSpec*> ordered;

@@ -1,7 +1,10 @@
 // The main window as a desktop user meets it: the browse folder at start-up,
 // the copy button, opening the report, the hour box, keyboard, drops, themes.
 
+#include "app/form1controls.h"
 #include "form1fixture.h"
+
+#include <QAccessible>
 
 #include <QClipboard>
 
@@ -175,6 +178,58 @@ class Form1DesktopTest : public QObject {
     const QRect shown(w->lbl_clock->mapTo(w.form.get(), QPoint()), w->lbl_clock->size());
     QVERIFY(w->lbl_clock->isVisible() && w->rect().contains(shown));
     QVERIFY(w->lbl_clock->fontMetrics().horizontalAdvance(w->lbl_clock->text()) <= shown.width());
+  }
+
+  // Every control tells a screen reader what it is; icon-only buttons explain
+  // themselves in a tooltip; lists and boxes are labelled by their labels.
+  void controlsNameThemselves() {
+    Window w;
+    for (const ControlSpec& row : form1Controls()) {
+      if (row.kind == ControlKind::Timer) continue;
+      QAccessibleInterface* control = QAccessible::queryAccessibleInterface(w->findChild<QWidget*>(row.name));
+      QVERIFY2(!control->text(QAccessible::Name).isEmpty() || !control->text(QAccessible::Description).isEmpty(),
+               row.name);
+    }
+    for (QWidget* button : {(QWidget*)w->cmd_exec, (QWidget*)w->cmd_exit, (QWidget*)w->cmd_opts})
+      QVERIFY2(!button->toolTip().isEmpty(), qPrintable(button->objectName()));
+    const std::pair<QWidget*, QWidget*> labelled[] = {
+        {w->Label5, w->File1}, {w->lbl_Dir, w->Dir1}, {w->Label6, w->txt_Pfad}, {w->Label7, w->combo_zeit}};
+    for (const auto& [label, box] : labelled) {
+      QStringList named;
+      for (const auto& relation : QAccessible::queryAccessibleInterface(label)->relations(QAccessible::Labelled))
+        named << relation.first->object()->objectName();
+      QCOMPARE(named, QStringList{box->objectName()});
+    }
+  }
+
+  // Ctrl+O opens the browse panel; Esc stops a running folder scan as the
+  // stop picture does (and does nothing otherwise); Ctrl+Q closes the window
+  // with its settings saved.
+  void keyboardCommands() {
+    Tree tree({"a.asm.1", "sub/b.asm.1"});
+    Window w;
+    w->Timer1->stop();
+    w->txt_Pfad->setText(tree.reports);
+    w->show();
+    QApplication::setActiveWindow(w.form.get());
+    QVERIFY(QTest::qWaitForWindowActive(w.form.get()));
+    QTest::keyClick(w.form.get(), Qt::Key_O, Qt::ControlModifier);
+    QVERIFY(w->Frame3->isVisible() && !w->Image1->isVisible());
+    w->Dir1->setPath(tree.dir.path());
+    bool pressed = false;
+    w->testHooks.yield = [&] {
+      if (pressed || !w.walking() || w->List1->count() != 1) return;
+      pressed = true;
+      QTest::keyClick(w.form.get(), Qt::Key_Escape);
+    };
+    w->cmd_verzeichnis_Click();
+    QCOMPARE(lines(w->List1), QStringList{tree.root + "a.asm.1"});
+    QCOMPARE(w.messages, QStringList{"stop !"});
+    QTest::keyClick(w.form.get(), Qt::Key_Escape);
+    QCOMPARE(w->lbl_stop->text(), QStringLiteral("1"));
+    QTest::keyClick(w.form.get(), Qt::Key_Q, Qt::ControlModifier);
+    QVERIFY(w->isUnloaded() && !w->isVisible());
+    QCOMPARE(store().value("Optionen/Dir1.Path").toString(), tree.dir.path());
   }
 };
 
