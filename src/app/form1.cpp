@@ -2,6 +2,7 @@
 
 #include "about/form2.h"
 #include "analysis/assemblyanalysis.h"
+#include "analysis/assemblyname.h"
 #include "analysis/pathhelpers.h"
 #include "app/clickablelabel.h"
 #include "app/commandline.h"
@@ -19,12 +20,15 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPushButton>
 #include <QScreen>
 #include <QShortcut>
@@ -44,6 +48,9 @@ Form1::Form1(QWidget* parent) : QWidget(parent) {
   bindControls();
   connectHandlers();
   resize(twipsToPixels(kFormWidth), twipsToPixels(kFormHeight));
+  setAcceptDrops(true);
+  // A path dropped on the report folder box goes to the window, not into the text.
+  txt_Pfad->setAcceptDrops(false);
 }
 
 Form1::~Form1() {
@@ -203,6 +210,41 @@ void Form1::Form_Unload() {
 void Form1::closeEvent(QCloseEvent* event) {
   Form_Unload();
   event->accept();
+}
+
+// ---- Drag and drop -------------------------------------------------------------
+
+void Form1::dragEnterEvent(QDragEnterEvent* event) {
+  if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+// An assembly file is analysed as from the command line; a folder becomes the
+// browse folder. The work starts after the drop, so the dragging program is
+// not kept waiting.
+void Form1::dropEvent(QDropEvent* event) {
+  const QList<QUrl> urls = event->mimeData()->urls();
+  const QString path = urls.size() == 1 && urls.first().isLocalFile() ? urls.first().toLocalFile() : QString();
+  const bool folder = DirExists(path);
+  if (m_busy || (!folder && !(FileExists(path) && hasAssemblyExtension(path)))) {
+    const QString what = urls.size() == 1 ? urls.first().toDisplayString(QUrl::PreferLocalFile)
+                                          : QStringLiteral("%1 items").arg(urls.size());
+    lbl_status->setText(m_busy ? QStringLiteral("cannot take %1: busy").arg(what)
+                               : QStringLiteral("cannot take %1: drop one assembly file or one folder").arg(what));
+    return event->ignore();
+  }
+  event->acceptProposedAction();
+  QMetaObject::invokeMethod(
+      this,
+      [this, path, folder] {
+        if (m_busy || m_closing) return;
+        if (folder) {
+          cmd_file_Click();
+          return Dir1->setPath(path);
+        }
+        Frame3->setVisible(false);
+        runCommandLine(path);
+      },
+      Qt::QueuedConnection);
 }
 
 // ---- Operations over the core -----------------------------------------------

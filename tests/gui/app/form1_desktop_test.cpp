@@ -5,6 +5,7 @@
 #include "form1fixture.h"
 
 #include <QAccessible>
+#include <QMimeData>
 
 #include <QClipboard>
 
@@ -230,6 +231,58 @@ class Form1DesktopTest : public QObject {
     QTest::keyClick(w.form.get(), Qt::Key_Q, Qt::ControlModifier);
     QVERIFY(w->isUnloaded() && !w->isVisible());
     QCOMPARE(store().value("Optionen/Dir1.Path").toString(), tree.dir.path());
+  }
+
+  // A dropped assembly is analysed, a dropped folder is browsed; anything else
+  // is refused with a status message.
+  void dropOpensAssembliesAndFolders() {
+    Tree tree({"work/top.asm.3", "work/notes.txt"});
+    const QString work = tree.root + "work";
+    const struct {
+      QList<QUrl> urls;
+      bool taken;
+      QString shown;  // lbl_File after an assembly, Dir1 after a folder, else the status
+    } cases[] = {
+        {{QUrl::fromLocalFile(work + "/top.asm.3")}, true, work + "/top.asm.3"},
+        {{QUrl::fromLocalFile(work)}, true, work},
+        {{QUrl::fromLocalFile(work + "/notes.txt")},
+         false,
+         "cannot take " + work + "/notes.txt: drop one assembly file or one folder"},
+        {{QUrl::fromLocalFile(work + "/gone.asm.1")},
+         false,
+         "cannot take " + work + "/gone.asm.1: drop one assembly file or one folder"},
+        {{QUrl::fromLocalFile(work + "/top.asm.3"), QUrl::fromLocalFile(work)},
+         false,
+         "cannot take 2 items: drop one assembly file or one folder"},
+        {{QUrl("https://example.org/top.asm.3")},
+         false,
+         "cannot take https://example.org/top.asm.3: drop one assembly file or one folder"},
+    };
+    for (const auto& c : cases) {
+      Window w;
+      w->txt_Pfad->setText(tree.reports);
+      w->show();
+      QMimeData mime;
+      mime.setUrls(c.urls);
+      QDragEnterEvent enter(QPoint(100, 100), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+      QApplication::sendEvent(w.form.get(), &enter);
+      QVERIFY(enter.isAccepted());
+      QDropEvent drop(QPointF(100, 100), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+      QApplication::sendEvent(w.form.get(), &drop);
+      QCOMPARE(drop.isAccepted(), c.taken);
+      QCoreApplication::processEvents();
+      const bool assembly = c.taken && c.urls.first().path().endsWith(".asm.3");
+      if (!c.taken) QCOMPARE(w->lbl_status->text(), c.shown);
+      if (assembly) {
+        QCOMPARE(w->lbl_File->text(), c.shown);
+        QCOMPARE(lines(w->List_ASM).mid(1), QStringList({"BOLT_M8", "NUT"}));
+        QVERIFY(w->Frame2->isVisible() && !w->Frame3->isVisible());
+      }
+      if (c.taken && !assembly) {
+        QCOMPARE(w->Dir1->path() + w->lbl_Dir->text(), c.shown + c.shown);
+        QVERIFY(w->Frame3->isVisible());
+      }
+    }
   }
 };
 
