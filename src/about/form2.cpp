@@ -15,6 +15,7 @@
 
 #include "about/aboutplacement.h"
 #include "resources/resources.h"
+#include "widgets/readablecolour.h"
 
 namespace kelvaron {
 
@@ -59,7 +60,8 @@ QLabel* makeLink(QWidget* parent, const char* name, const QString& text, const Q
   label->setGeometry(geometry);
   label->setFont(font);
   QPalette palette = label->palette();
-  palette.setColor(QPalette::WindowText, QColor(0, 0, 255));
+  // The design's blue, made lighter where a dark theme puts it on dark grey.
+  palette.setColor(QPalette::WindowText, widgets::readableColour(QColor(0, 0, 255), palette.color(QPalette::Window)));
   label->setPalette(palette);
   label->setCursor(resources::linkCursor());
   label->setToolTip(text);

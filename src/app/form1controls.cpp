@@ -5,6 +5,7 @@
 #include "widgets/dirlistbox.h"
 #include "widgets/drivelistbox.h"
 #include "widgets/filelistbox.h"
+#include "widgets/readablecolour.h"
 #include "resources/resources.h"
 
 #include <QApplication>
@@ -327,9 +328,18 @@ void createForm1Controls(QWidget* form) {
   for (const ColourSpec& colour : kColours) {
     QWidget* widget = byName.value(QString::fromUtf8(colour.name));
     QPalette palette = widget->palette();
-    palette.setColor(colour.role, colour.colour);
+    if (colour.role == QPalette::Window) {
+      // A coloured panel carries its own text colour: a dark theme's white
+      // text cannot be read on light orange. Its lists, boxes and buttons
+      // keep the theme's colours.
+      palette.setColor(QPalette::Window, colour.colour);
+      palette.setColor(QPalette::WindowText, Qt::black);
+      widget->setAutoFillBackground(true);
+    } else {
+      // The design's grey, lighter on a dark theme's window.
+      palette.setColor(colour.role, widgets::readableColour(colour.colour, palette.color(QPalette::Window), 3.0));
+    }
     widget->setPalette(palette);
-    if (colour.role == QPalette::Window) widget->setAutoFillBackground(true);
   }
 
   byName.value(QStringLiteral("img_stop"))->setCursor(resources::stopCursor());
@@ -344,6 +354,13 @@ void createForm1Controls(QWidget* form) {
   // The clock stays out of view at the run-time width, even with a thin frame.
   for (const char* clock : {"lbl_time", "lbl_clock"})
     qobject_cast<QLabel*>(byName.value(QString::fromLatin1(clock)))->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+
+  // Inside a panel with a style sheet the labels take their colour from the
+  // sheet, not from the panel's palette.
+  for (const ColourSpec& colour : kColours)
+    if (auto* box = qobject_cast<QGroupBox*>(byName.value(QString::fromUtf8(colour.name)));
+        box && colour.role == QPalette::Window)
+      box->setStyleSheet(box->styleSheet() + QStringLiteral("QGroupBox, QLabel { color: black; }"));
 
   // The diagnostics boxes only display text, on the menu's colour.
   const QColor menuColour = QApplication::palette("QMenu").color(QPalette::Window);

@@ -7,6 +7,7 @@
 #include <QUrl>
 
 #include "about/form2.h"
+#include "widgets/readablecolour.h"
 
 using kelvaron::Form2;
 
@@ -47,6 +48,23 @@ class TestAboutDesktop : public QObject {
     for (const char* scheme : {"https", "mailto"}) QDesktopServices::unsetUrlHandler(scheme);
     QCOMPARE(catcher.urls.size(), 2);
     QCOMPARE(catcher.urls[0].scheme() + catcher.urls[1].scheme(), QStringLiteral("httpsmailto"));
+  }
+
+  // Regression: the links were blue on a dark theme's dark grey.
+  void linksReadableInLightAndDarkThemes() {
+    const QPalette light = QApplication::palette();
+    for (const QPalette& theme : {light, kelvaron::widgets::darkPalette()}) {
+      QApplication::setPalette(theme);
+      QWidget main;
+      Form2 about(&main);
+      for (const char* name : {"Label10", "Label11"}) {
+        const QPalette link = about.findChild<QLabel*>(name)->palette();
+        QVERIFY2(
+            kelvaron::widgets::contrastRatio(link.color(QPalette::WindowText), link.color(QPalette::Window)) >= 4.5,
+            name);
+      }
+    }
+    QApplication::setPalette(light);
   }
 };
 

@@ -2,6 +2,7 @@
 // the copy button, opening the report, the hour box, keyboard, drops, themes.
 
 #include "app/form1controls.h"
+#include "widgets/readablecolour.h"
 #include "form1fixture.h"
 
 #include <QAccessible>
@@ -20,6 +21,21 @@ struct HomeAt {
   explicit HomeAt(const QString& folder) { qputenv("HOME", folder.toLocal8Bit()); }
   ~HomeAt() { qputenv("HOME", saved); }
 };
+
+// The contrast between the commonest colour of `area` (the background) and the
+// colour there that differs most from it (the text), as the user sees them.
+double shownContrast(const QImage& image, const QRect& area) {
+  QHash<QRgb, int> counts;
+  for (int y = area.top(); y <= area.bottom(); ++y)
+    for (int x = area.left(); x <= area.right(); ++x) ++counts[image.pixel(x, y)];
+  const QRgb background = std::max_element(counts.keyValueBegin(), counts.keyValueEnd(), [](auto a, auto b) {
+                            return a.second < b.second;
+                          })->first;
+  double best = 1.0;
+  for (auto it = counts.keyBegin(); it != counts.keyEnd(); ++it)
+    best = std::max(best, widgets::contrastRatio(QColor(*it), QColor(background)));
+  return best;
+}
 
 }  // namespace
 
@@ -283,6 +299,32 @@ class Form1DesktopTest : public QObject {
         QVERIFY(w->Frame3->isVisible());
       }
     }
+  }
+
+  // Regression: under a dark theme the labels on the coloured panels were
+  // white on light orange. As drawn, every label on a panel, and the grey
+  // path lines, stay readable under a light and a dark palette.
+  void textsReadableInLightAndDarkThemes() {
+    const QPalette light = QApplication::palette();
+    for (const QPalette& theme : {light, widgets::darkPalette()}) {
+      QApplication::setPalette(theme);
+      Window w;
+      w->show();
+      w->lbl_File->setText(QStringLiteral("/home/user/projects/gearbox.asm.3"));
+      w->Pfad->setText(QStringLiteral("/home/user/reports/gearbox__Kelvaron.txt"));
+      for (QWidget* panel : {(QWidget*)w->Frame3, (QWidget*)w->Frame5}) {
+        panel == w->Frame3 ? w->cmd_file_Click() : w->cmd_opts_Click();
+        const QImage shown = w->grab().toImage();
+        QList<std::pair<QLabel*, double>> texts{{w->lbl_File, 3.0}, {w->Pfad, 3.0}};
+        for (QLabel* label : panel->findChildren<QLabel*>())
+          if (!label->text().isEmpty() && label->isVisible()) texts.append({label, 4.5});
+        for (const auto& [label, minimum] : texts) {
+          const QRect area(label->mapTo(w.form.get(), QPoint()), label->size());
+          QVERIFY2(shownContrast(shown, area) >= minimum, qPrintable(label->objectName()));
+        }
+      }
+    }
+    QApplication::setPalette(light);
   }
 };
 
