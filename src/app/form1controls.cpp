@@ -172,7 +172,7 @@ const std::array<std::pair<const char*, const char*>, 4> kBuddies{{
     {"Label7", "combo_zeit"},
 }};
 
-// A combo box style whose drop-down arrow takes 12 pixels, for narrow boxes.
+// A combo box style whose drop-down arrow takes 10 pixels, for narrow boxes.
 class SlimComboStyle : public QProxyStyle {
  public:
   QRect subControlRect(ComplexControl control, const QStyleOptionComplex* option, SubControl sub,
@@ -180,8 +180,8 @@ class SlimComboStyle : public QProxyStyle {
     QRect r = QProxyStyle::subControlRect(control, option, sub, widget);
     if (control != CC_ComboBox) return r;
     const QRect frame = option->rect.adjusted(1, 1, -1, -1);
-    if (sub == SC_ComboBoxArrow) return QRect(frame.right() - 11, frame.top(), 12, frame.height());
-    if (sub == SC_ComboBoxEditField) return QRect(frame.left() + 2, frame.top(), frame.width() - 15, frame.height());
+    if (sub == SC_ComboBoxArrow) return QRect(frame.right() - 9, frame.top(), 10, frame.height());
+    if (sub == SC_ComboBoxEditField) return QRect(frame.left() + 1, frame.top(), frame.width() - 12, frame.height());
     return r;
   }
 };
@@ -247,12 +247,17 @@ QWidget* makeWidget(const ControlSpec& row, QWidget* parent) {
   return nullptr;
 }
 
-// A caption wider than its control is set in a smaller font rather than cut.
+// A caption wider than its control is set in a smaller font rather than cut,
+// not below 8 points, which stays readable at every scale; narrower letters
+// do the rest (the design's font ran narrower than today's desktop fonts).
 void shrinkToFit(QWidget* widget, const QString& text, int room, int height = 1000) {
   QFont font = widget->font();
-  while (font.pointSizeF() > 6.5 &&
-         (QFontMetrics(font).horizontalAdvance(text) > room || QFontMetrics(font).height() > height))
-    font.setPointSizeF(font.pointSizeF() - 0.5);
+  auto tooBig = [&] {
+    const QFontMetrics metrics(font);
+    return metrics.horizontalAdvance(text) > room || metrics.height() > height;
+  };
+  while (font.pointSizeF() > 8.0 && tooBig()) font.setPointSizeF(font.pointSizeF() - 0.5);
+  for (int stretch = 95; stretch >= 80 && tooBig(); stretch -= 5) font.setStretch(stretch);
   if (font != widget->font()) widget->setFont(font);
 }
 
@@ -285,7 +290,14 @@ void createForm1Controls(QWidget* form) {
     if (row.kind == K::Button) shrinkToFit(widget, caption, widget->width() - 12);
     if (row.kind == K::Label && !caption.isEmpty())
       shrinkToFit(widget, caption, widget->width() - 2, widget->height() + 1);
-    if (row.kind == K::ComboBox) shrinkToFit(widget, caption, widget->width() - 24);
+    if (row.kind == K::ComboBox) {
+      // The box's text in the size that fits "keine"; the hour list, which
+      // has room, in the window's own size.
+      auto* combo = qobject_cast<QComboBox*>(widget);
+      combo->view()->setFont(combo->font());
+      shrinkToFit(combo, caption, widget->width() - 20);
+      combo->lineEdit()->setFont(combo->font());
+    }
   }
 
   for (const LineSpec& line : kLines) {
