@@ -65,12 +65,10 @@ QLabel* makeLink(QWidget* parent, const char* name, const QString& text, const Q
   label->setPalette(palette);
   label->setCursor(resources::linkCursor());
   label->setToolTip(text);
-  // Reachable by Tab and opened by Enter or Space (see eventFilter), with a
-  // frame that shows where the focus is.
+  // Reachable by Tab and opened by Enter or Space, framed while it has the
+  // focus (see eventFilter).
   label->setFocusPolicy(Qt::StrongFocus);
   label->setAccessibleName(text);
-  label->setStyleSheet(QStringLiteral(
-      "QLabel { border: 1px solid transparent; } QLabel:focus { border: 1px dotted palette(window-text); }"));
   return label;
 }
 
@@ -174,6 +172,10 @@ void Form2::Label11_Click() { ShellExec(QStringLiteral("mailto:") + kMailAddress
 bool Form2::ShellExec(const QString& Path) { return QDesktopServices::openUrl(QUrl(Path)); }
 
 bool Form2::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut) {
+    if (auto* link = qobject_cast<QLabel*>(watched))
+      link->setFrameShape(event->type() == QEvent::FocusIn ? QFrame::Box : QFrame::NoFrame);
+  }
   if (event->type() == QEvent::KeyPress) {
     const int key = static_cast<QKeyEvent*>(event)->key();
     const bool activates = key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space;
