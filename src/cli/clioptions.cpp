@@ -81,10 +81,14 @@ CliParseResult parseCliArguments(const QStringList& args) {
 QString cliUsage() {
   return QStringLiteral(
       "Usage: kelvaron-cli [OPTION]... FILE|FOLDER...\n"
+      "   or: kelvaron-cli bom|where-used|check|diff ... (each has --help)\n"
       "Lists the parts built into each Pro/ENGINEER assembly FILE (*.asm, *.asm.N)\n"
       "and writes its parts report NAME__Kelvaron.txt into the report folder.\n"
       "A FOLDER is searched with all its subfolders for names matching *.asm.*;\n"
       "every file found is handled like a FILE, in the order of the search.\n"
+      "The subcommands work across files: bom (the product structure and totals),\n"
+      "where-used, check (missing, unreadable and unused files) and diff (two\n"
+      "versions); a file named like one is given as ./bom.\n"
       "\n"
       "  --report-dir DIR  write the reports into DIR (default: the report folder\n"
       "                    saved by the Kelvaron window, else the home folder)\n"

@@ -9,6 +9,9 @@ enum class ExitStatus : int {
   Failure = 1,        ///< some file could not be read or its report not written
   Usage = 2,          ///< the command line is not valid
   Interrupted = 130,  ///< stopped by Ctrl-C or SIGTERM (128 + SIGINT, as shells report it)
+  // The bill-of-materials subcommands answer as check and diff tools do:
+  Found = 1,    ///< check found missing or unreadable files; diff found differences
+  Trouble = 2,  ///< a usage error, or a file or folder a subcommand needs cannot be used
 };
 
 }  // namespace kelvaron::cli

@@ -1,12 +1,14 @@
 // kelvaron-cli: lists the parts of Pro/ENGINEER assemblies and writes their
 // parts reports, without the window.
 
+#include "cli/bomcommands.h"
 #include "cli/clioptions.h"
 #include "cli/clirunner.h"
 #include "cli/exitstatus.h"
 #include "cli/stopsignal.h"
 #include "platform/nativepath.h"
 #include "platform/settingsstore.h"
+#include "reader/assemblyreader.h"
 #include "version.h"
 
 #include <QCoreApplication>
@@ -22,6 +24,9 @@ int main(int argc, char* argv[]) {
   // Arguments straight from argv: a file name that is not valid UTF-8 keeps its bytes.
   QStringList args;
   for (int i = 1; i < argc; ++i) args.append(kelvaron::platform::fromNativeBytes(argv[i]));
+
+  if (!args.isEmpty() && kelvaron::cli::isBomCommand(args.first()))
+    return kelvaron::cli::runBomCommand(args, stdout, stderr, &kelvaron::reader::readAssemblyFile);
 
   const auto parsed = kelvaron::cli::parseCliArguments(args);
   if (!parsed.ok()) {

@@ -1,0 +1,76 @@
+#pragma once
+// Where component files are: every folder of a command walked once into an
+// index in memory, so resolving a name never touches the disk.
+
+#include <QHash>
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <vector>
+
+namespace kelvaron::bom {
+
+/// A file name taken apart: "Bolt.PRT.3" gives base "bolt.prt" (case-folded)
+/// and version 3; "bolt.prt" gives version 0; "bolt.prt.x" is its own base.
+struct VersionedName {
+  QString base;
+  std::int64_t version = 0;
+};
+VersionedName splitVersion(const QString& fileName);
+
+/// The case-folded form names are compared in.
+QString foldName(const QString& name);
+
+/// The folder of `path` without a trailing separator ("/a/b/c.asm" gives "/a/b").
+QString folderOf(const QString& path);
+
+/// An absolute, cleaned form of `path`, without touching the disk.
+QString absolutePath(const QString& path);
+
+/// Where a component's file name led.
+struct Resolution {
+  QString path;        ///< the file chosen; empty when the name is nowhere
+  QStringList others;  ///< the same name in other folders, lower in the order
+};
+
+/// The files of an ordered list of search roots (each with all subfolders)
+/// plus single folders added later (an assembly's own folder).
+class FileIndex {
+ public:
+  struct File {
+    QString path;
+    int folder = 0;  ///< index into folders()
+    VersionedName name;
+  };
+
+  /// Walks each root in the order given, once; a folder reachable from an
+  /// earlier root keeps that root's place. Folders that cannot be listed add
+  /// nothing (the caller checks that the roots exist).
+  explicit FileIndex(const QStringList& roots = {});
+
+  /// Lists the files directly inside `folder` when it is not indexed yet.
+  void addFolder(const QString& folder);
+
+  /// Resolves `fileName` (as stored, without version) for an assembly in
+  /// `ownFolder`: the highest version in that folder first, else in the first
+  /// folder of the roots' walk order that has one. Case is ignored.
+  /// resolve("bolt.prt", "/p") finds "/p/BOLT.prt.4" over "/p/bolt.prt".
+  Resolution resolve(const QString& fileName, const QString& ownFolder) const;
+
+  /// Every file indexed, folders in walk order, names in listing order.
+  const std::vector<File>& files() const { return m_files; }
+  const QStringList& folders() const { return m_folders; }
+
+ private:
+  void walk(const QString& root, bool recursive, bool isRoot);
+  // Of the files in `candidates`, the best (highest version) in `folder`.
+  int bestIn(const std::vector<int>& candidates, int folder) const;
+
+  std::vector<File> m_files;
+  QStringList m_folders;
+  std::vector<bool> m_inRoot;  ///< per folder: found under a search root
+  QHash<QString, int> m_folderIds;
+  QHash<QString, std::vector<int>> m_byBase;  ///< folded base name -> files
+};
+
+}  // namespace kelvaron::bom

@@ -1,0 +1,55 @@
+#pragma once
+// One component of one assembly with the file it resolves to.
+
+#include "bom/fileindex.h"
+#include "reader/assemblymodel.h"
+
+#include <QSet>
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+namespace kelvaron::bom {
+
+/// What became of a component's file.
+enum class Status {
+  Ok,          ///< found (and, for an expanded assembly, read)
+  Missing,     ///< in none of the folders searched
+  Unreadable,  ///< found, but its component list cannot be read
+  Cycle,       ///< an assembly that contains itself through this placement
+};
+
+/// "ok", "missing", "unreadable" or "cycle".
+const char* statusName(Status status);
+
+/// A component of an assembly and where its file is.
+struct Placement {
+  reader::ModelComponent component;
+  Status status = Status::Ok;
+  QString path;    ///< the file found; empty when missing
+  QString reason;  ///< for unreadable: "cannot read PATH: reason"
+  int node = -1;   ///< the expanded assembly this placement leads to, if any
+};
+
+/// Notes gathered while resolving, each once, in order of first appearance.
+class Notes {
+ public:
+  void add(const QString& note);
+  const QStringList& list() const { return m_list; }
+
+ private:
+  QStringList m_list;
+  QSet<QString> m_seen;
+};
+
+/// The components of `model` (an assembly in `ownFolder`) resolved through
+/// `index`: status Ok with the path, or Missing. When the name exists in more
+/// than one folder a note names the file chosen and the others.
+std::vector<Placement> resolvePlacements(const reader::AssemblyModel& model, const QString& ownFolder,
+                                         const FileIndex& index, Notes& notes);
+
+/// Whether this placement is followed into its file: an assembly with
+/// active instances whose file was found.
+bool expands(const Placement& p);
+
+}  // namespace kelvaron::bom

@@ -1,0 +1,98 @@
+#include "bom/xlsxtable.h"
+
+#include "bom/savefile.h"
+#include "platform/nativepath.h"
+
+#include <filesystem>
+#include <system_error>
+#include <algorithm>
+#include <xlsxwriter.h>
+
+namespace kelvaron::bom {
+
+namespace {
+
+constexpr int kMaxOutlineLevel = 7;
+constexpr double kMaxColumnWidth = 80;
+
+// Writes the sheet; false at the first failure libxlsxwriter reports.
+bool fillSheet(lxw_workbook* book, const Table& table) {
+  // Sheet names are at most 31 characters and may not hold []:*?/\ .
+  lxw_worksheet* sheet = workbook_add_worksheet(book, table.title.left(31).toUtf8().constData());
+  if (!sheet) return false;
+  lxw_format* bold = workbook_add_format(book);
+  format_set_bold(bold);
+
+  const int offset = table.isTree() ? 1 : 0;
+  const auto columns = static_cast<std::size_t>(table.headers.size()) + static_cast<std::size_t>(offset);
+  std::vector<double> width(columns, 0);
+  auto note = [&](std::size_t column, qsizetype length) {
+    width[column] = std::max(width[column], static_cast<double>(length));
+  };
+  auto header = [&](std::size_t column, const QString& text) {
+    note(column, text.size());
+    return worksheet_write_string(sheet, 0, static_cast<lxw_col_t>(column), text.toUtf8().constData(), bold) ==
+           LXW_NO_ERROR;
+  };
+  if (offset && !header(0, QStringLiteral("level"))) return false;
+  for (qsizetype c = 0; c < table.headers.size(); ++c)
+    if (!header(static_cast<std::size_t>(c) + static_cast<std::size_t>(offset), table.headers[c])) return false;
+
+  for (std::size_t r = 0; r < table.rows.size(); ++r) {
+    const auto row = static_cast<lxw_row_t>(r + 1);
+    if (offset) {
+      const int level = table.levels[r];
+      if (worksheet_write_number(sheet, row, 0, level, nullptr) != LXW_NO_ERROR) return false;
+      note(0, QString::number(level).size());
+      lxw_row_col_options options{};
+      options.level = static_cast<uint8_t>(std::min(level, kMaxOutlineLevel));
+      if (level > 0 && worksheet_set_row_opt(sheet, row, LXW_DEF_ROW_HEIGHT, nullptr, &options) != LXW_NO_ERROR)
+        return false;
+    }
+    for (std::size_t c = 0; c < table.rows[r].size(); ++c) {
+      const auto col = static_cast<lxw_col_t>(c + static_cast<std::size_t>(offset));
+      const Cell& cell = table.rows[r][c];
+      lxw_error e = LXW_NO_ERROR;
+      if (const auto* n = std::get_if<std::int64_t>(&cell)) {
+        e = worksheet_write_number(sheet, row, col, static_cast<double>(*n), nullptr);
+        note(col, QString::number(*n).size());
+      } else if (const auto* s = std::get_if<QString>(&cell)) {
+        e = worksheet_write_string(sheet, row, col, s->toUtf8().constData(), nullptr);
+        note(col, s->size());
+      }
+      if (e != LXW_NO_ERROR) return false;
+    }
+  }
+  for (std::size_t c = 0; c < columns; ++c)
+    worksheet_set_column(sheet, static_cast<lxw_col_t>(c), static_cast<lxw_col_t>(c),
+                         std::min(width[c] + 2, kMaxColumnWidth), nullptr);
+  worksheet_freeze_panes(sheet, 1, 0);
+  const auto lastRow = static_cast<lxw_row_t>(table.rows.size());
+  worksheet_autofilter(sheet, 0, 0, lastRow, static_cast<lxw_col_t>(columns - 1));
+  // The summary row of a group sits above its members, as in a tree.
+  if (offset) worksheet_outline_settings(sheet, LXW_TRUE, LXW_FALSE, LXW_FALSE, LXW_FALSE);
+  return true;
+}
+
+}  // namespace
+
+bool writeXlsx(const Table& table, const QString& path, QString* error) {
+  const QString temporary = temporaryBeside(path, error);
+  if (temporary.isEmpty()) return false;
+  const std::string native = platform::toNativeBytes(temporary);
+  lxw_workbook* book = workbook_new(native.c_str());
+  const bool filled = book && fillSheet(book, table);
+  const lxw_error closed = book ? workbook_close(book) : LXW_ERROR_CREATING_XLSX_FILE;
+  if (!filled || closed != LXW_NO_ERROR) {
+    std::error_code ec;
+    std::filesystem::remove(platform::toNativePath(temporary), ec);
+    *error =
+        QStringLiteral("cannot write %1: %2")
+            .arg(platform::displayPath(path),
+                 QString::fromUtf8(lxw_strerror(closed != LXW_NO_ERROR ? closed : LXW_ERROR_MEMORY_MALLOC_FAILED)));
+    return false;
+  }
+  return commitTemporary(temporary, path, error);
+}
+
+}  // namespace kelvaron::bom
