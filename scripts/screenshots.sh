@@ -10,6 +10,9 @@ build=${1:-$root/build/release}
 cmake --build "$build" --target kelvaron_screenshots
 tool=$build/tools/screenshots/kelvaron_screenshots
 out=$root/docs/screenshots
+# A Creo assembly with a non-ASCII component name, when the shared samples are there.
+creo=$root/../shared/proe-samples/asm0001_pince.asm.21
+[ -f "$creo" ] && export KELVARON_CREO_SAMPLE="$creo"
 render() {
   QT_QPA_PLATFORM=offscreen unshare --user --map-root-user --mount \
     sh -c 'mount -t tmpfs tmpfs /home && exec "$@"' render "$tool" "$out" "$root/examples" "$@"

@@ -5,8 +5,10 @@
 
 #include "analysis/componentscan.h"
 #include "analysis/pathhelpers.h"
+#include "reader/assemblymodel.h"
 
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <string_view>
 
@@ -19,6 +21,14 @@ struct AssemblyAnalysis {
   std::int64_t partCount = 0;  ///< how many components were found
   QString error;               ///< empty, or "cannot read PATH: reason"
   bool stopped = false;        ///< the sink or the yield hook asked to stop: no result to report
+  /// What the format reader found; generation Unknown when the file was not
+  /// an assembly by name or its layout is not known.
+  reader::AssemblyModel model;
+  /// The reader's notes, and the fallback's when there was one.
+  QStringList notes;
+  /// The layout was recognised but could not be read, so the names come from
+  /// the marker scan over the whole file: why, for stderr or a status line.
+  QString fallback;
 
   bool ok() const { return error.isEmpty() && !stopped; }
 };
@@ -39,7 +49,14 @@ class ListSink {
 /// folder or cannot be read gives an error and is never created. A readable
 /// file whose extension (GetExt) is neither ".asm" nor ".ASM" is not scanned
 /// and gives no lines at all; an assembly gives the heading line, then its
-/// names. A false answer from the sink or `yield` sets `stopped`.
+/// names. Which names depends on what the format reader recognises:
+/// - legacy text with its "@depend" table: the marker scan over that table only;
+/// - Wildfire XML and Creo: each component's name as stored (UTF-8), once, in
+///   order of first appearance, names beginning with "ASSEMBLY" left out as
+///   the scan leaves them out;
+/// - anything else, or a recognised file the reader failed on (then with
+///   `fallback` set): the marker scan over the whole file.
+/// A false answer from the sink or `yield` sets `stopped`.
 AssemblyAnalysis streamAssembly(const QString& path, ListSink& sink, const YieldHook& yield = {},
                                 PathStyle style = nativePathStyle());
 

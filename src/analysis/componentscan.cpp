@@ -157,7 +157,8 @@ bool scanComponents(std::string_view bytes, const ComponentSink& sink, const Yie
     if (end == std::string_view::npos) end = bytes.size();
     cutName(bytes, nameBegin, end, name);
     if (!std::string_view(name).starts_with(kSkippedPrefix)) {
-      const ComponentView view{name, static_cast<std::int64_t>(nameBegin) + 1, static_cast<std::int64_t>(end)};
+      const ComponentView view{name, static_cast<std::int64_t>(nameBegin) + 1, static_cast<std::int64_t>(end),
+                               NameEncoding::Windows1252};
       if (!sink(view)) return false;
     }
     searchFrom = nameBegin;

@@ -13,6 +13,17 @@ namespace kelvaron {
 /// Returning false asks the work to stop as soon as it can.
 using YieldHook = std::function<bool()>;
 
+/// How the bytes of a component name are to be read: the marker scan keeps
+/// Windows-1252 bytes of the file (its kept set reads the same as Latin-1),
+/// the format reader's names are UTF-8.
+enum class NameEncoding { Windows1252, Utf8 };
+
+/// `bytes` as text in `encoding`.
+inline QString nameText(std::string_view bytes, NameEncoding encoding) {
+  const auto n = static_cast<qsizetype>(bytes.size());
+  return encoding == NameEncoding::Utf8 ? QString::fromUtf8(bytes.data(), n) : QString::fromLatin1(bytes.data(), n);
+}
+
 /// One component record: the name as bytes of the file (Windows-1252; only
 /// ASCII letters, digits, "_", "-" and the six German umlauts survive) and the
 /// 1-based positions of its first byte and of the end bound.
@@ -20,17 +31,21 @@ struct Component {
   QByteArray name;
   std::int64_t nameStart = 0;
   std::int64_t end = 0;
+  NameEncoding encoding = NameEncoding::Windows1252;
 
-  /// The name as text (the kept bytes are the same in Windows-1252 and Latin-1).
-  QString text() const { return QString::fromLatin1(name); }
+  QString text() const { return nameText(std::string_view(name.constData(), std::size_t(name.size())), encoding); }
   bool operator==(const Component&) const = default;
 };
 
 /// One component as the scan meets it; `name` is valid during the call only.
+/// A name of the format reader has no position in the file: both are 0.
 struct ComponentView {
   std::string_view name;
   std::int64_t nameStart = 0;
   std::int64_t end = 0;
+  NameEncoding encoding = NameEncoding::Windows1252;
+
+  QString text() const { return nameText(name, encoding); }
 };
 
 /// Receives each component in file order; returning false stops the scan.

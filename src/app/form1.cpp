@@ -273,18 +273,18 @@ namespace {
 class WindowSink final : public ListSink {
  public:
   WindowSink(QListWidget* list, ReportWriter& report) : m_list(list), m_report(report) {}
-  void heading(std::string_view line) override { add(line); }
+  void heading(std::string_view line) override { add(line, NameEncoding::Windows1252); }
   bool component(const ComponentView& c) override {
-    add(c.name);
-    last = Component{QByteArray(c.name.data(), static_cast<qsizetype>(c.name.size())), c.nameStart, c.end};
+    add(c.name, c.encoding);
+    last = Component{QByteArray(c.name.data(), static_cast<qsizetype>(c.name.size())), c.nameStart, c.end, c.encoding};
     return true;
   }
   std::optional<Component> last;
 
  private:
-  void add(std::string_view latin1) {
-    m_list->addItem(QString::fromLatin1(latin1.data(), static_cast<qsizetype>(latin1.size())));
-    m_report.addLine(latin1);
+  void add(std::string_view bytes, NameEncoding encoding) {
+    m_list->addItem(nameText(bytes, encoding));
+    m_report.addLine(bytes, encoding);
   }
   QListWidget* m_list;
   ReportWriter& m_report;
@@ -304,6 +304,7 @@ void Form1::Kindersuche() {
   ReportWriter& report = m_state.report.emplace(reportPath(m_state.reportFolder, assembly), assembly);
   WindowSink sink(List_ASM, report);
   const AssemblyAnalysis result = streamAssembly(assembly, sink, [this] { return yieldToEvents(); });
+  m_state.fallback = result.fallback;
   if (!result.ok()) {
     report.abort();
     // A stop comes only from a closing window: nothing is reported.
@@ -330,7 +331,10 @@ void Form1::Dateiausgeben() {
     lbl_status->setText(report.error());
     return;
   }
-  lbl_status->setText(QStringLiteral("file saved"));
+  // A file the reader recognised but could not read was listed by the
+  // marker scan: the user learns why beside the result.
+  lbl_status->setText(m_state.fallback.isEmpty() ? QStringLiteral("file saved")
+                                                 : QStringLiteral("file saved; ") + m_state.fallback);
   cmd_exec->setVisible(true);
 }
 

@@ -20,6 +20,7 @@ struct Form1State {
   bool blnStop = false;                ///< the stop picture was clicked: refuse further descents
   qint32 lngMatchCount = 0;            ///< matches found by every scan so far
   std::optional<ReportWriter> report;  ///< the report of the analysis under way
+  QString fallback;                    ///< why the last list came from the whole-file marker scan, or empty
 };
 
 /// The window's hooks for tests: each is optional.

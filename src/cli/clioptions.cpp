@@ -30,6 +30,8 @@ CliParseResult parseCliArguments(const QStringList& args) {
       o.writeReports = false;
     } else if (arg == u"--json") {
       o.json = true;
+    } else if (arg == u"--long" || arg == u"-l") {
+      o.longList = true;
     } else if (arg == u"--list") {
       o.listOnly = true;
     } else if (arg == u"--latest") {
@@ -93,8 +95,16 @@ QString cliUsage() {
       "  --report-dir DIR  write the reports into DIR (default: the report folder\n"
       "                    saved by the Kelvaron window, else the home folder)\n"
       "  --no-report       list the parts only; write no report\n"
-      "  --json            print one JSON object per file per line:\n"
-      "                    {\"file\",\"report\",\"assembly\",\"parts\",\"error\"}\n"
+      "  --json            print one JSON object per file per line, with the keys\n"
+      "                    \"file\", \"parts\" (the list), \"assembly\", \"report\",\n"
+      "                    \"error\", \"format\" {\"generation\",\"writer\",\"model\"},\n"
+      "                    \"components\" [{\"name\",\"type\",\"quantity\",\"suppressed\"\n"
+      "                    and, where known, \"subtype\",\"generic\",\"source\",\"file\"}]\n"
+      "                    and \"notes\" [...]\n"
+      "  -l, --long        instead of the bare list, one aligned line per component:\n"
+      "                    quantity, suppressed (when any), type, name, generic;\n"
+      "                    first a line with the writer and the number of\n"
+      "                    components and instances\n"
       "  --latest          of the versions NAME.asm.N in one folder, only the\n"
       "                    highest N is analysed\n"
       "  --list            print the files that would be analysed, one a line,\n"
@@ -105,6 +115,8 @@ QString cliUsage() {
       "  --version         show the version and exit\n"
       "\n"
       "With several files or a FOLDER each list starts with a line \"==> FILE <==\".\n"
+      "A file whose layout is recognised but cannot be read is listed by the plain\n"
+      "marker scan, with the reason on standard error; it still counts as analysed.\n"
       "A match that is a folder is skipped with a note. While standard error is a\n"
       "terminal a progress bar is shown there; a summary line ends every run.\n"
       "Exit status: 0 every file analysed and its report written,\n"

@@ -16,6 +16,7 @@ struct CliOptions {
   bool reportDirGiven = false;
   bool writeReports = true;  ///< false with --no-report
   bool json = false;         ///< one JSON object per file instead of text
+  bool longList = false;     ///< --long: one line per component with type and counts
   bool latest = false;       ///< --latest: only the highest version name.asm.N per folder
   bool listOnly = false;     ///< --list: print the files that would be analysed, analyse none
   int jobs = 0;              ///< --jobs N; 0: the number of cores

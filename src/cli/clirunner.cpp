@@ -54,6 +54,7 @@ CliRunner::CliRunner(CliOptions options, QString reportFolder, std::FILE* out, s
       m_progress(err, isTerminal(err)),
       m_outIsTerminal(isTerminal(out)) {
   m_settings.json = m_options.json;
+  m_settings.longList = m_options.longList;
   m_settings.writeReports = m_options.writeReports;
   m_settings.reportFolder = std::move(reportFolder);
   m_settings.date = QDate::currentDate();
@@ -234,6 +235,10 @@ void CliRunner::finish(const FileOutcome& outcome) {
   m_parts += outcome.partCount;
   if (!outcome.reportPath.isEmpty()) ++m_reports;
   if (outcome.printedBlock) ++m_blocks;
+  if (!outcome.warning.isEmpty()) {
+    m_out.flush();
+    printMessage(outcome.warning);
+  }
   if (!outcome.ok()) {
     ++m_failures;
     // The list goes out before the message about it, so the two read in order.

@@ -2,6 +2,7 @@
 
 #include "analysis/assemblyanalysis.h"
 #include "cli/jsonoutput.h"
+#include "cli/modeloutput.h"
 #include "platform/nativepath.h"
 #include "report/partsreport.h"
 #include "search/batchscan.h"
@@ -14,7 +15,7 @@ namespace kelvaron::cli {
 
 namespace {
 
-void appendJsonEnd(OutputBuffer& out, const FileOutcome& outcome) {
+void appendJsonEnd(OutputBuffer& out, const FileOutcome& outcome, const AssemblyAnalysis& analysis) {
   out.append(outcome.assembly ? "],\"assembly\":true,\"report\":" : "],\"assembly\":false,\"report\":");
   if (outcome.reportPath.isEmpty()) {
     out.append("null");
@@ -27,6 +28,7 @@ void appendJsonEnd(OutputBuffer& out, const FileOutcome& outcome) {
   } else {
     appendJsonString(out, outcome.error);
   }
+  appendJsonModel(out, analysis);
   out.append("}\n");
 }
 
@@ -39,7 +41,7 @@ class FileSink final : public ListSink {
       : m_item(item), m_settings(settings), m_out(out), m_separate(separate), m_report(report), m_outcome(outcome) {}
 
   void heading(std::string_view line) override {
-    if (!m_settings.json) {
+    if (!m_settings.json && !m_settings.longList) {
       startBlock();
       m_out.append(line);
       m_out.append('\n');
@@ -48,15 +50,39 @@ class FileSink final : public ListSink {
   }
   bool component(const ComponentView& c) override {
     const QByteArrayView name(c.name.data(), static_cast<qsizetype>(c.name.size()));
+    const bool utf8 = c.encoding == NameEncoding::Utf8;
     if (m_settings.json) {
       if (m_parts++ > 0) m_out.append(',');
-      appendJsonLatin1(m_out, name);
+      if (utf8) {
+        appendJsonString(m_out, c.text());
+      } else {
+        appendJsonLatin1(m_out, name);
+      }
     } else {
-      m_out.appendLatin1AsUtf8(name);
-      m_out.append('\n');
+      // --long prints after the analysis, from the model or, without one,
+      // from these names: they gather until then.
+      OutputBuffer& target = m_settings.longList ? m_longNames : m_out;
+      if (m_settings.longList) target.append("  ");
+      if (utf8) {
+        target.append(c.name);
+      } else {
+        target.appendLatin1AsUtf8(name);
+      }
+      target.append('\n');
     }
-    if (m_report) m_report->addLine(c.name);
+    if (m_report) m_report->addLine(c.name, c.encoding);
     return true;
+  }
+  /// The --long lines, once the analysis is done.
+  void printLong(const AssemblyAnalysis& analysis) {
+    startBlock();
+    if (hasModelList(analysis)) {
+      m_out.appendText(longListing(analysis.model));
+    } else {
+      m_out.appendText(longScanHeading(analysis.model, analysis.partCount));
+      m_out.append('\n');
+      m_out.append(m_longNames.take());
+    }
   }
   // A text block starts with "==> FILE <==" when the run prints several.
   void startBlock() {
@@ -77,6 +103,7 @@ class FileSink final : public ListSink {
   ReportWriter* m_report;
   FileOutcome& m_outcome;
   std::int64_t m_parts = 0;
+  OutputBuffer m_longNames{nullptr};
 };
 
 }  // namespace
@@ -109,6 +136,8 @@ FileOutcome handleFile(const WorkItem& item, const FileJobSettings& settings, Ou
   const AssemblyAnalysis analysis = streamAssembly(item.path, sink, yield);
   outcome.assembly = analysis.assembly;
   outcome.partCount = analysis.partCount;
+  if (!analysis.fallback.isEmpty())
+    outcome.warning = QStringLiteral("%1: %2").arg(platform::displayPath(item.path), analysis.fallback);
 
   if (!analysis.ok()) {
     if (report) report->abort();
@@ -116,7 +145,11 @@ FileOutcome handleFile(const WorkItem& item, const FileJobSettings& settings, Ou
     outcome.error =
         analysis.stopped ? QStringLiteral("%1: stopped").arg(platform::displayPath(item.path)) : analysis.error;
   } else {
-    if (!settings.json) sink.startBlock();
+    if (settings.longList && !settings.json && analysis.assembly) {
+      sink.printLong(analysis);
+    } else if (!settings.json) {
+      sink.startBlock();
+    }
     if (report) {
       if (beforeCommit) beforeCommit();
       if (report->commit(settings.date)) {
@@ -126,7 +159,7 @@ FileOutcome handleFile(const WorkItem& item, const FileJobSettings& settings, Ou
       }
     }
   }
-  if (settings.json) appendJsonEnd(out, outcome);
+  if (settings.json) appendJsonEnd(out, outcome, analysis);
   return outcome;
 }
 

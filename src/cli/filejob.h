@@ -29,6 +29,7 @@ struct FileOutcome {
   QString reportPath;         ///< the report written, empty when none was
   QString error;              ///< empty, or "cannot read ..."/"cannot write ..." naming the path
   QString skipNote;           ///< a match that is a folder: why it was not analysed
+  QString warning;            ///< "PATH: why" the list came from the whole-file marker scan, or empty
   bool stopped = false;       ///< a stop request ended the analysis
   bool printedBlock = false;  ///< a text block was printed for the file
   bool ok() const { return error.isEmpty(); }
@@ -37,6 +38,7 @@ struct FileOutcome {
 /// How every file of a run is handled.
 struct FileJobSettings {
   bool json = false;
+  bool longList = false;  ///< --long: the model's components with type and counts
   bool writeReports = true;
   bool heads = false;  ///< text blocks start with "==> FILE <=="
   QString reportFolder;

@@ -54,16 +54,16 @@ void ReportWriter::writeText(const QString& line) {
   m_file.write("\r\n", 2);
 }
 
-void ReportWriter::addLine(std::string_view latin1) {
+void ReportWriter::addLine(std::string_view bytes, NameEncoding encoding) {
   if (!open(true)) return;
   // ASCII reads the same in every encoding a report is written in.
-  if (std::all_of(latin1.begin(), latin1.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
-    m_line.assign(latin1);
+  if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+    m_line.assign(bytes);
     m_line += "\r\n";
     m_file.write(m_line);
     return;
   }
-  writeText(QString::fromLatin1(latin1.data(), static_cast<qsizetype>(latin1.size())));
+  writeText(nameText(bytes, encoding));
 }
 
 bool ReportWriter::commit(const QDate& date) {

@@ -1,6 +1,7 @@
 #pragma once
 // The parts report: one plain-text file per analysed assembly.
 
+#include "analysis/componentscan.h"
 #include "analysis/pathhelpers.h"
 #include "platform/atomicfile.h"
 
@@ -33,8 +34,9 @@ class ReportWriter {
  public:
   ReportWriter(QString path, QString assemblyPath);
   const QString& path() const { return m_path; }
-  /// Adds one line of the list, given as Windows-1252 bytes (the kept name set).
-  void addLine(std::string_view latin1);
+  /// Adds one line of the list, given as bytes in `encoding`: the marker
+  /// scan's Windows-1252 names or the format reader's UTF-8 ones.
+  void addLine(std::string_view bytes, NameEncoding encoding = NameEncoding::Windows1252);
   /// Writes the closing lines and puts the file in place. False with error()
   /// "cannot write PATH: reason"; then nothing is left behind.
   bool commit(const QDate& date);

@@ -59,16 +59,14 @@ inline const QByteArray kHeading = "the following parts are build in this assemb
 /// A small assembly in the legacy text layout with the given names (raw bytes).
 inline QByteArray assemblyBytes(const QList<QByteArray>& names) {
   QByteArray b = "#UGC:2 ASSEMBLY 887 360 0 1 1 15 1600 9547\n#-END_OF_UGC_HEADER\n@model_name 3 10\n";
-  for (qsizetype i = 0; i < names.size(); ++i) {
-    b += "2 2 \n3 3 " + names[i] + (i == 0 ? "\n@model_type 4 1\n" : "\n") + "3 4 2\n3 6 1\n";
-  }
+  for (const QByteArray& name : names) b += "2 2 \n3 3 " + name + "\n@model_type 4 1\n3 4 2\n3 6 1\n";
   return b;
 }
 
 /// The text output for one assembly, optionally as a block headed by `file`.
 inline QByteArray listing(const QList<QByteArray>& names, const QByteArray& file = "") {
   QByteArray out = (file.isEmpty() ? "" : "==> " + file + " <==\n") + kHeading + "\n";
-  for (const auto& n : names) out += n + "\n";
+  for (const QByteArray& name : names) out += name + "\n";
   return out;
 }
 

@@ -2,7 +2,6 @@
 // output, reports written or not.
 
 #include "cli_testenv.h"
-#include "common/realsamples.h"
 #include "platform/nativepath.h"
 
 #include <QJsonArray>
@@ -19,7 +18,6 @@ using CliRun = CliTest;
 TEST_F(CliRun, CommandLine) {
   put("a.asm", assemblyBytes({"X1"}));
   const QByteArray needsJobs = "kelvaron-cli: option '--jobs' needs a number from 1 to 256\nTry 'kelvaron-cli --help'";
-  const QByteArray needsDir = "kelvaron-cli: option '--report-dir' needs a folder\nTry";
   const struct {
     QStringList args;
     int exit;
@@ -27,24 +25,21 @@ TEST_F(CliRun, CommandLine) {
   } cases[] = {
       {{"--json"}, 2, "", "kelvaron-cli: no FILE given\nTry 'kelvaron-cli --help'"},
       {{"--bogus", "a.asm"}, 2, "", "kelvaron-cli: unknown option '--bogus'\n"},
-      {{"a.asm", "--report-dir"}, 2, "", needsDir},
-      {{"--report-dir=", "a.asm"}, 2, "", needsDir},
+      {{"a.asm", "--report-dir"}, 2, "", "kelvaron-cli: option '--report-dir' needs a folder\nTry"},
+      {{"--report-dir=", "a.asm"}, 2, "", "kelvaron-cli: option '--report-dir' needs a folder\nTry"},
       {{"-j", "a.asm"}, 2, "", needsJobs},
       {{"--jobs", "257", "a.asm"}, 2, "", needsJobs},
-      {{"--help", "--bogus"}, 0, "Usage: kelvaron-cli [OPTION]... FILE|FOLDER...\n", ""},
-      {{"--version", "-h"}, 0, "Usage: ", ""},
+      {{"--version", "-h", "--bogus"}, 0, "Usage: kelvaron-cli [OPTION]... FILE|FOLDER...\n", ""},
       {{"--version"}, 0, QByteArray("kelvaron-cli ") + KELVARON_VERSION + "\n", ""},
       {{"--no-report", "--", "--json"}, 1, "", "kelvaron-cli: cannot read --json: "},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.args.join(' ').toStdString());
     const auto r = run(c.args);
-    EXPECT_EQ(r.exitCode, c.exit);
+    EXPECT_EQ(r.exitCode, c.exit) << c.args.join(' ').toStdString();
     EXPECT_TRUE(r.out.startsWith(c.out) && c.out.isEmpty() == r.out.isEmpty()) << r.out.constData();
     EXPECT_TRUE(r.err.startsWith(c.err) && c.err.isEmpty() == r.err.isEmpty()) << r.err.constData();
   }
-  EXPECT_TRUE(entries(rep()).isEmpty());
-  EXPECT_TRUE(entries(sharedFolder("home")).isEmpty());
+  EXPECT_TRUE(entries(rep()).isEmpty() && entries(sharedFolder("home")).isEmpty());
 }
 
 TEST_F(CliRun, EachFileIsListedAndReportedAndAFailureDoesNotStopTheOthers) {
@@ -70,12 +65,11 @@ TEST_F(CliRun, EachFileIsListedAndReportedAndAFailureDoesNotStopTheOthers) {
       {{"--report-dir", path("missing"), "a.asm"}, 1, x1, cannotWrite("missing"), {}},
       {{"--report-dir", path("plainfile"), "a.asm"}, 1, x1, cannotWrite("plainfile"), {}},
       {{"--report-dir", path("blocked"), "a.asm"}, 1, x1, cannotWrite("blocked"), {}},
-      {{"--report-dir", rep(), "no/such/dir/x.asm.1"}, 1, "", "kelvaron-cli: cannot read no/such/dir/x.asm.1: ", {}},
       {{"--report-dir", rep(), ""}, 1, "", "kelvaron-cli: cannot read : ", {}},
-      {{"a.asm", "--report-dir", rep(), "missing.asm", "b.txt", "c.ASM"},
+      {{"a.asm", "--report-dir", rep(), "no/such.asm.1", "b.txt", "c.ASM"},
        1,
        listing({"X1"}, "a.asm") + "\n==> b.txt <==\n\n" + listing({"Y1", "Y2"}, "c.ASM"),
-       "kelvaron-cli: cannot read missing.asm: ",
+       "kelvaron-cli: cannot read no/such.asm.1: ",
        {"a__Kelvaron.txt", "b__Kelvaron.txt", "c__Kelvaron.txt"}},
   };
   for (const auto& c : cases) {
@@ -93,13 +87,13 @@ TEST_F(CliRun, EachFileIsListedAndReportedAndAFailureDoesNotStopTheOthers) {
   // Nothing was created besides the reports: no missing input, folder or temporary file.
   EXPECT_EQ(entries(m_dir.path()), (QStringList{"a.asm", "b.txt", "blocked", "c.ASM", "plainfile", "rep"}));
   EXPECT_EQ(entries(path("blocked")), QStringList{"a__Kelvaron.txt"});
-  EXPECT_TRUE(entries(path("blocked/a__Kelvaron.txt")).isEmpty());
-  EXPECT_TRUE(entries(sharedFolder("home")).isEmpty());
+  EXPECT_TRUE(entries(path("blocked/a__Kelvaron.txt")).isEmpty() && entries(sharedFolder("home")).isEmpty());
   // From the last run: line 1 is the full path though a relative one was given;
   // a file that is not an assembly gets a report without a list (5 lines).
   const QByteArray report = readBytes(rep() + "/a__Kelvaron.txt");
-  EXPECT_TRUE(report.startsWith(QFile::encodeName(path("a.asm")) + "\r\n")) << report.constData();
-  EXPECT_TRUE(report.contains("\r\n" + kHeading + "\r\nX1\r\n")) << report.constData();
+  EXPECT_TRUE(report.startsWith(QFile::encodeName(path("a.asm")) + "\r\n" + QByteArray(50, '-') + "\r\n\r\r\n" +
+                                kHeading + "\r\nX1\r\n"))
+      << report.constData();
   EXPECT_EQ(readBytes(rep() + "/b__Kelvaron.txt").count("\r\n"), 5);
 }
 
@@ -117,78 +111,52 @@ TEST_F(CliRun, JsonGivesOneEscapedObjectPerFile) {
         "SE_1.5"},
        {u"GEHÄUSE"_qs, u"DÜSE_15"_qs}},
       {"caf\xE9.asm.2", "caf\xE9__Kelvaron.txt", {"A"}, {"A"}},
-      {"m\xC3\xB6tor.asm", "m\xC3\xB6tor__Kelvaron.txt", {"K\xD6RPER"}, {u"KÖRPER"_qs}},
       {"notes.txt", "notes__Kelvaron.txt", {"B"}, {}},
       {"gone.asm", "", {}, {}},
   };
   const QByteArray dir = QFile::encodeName(m_dir.path()) + "/";
   const auto native = [](const QByteArray& b) { return platform::fromNativeBytes(b.toStdString()); };
-  for (int i = 0; i < 4; ++i) {
+  for (int i = 0; i < 3; ++i)
     std::ofstream(std::string(dir + expected[i].name), std::ios::binary)
         << assemblyBytes(expected[i].written).toStdString();
-  }
   // QProcess passes arguments as UTF-8: the name that is not reaches the program through a shell pattern.
-  const auto r =
-      runCli({"-c", "exec \"$0\" --json --report-dir \"$1\" \"$2\" caf?.asm.2 \"$3\" notes.txt gone.asm",
-              KELVARON_CLI_BINARY, rep(), QString::fromUtf8(expected[0].name), QString::fromUtf8(expected[2].name)},
-             m_dir.path(), "config-empty", "/bin/sh");
+  const auto r = runCli({"-c", "exec \"$0\" --json --report-dir \"$1\" \"$2\" caf?.asm.2 notes.txt gone.asm",
+                         KELVARON_CLI_BINARY, rep(), QString::fromUtf8(expected[0].name)},
+                        m_dir.path(), "config-empty", "/bin/sh");
   EXPECT_EQ(r.exitCode, 1);
   EXPECT_TRUE(r.err.startsWith("kelvaron-cli: cannot read gone.asm: ")) << r.err.constData();
   const QList<QByteArray> lines = r.out.split('\n');
-  ASSERT_EQ(lines.size(), 6) << r.out.constData();
-  for (int i = 0; i < 5; ++i) {
+  ASSERT_EQ(lines.size(), 5) << r.out.constData();
+  for (int i = 0; i < 4; ++i) {
     const auto& e = expected[i];
-    SCOPED_TRACE(e.name.toStdString());
     QJsonParseError pe;
     const QJsonObject o = QJsonDocument::fromJson(lines[i], &pe).object();
     ASSERT_EQ(pe.error, QJsonParseError::NoError) << lines[i].constData();
-    EXPECT_EQ(o.keys(), (QStringList{"assembly", "error", "file", "parts", "report"}));
+    EXPECT_EQ(o.keys(), (QStringList{"assembly", "components", "error", "file", "format", "notes", "parts", "report"}));
     EXPECT_EQ(o["file"].toString(), native(dir + e.name));
     EXPECT_EQ(o["report"].toString(), e.report.isEmpty() ? "" : native(QFile::encodeName(rep()) + "/" + e.report));
     EXPECT_EQ(o["report"].isNull(), e.report.isEmpty());
     EXPECT_EQ(std::filesystem::exists(platform::toNativePath(o["report"].toString())), !e.report.isEmpty());
     EXPECT_EQ(o["assembly"].toBool(e.parts.isEmpty()), !e.parts.isEmpty());
-    QStringList parts;
-    for (const auto& v : o["parts"].toArray()) parts << v.toString();
-    EXPECT_EQ(parts, e.parts);
-    EXPECT_EQ(o["error"].toString().startsWith("cannot read gone.asm: "), e.name == "gone.asm");
-    EXPECT_EQ(o["error"].isNull(), e.name != "gone.asm");
+    EXPECT_EQ(o["parts"].toVariant().toStringList(), e.parts);
+    EXPECT_EQ(o["error"].isNull(), i != 3);
   }
 }
 
 TEST_F(CliRun, ReportFolderComesFromTheSavedSettingsElseHome) {
   put("a.asm.4", assemblyBytes({"X1"}));
-  auto r = run({"a.asm.4"});
-  EXPECT_EQ(r.exitCode, 0) << r.err.constData();
+  EXPECT_EQ(run({"a.asm.4"}).exitCode, 0);
   EXPECT_TRUE(QFile::remove(sharedFolder("home") + "/a__Kelvaron.txt")) << "no saved folder: the report goes home";
-  {
-    // Written the way the window keeps it, into the store this process shares with the child.
-    QSettings settings(QSettings::NativeFormat, QSettings::UserScope, "Kelvaron", "Kelvaron");
-    settings.setValue("Optionen/txt_Pfad.Text", rep());
-  }
-  r = runCli({"a.asm.4"}, m_dir.path(), "config-own");
-  EXPECT_EQ(r.exitCode, 0) << r.err.constData();
+  // Written the way the window keeps it, into the store this process shares with the child.
+  QSettings(QSettings::NativeFormat, QSettings::UserScope, "Kelvaron", "Kelvaron")
+      .setValue("Optionen/txt_Pfad.Text", rep());
+  EXPECT_EQ(runCli({"a.asm.4"}, m_dir.path(), "config-own").exitCode, 0);
   EXPECT_EQ(entries(rep()), QStringList{"a__Kelvaron.txt"});
   // --report-dir wins over the saved folder.
   QDir(m_dir.path()).mkpath("other");
-  r = runCli({"--report-dir", path("other"), "a.asm.4"}, m_dir.path(), "config-own");
-  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_EQ(runCli({"--report-dir", path("other"), "a.asm.4"}, m_dir.path(), "config-own").exitCode, 0);
   EXPECT_EQ(entries(path("other")), QStringList{"a__Kelvaron.txt"});
   EXPECT_TRUE(entries(sharedFolder("home")).isEmpty());
-}
-
-TEST(CliFiles, RealSamplesGiveTheNamesOfTheirReadme) {
-  const QString dir = QStringLiteral(KELVARON_SAMPLES_DIR);
-  if (!QFileInfo(dir).isDir()) GTEST_SKIP() << "sample folder " << dir.toStdString() << " is absent";
-  QStringList args{"--no-report"};
-  QByteArray expected;
-  for (const auto& [file, names] : kelvaron::testing::kRealSamples) {
-    args << QString::fromLatin1(file);
-    expected += (expected.isEmpty() ? "" : "\n") + listing(names, file);
-  }
-  const auto r = runCli(args, dir);
-  EXPECT_EQ(r.exitCode, 0) << r.err.constData();
-  EXPECT_EQ(r.out, expected);
 }
 
 }  // namespace

@@ -1,9 +1,12 @@
 #pragma once
-// The whole list of components of some bytes: the core streams them, the
-// tests compare lists.
+// The whole list of components of some bytes or of a file: the core streams
+// them, the tests compare lists.
 
+#include "analysis/assemblyanalysis.h"
 #include "analysis/componentscan.h"
 
+#include <QFile>
+#include <QStringList>
 #include <string_view>
 #include <vector>
 
@@ -22,14 +25,6 @@ inline std::vector<Component> scanAll(std::string_view bytes, const YieldHook& y
   return found;
 }
 
-}  // namespace kelvaron::testing
-
-#include "analysis/assemblyanalysis.h"
-
-#include <QStringList>
-
-namespace kelvaron::testing {
-
 /// The analysis of one file with its result list gathered.
 struct Listed {
   AssemblyAnalysis analysis;
@@ -41,17 +36,22 @@ inline Listed analyseListed(const QString& path, const YieldHook& yield = {}) {
     QStringList lines;
     void heading(std::string_view line) override { lines << QString::fromLatin1(line.data(), qsizetype(line.size())); }
     bool component(const ComponentView& c) override {
-      lines << QString::fromLatin1(c.name.data(), qsizetype(c.name.size()));
+      lines << c.text();
       return true;
     }
   } sink;
-  Listed out;
-  out.analysis = streamAssembly(path, sink, yield);
-  out.lines = std::move(sink.lines);
-  return out;
+  AssemblyAnalysis analysis = streamAssembly(path, sink, yield);
+  return {std::move(analysis), std::move(sink.lines)};
 }
 
 /// The heading line every assembly's list starts with.
 inline const QString kHeading = QStringLiteral("the following parts are build in this assembly:");
+
+/// Writes `bytes` to the file `path` and gives the path back (empty when it
+/// cannot be written, which fails the test that reads it).
+inline QString writeFile(const QString& path, QByteArrayView bytes) {
+  QFile f(path);
+  return f.open(QIODevice::WriteOnly) && f.write(bytes.data(), bytes.size()) == bytes.size() ? path : QString();
+}
 
 }  // namespace kelvaron::testing

@@ -8,6 +8,7 @@
 // on every machine: the tool makes it there and refuses a /home/user that
 // holds anything. scripts/screenshots.sh runs it with /home on a private
 // in-memory file system.
+// With KELVARON_CREO_SAMPLE naming a Creo assembly, its parts list is drawn too.
 
 #include "app/clickablelabel.h"
 #include "app/form1.h"
@@ -19,6 +20,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QStandardPaths>
@@ -138,6 +140,28 @@ bool makeDemoTree(const QString& examples) {
   return ok;
 }
 
+// The parts of a Creo assembly, copied into the demo tree's projects folder.
+void renderCreo(Output& out, const QString& sample, const QString& projects, const QString& reports) {
+  const QString name = QFileInfo(sample).fileName();
+  if (!QFile::copy(sample, QDir(projects).filePath(name))) {
+    std::fprintf(stderr, "cannot copy %s into %s\n", qPrintable(sample), qPrintable(projects));
+    out.ok = false;
+    return;
+  }
+  Form1 form;
+  form.Form_Load();
+  form.txt_Pfad->setText(reports);
+  form.show();
+  form.move(0, 0);
+  form.cmd_file_Click();
+  form.Dir1->setPath(projects);
+  const QList<QListWidgetItem*> found = form.File1->findItems(name, Qt::MatchExactly);
+  if (!found.isEmpty()) clickRow(form.File1, form.File1->row(found.first()));
+  if (form.List_ASM->count() > 8) clickRow(form.List_ASM, 8);
+  out.save(&form, QStringLiteral("creo-parts"));
+  form.close();
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -161,6 +185,8 @@ int main(int argc, char* argv[]) {
   const QString reports = kDemoHome + QStringLiteral("/reports");
   renderBrowsing(out, projects, reports);
   if (!dark) renderScan(out, projects, reports);
+  const QString creo = qEnvironmentVariable("KELVARON_CREO_SAMPLE");
+  if (!dark && !creo.isEmpty()) renderCreo(out, creo, projects, reports);
   QDir(kDemoHome).removeRecursively();
   return out.ok ? 0 : 1;
 }

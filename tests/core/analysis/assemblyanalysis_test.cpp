@@ -3,88 +3,62 @@
 #include "common/scanall.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
 
-using kelvaron::testing::analyseListed;
-using kelvaron::testing::kHeading;
-
-class Analysis : public ::testing::Test {
- protected:
-  QString write(const QString& name, const QByteArray& bytes) {
-    const QString path = m_dir.filePath(name);
-    QFile f(path);
-    EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-    return path;
-  }
-  QTemporaryDir m_dir;
-};
+using namespace kelvaron::testing;
 
 const QByteArray kTwoParts = "3 3 SHAFT\n3 4 2\n3 3 GEAR\n3 4 2\n";
 
-TEST_F(Analysis, ExtensionDecidesWhetherTheFileIsScanned) {
-  struct Case {
-    const char* name;
-    bool scanned;
-  } const cases[] = {
+TEST(Analysis, ExtensionDecidesWhetherTheFileIsScanned) {
+  QTemporaryDir dir;
+  const std::pair<const char*, bool> cases[] = {
       {"box.asm", true},  {"box.asm.3", true}, {"BOX.ASM", true}, {"BOX.ASM.12", true},
       {"box.Asm", false}, {"box.txt", false},  {"box", false},    {"box.prt.2", false},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    const auto [r, lines] = analyseListed(write(c.name, kTwoParts));
+  for (const auto& [name, scanned] : cases) {
+    SCOPED_TRACE(name);
+    const auto [r, lines] = analyseListed(writeFile(dir.filePath(name), kTwoParts));
     EXPECT_TRUE(r.ok()) << r.error.toStdString();
-    EXPECT_EQ(r.assembly, c.scanned);
-    EXPECT_EQ(r.partCount, c.scanned ? 2 : 0);
-    const QStringList expected = c.scanned ? QStringList{kHeading, "SHAFT", "GEAR"} : QStringList{};
-    EXPECT_EQ(lines, expected);
+    EXPECT_EQ(r.assembly, scanned);
+    EXPECT_EQ(r.partCount, scanned ? 2 : 0);
+    EXPECT_EQ(lines, (scanned ? QStringList{kHeading, "SHAFT", "GEAR"} : QStringList{}));
   }
 }
 
-TEST_F(Analysis, UnreadablePathsAreErrorsNamingThePath) {
-  const QString missing = m_dir.filePath("gone.asm.1");
-  const QString folder = m_dir.filePath("old.asm.1");
-  ASSERT_TRUE(QDir().mkpath(folder));
-  for (const QString& path : {missing, folder, QString()}) {
-    SCOPED_TRACE(path.toStdString());
+TEST(Analysis, UnreadablePathsAreErrorsNamingThePath) {
+  QTemporaryDir dir;
+  const QString missing = dir.filePath("gone.asm.1");
+  ASSERT_TRUE(QDir().mkpath(dir.filePath("old.asm.1")));
+  for (const QString& path : {missing, dir.filePath("old.asm.1"), QString()}) {
     const auto [r, lines] = analyseListed(path);
-    EXPECT_FALSE(r.ok());
-    EXPECT_TRUE(r.error.startsWith("cannot read " + path)) << r.error.toStdString();
-    EXPECT_TRUE(lines.isEmpty());
+    EXPECT_TRUE(!r.ok() && r.error.startsWith("cannot read " + path + ": ") && lines.isEmpty())
+        << r.error.toStdString();
   }
-  EXPECT_FALSE(QFileInfo::exists(missing)) << "a missing assembly must not be created";
   EXPECT_TRUE(analyseListed(missing).analysis.error.endsWith("No such file or directory"));
+  EXPECT_FALSE(QFileInfo::exists(missing)) << "a missing assembly must not be created";
 }
 
-TEST_F(Analysis, StopRequestGivesNoResult) {
-  QByteArray big;
-  for (int i = 0; i < 300000; ++i) big += kTwoParts;  // yields come about once per megabyte
-  const auto r = analyseListed(write("a.asm", big), [] { return false; }).analysis;
-  EXPECT_TRUE(r.stopped);
-  EXPECT_FALSE(r.ok());
+TEST(Analysis, StopRequestGivesNoResult) {
+  QTemporaryDir dir;
+  const auto r = analyseListed(writeFile(dir.filePath("a.asm"), kTwoParts.repeated(300000)), [] { return false; });
+  EXPECT_TRUE(r.analysis.stopped && !r.analysis.ok());  // yields come about once per megabyte
 }
 
 // Real files written by the CAD system, with the names each must give.
 TEST(RealAssemblies, GiveTheirComponentNames) {
   const QDir samples(QStringLiteral(KELVARON_SAMPLES_DIR));
   if (!samples.exists()) GTEST_SKIP() << "no sample folder at " << KELVARON_SAMPLES_DIR;
-  for (const auto& c : kelvaron::testing::kRealSamples) {
+  for (const auto& c : kRealSamples) {
     SCOPED_TRACE(c.file);
-    const QString path = samples.filePath(c.file);
-    if (!QFileInfo::exists(path)) {
-      ADD_FAILURE() << "sample missing: " << path.toStdString();
-      continue;
-    }
-    const auto [r, lines] = analyseListed(path);
+    const auto [r, lines] = analyseListed(samples.filePath(c.file));
     ASSERT_TRUE(r.ok()) << r.error.toStdString();
-    QStringList names;
-    for (const QByteArray& n : c.names) names << QString::fromLatin1(n);
-    EXPECT_EQ(lines, QStringList{kHeading} + names);
+    QStringList names{kHeading};
+    for (const QByteArray& n : c.names) names << QString::fromUtf8(n);
+    EXPECT_EQ(lines, names);
   }
 }
 

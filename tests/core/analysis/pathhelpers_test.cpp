@@ -1,6 +1,6 @@
 #include "analysis/pathhelpers.h"
+#include "common/scanall.h"
 
-#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -9,85 +9,48 @@ using kelvaron::PathStyle;
 
 namespace {
 
-struct SplitCase {
-  const char* path;
-  const char* ext;
-  const char* name;
-};
-
-// Worked examples in Windows form; the POSIX table holds the cases where the
-// styles differ.
-const SplitCase kWindowsCases[] = {
-    {R"(C:\a\b\top.asm.3)", ".asm", "top"},
-    {R"(C:\a\b\top.asm)", ".asm", "top"},
-    {"top.asm.12", ".asm", "top"},
-    {"top", "", "top"},
-    {"C:top.asm", ".asm", "top"},
-    {R"(C:\a.b\top)", "", "top"},
-    {"top.asm.", ".asm", "top"},
-    {"top..asm", ".asm", "top"},
-    {"A.B.C.ASM.3", ".B", "A"},
-    {".asm", ".asm", ""},
-    {R"(C:\)", "", R"(\)"},
-    {R"(C:\a\b\)", "", R"(b\)"},
-    {"", "", ""},
-    {R"(C:\w\TOP.ASM.3)", ".ASM", "TOP"},
-    {"a/b/top.asm.3", ".asm", "a/b/top"},  // "/" is an ordinary character here
-    {R"(\\server\share\x.asm.1)", ".asm", "x"},
-};
-
-const SplitCase kPosixCases[] = {
-    {"/a/b/top.asm.3", ".asm", "top"},
-    {"C:top.asm", ".asm", "C:top"},  // no drive prefix in POSIX style
-    {"/a.b/top", "", "top"},
-    {"/", "", "/"},
-    {"/a/b/", "", "b/"},
-    {"", "", ""},
-    {R"(/w/x\top.asm.7)", ".asm", R"(x\top)"},  // "\" is an ordinary character here
-    {"/home/user/gear box.asm.4", ".asm", "gear box"},
-};
-
-TEST(PathSplit, WindowsStyle) {
-  for (const auto& c : kWindowsCases) {
-    SCOPED_TRACE(c.path);
-    EXPECT_EQ(kelvaron::GetExt(QString::fromUtf8(c.path), PathStyle::Windows), QString::fromUtf8(c.ext));
-    EXPECT_EQ(kelvaron::Zerlege(QString::fromUtf8(c.path), PathStyle::Windows), QString::fromUtf8(c.name));
+TEST(PathSplit, ExtensionAndName) {
+  constexpr auto W = PathStyle::Windows, P = PathStyle::Posix;
+  const struct {
+    PathStyle style;
+    QString path, ext, name;
+  } cases[] = {
+      {W, R"(C:\a\b\top.asm.3)", ".asm", "top"},
+      {W, R"(C:\a\b\top.asm)", ".asm", "top"},
+      {W, "top.asm.12", ".asm", "top"},
+      {W, "top", "", "top"},
+      {W, "C:top.asm", ".asm", "top"},
+      {W, R"(C:\a.b\top)", "", "top"},
+      {W, "top.asm.", ".asm", "top"},
+      {W, "top..asm", ".asm", "top"},
+      {W, "A.B.C.ASM.3", ".B", "A"},  // the dot furthest left wins
+      {W, ".asm", ".asm", ""},
+      {W, R"(C:\)", "", R"(\)"},
+      {W, R"(C:\a\b\)", "", R"(b\)"},
+      {W, "", "", ""},
+      {W, "a/b/top.asm.3", ".asm", "a/b/top"},  // "/" is an ordinary character here
+      {P, "/a/b/top.asm.3", ".asm", "top"},
+      {P, "C:top.asm", ".asm", "C:top"},  // no drive prefix in POSIX style
+      {P, "/", "", "/"},
+      {P, "/a/b/", "", "b/"},
+      {P, R"(/w/x\top.asm.7)", ".asm", R"(x\top)"},                   // "\" is an ordinary character here
+      {P, "/" + QString(40000, u'x') + "/top.asm.3", ".asm", "top"},  // no length limit
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(kelvaron::GetExt(c.path, c.style), c.ext) << c.path.left(20).toStdString();
+    EXPECT_EQ(kelvaron::Zerlege(c.path, c.style), c.name) << c.path.left(20).toStdString();
   }
-}
-
-TEST(PathSplit, PosixStyle) {
-  for (const auto& c : kPosixCases) {
-    SCOPED_TRACE(c.path);
-    EXPECT_EQ(kelvaron::GetExt(QString::fromUtf8(c.path), PathStyle::Posix), QString::fromUtf8(c.ext));
-    EXPECT_EQ(kelvaron::Zerlege(QString::fromUtf8(c.path), PathStyle::Posix), QString::fromUtf8(c.name));
-  }
-}
-
-TEST(PathSplit, LongPathsHaveNoLengthLimit) {
-  const QString longFolder = QStringLiteral("/") + QString(40000, u'x');
-  EXPECT_EQ(kelvaron::Zerlege(longFolder + "/top.asm.3", PathStyle::Posix), "top");
-  EXPECT_EQ(kelvaron::GetExt(longFolder + "/top.asm.3", PathStyle::Posix), ".asm");
 }
 
 TEST(ExistenceTests, FilesFoldersAndNothing) {
   QTemporaryDir dir;
-  ASSERT_TRUE(dir.isValid());
-  const QString file = dir.filePath("top.asm.1");
-  QFile f(file);
-  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-  f.close();
-  const QString missing = dir.filePath("missing.asm");
-
-  EXPECT_TRUE(kelvaron::FileExists(file));
-  EXPECT_FALSE(kelvaron::FileExists(dir.path()));
-  EXPECT_FALSE(kelvaron::FileExists(missing));
-  EXPECT_FALSE(kelvaron::FileExists(""));
-  EXPECT_FALSE(kelvaron::FileExists(dir.filePath("top.asm.1/inside")));
-
-  EXPECT_TRUE(kelvaron::DirExists(dir.path()));
-  EXPECT_FALSE(kelvaron::DirExists(file));
-  EXPECT_FALSE(kelvaron::DirExists(missing));
-  EXPECT_FALSE(kelvaron::DirExists(""));
+  const QString file = kelvaron::testing::writeFile(dir.filePath("top.asm.1"), ""), missing = dir.filePath("x.asm");
+  for (const QString& path : {file, dir.path(), missing, QString(), file + "/in"})
+    EXPECT_EQ(QString::number(kelvaron::FileExists(path)) + QString::number(kelvaron::DirExists(path)),
+              path == file         ? "10"
+              : path == dir.path() ? "01"
+                                   : "00")
+        << path.toStdString();
   EXPECT_FALSE(QFile::exists(missing)) << "an existence test must not create anything";
 }
 

@@ -85,17 +85,14 @@ class TestStockLists : public QObject {
         {'F', "TOP.ASM.3", "%1|TOP.ASM.3", 0},           // a bare name of the list
         {'F', "%1/c/" + cafe, "%1/c|" + cafe, 1},        // a name not valid UTF-8 keeps its bytes
         {'D', "%1/b", "%1/b", 1},
-        {'D', "%1/b/", "%1/b", 1},
         {'D', "%1/b/../c", "%1/c", 1},
         {'D', "%1", "%1", 0},
         {'D', "%1/none", "%1", 0},
         {'D', "%1/notes", "%1", 0},
         {'D', "/", "/", 1},
-        {'D', "/../..", "/", 1},
         {'V', home, home, 1},
         {'V', home + "/", home, 1},
         {'V', "/", "/", 0},
-        {'V', "/no/such/folder", "/", 0},
         {'V', "", "/", 0},
     };
     for (const auto& c : cases) {
@@ -119,53 +116,44 @@ class TestStockLists : public QObject {
     QVERIFY(DriveListBox().drives().contains(home));
   }
 
-  void userSelectionClicks() {
-    FileListBox list;
-    list.setPattern("*.asm.???");
-    list.setPath(m_root);
-    list.resize(200, 300);
-    list.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&list));
-    QSignalSpy clicked(&list, &FileListBox::clicked);
-    list.setFocus();
-    QCOMPARE(clicked.count(), 0);  // taking the focus selects nothing
-    const QPoint second = list.visualItemRect(list.item(1)).center();
-    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, second);
-    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, second);  // the same file again
-    QCOMPARE(clicked.count(), 2);
-    QCOMPARE(list.fileName(), QString("top.asm.1"));
-    QTest::keyClick(list.viewport(), Qt::Key_Down);
-    QCOMPARE(clicked.count(), 3);
-    QCOMPARE(list.fileName(), QString("top.asm.12"));
-    list.setFileName("top.asm");
-    QCOMPARE(clicked.count(), 3);
-    QCOMPARE(list.fileName(), QString("top.asm"));
-  }
-
-  void folderOpenedByUser() {
-    DirListBox list;
-    list.setPath(m_root);
-    QCOMPARE(list.topLevelItem(0)->data(0, DirListBox::PathRole).toString(), QString("/"));
+  // Clicks and keys select; setting the file name from code is no click. A
+  // single click on a folder only selects it; double click and Enter open it.
+  void userSelection() {
+    FileListBox files;
+    files.setPattern("*.asm.???");
+    files.setPath(m_root);
+    DirListBox dirs;
+    dirs.setPath(m_root);
+    QCOMPARE(dirs.topLevelItem(0)->data(0, DirListBox::PathRole).toString(), QString("/"));
     QStringList children;
-    for (int i = 0; i < list.currentFolderItem()->childCount(); ++i)
-      children << list.currentFolderItem()->child(i)->data(0, DirListBox::PathRole).toString();
+    for (int i = 0; i < dirs.currentFolderItem()->childCount(); ++i)
+      children << dirs.currentFolderItem()->child(i)->data(0, DirListBox::PathRole).toString();
     QCOMPARE(children, (QStringList{m_root + "/A", m_root + "/b", m_root + "/c", m_root + "/sub.asm.1"}));
+    for (QWidget* list : std::initializer_list<QWidget*>{&files, &dirs}) {
+      list->resize(300, 600);
+      list->show();
+      QVERIFY(QTest::qWaitForWindowExposed(list));
+    }
+    QSignalSpy clicked(&files, &FileListBox::clicked), changed(&dirs, &DirListBox::changed);
+    const auto selected = [&] { return files.fileName() + ' ' + QString::number(clicked.count()); };
+    files.setFocus();  // taking the focus selects nothing
+    const QPoint second = files.visualItemRect(files.item(1)).center();
+    QTest::mouseClick(files.viewport(), Qt::LeftButton, {}, second);
+    QTest::mouseClick(files.viewport(), Qt::LeftButton, {}, second);  // the same file again
+    QCOMPARE(selected(), QString("top.asm.1 2"));
+    QTest::keyClick(files.viewport(), Qt::Key_Down);
+    QCOMPARE(selected(), QString("top.asm.12 3"));
+    files.setFileName("top.asm");
+    QCOMPARE(selected(), QString("top.asm 3"));
 
-    list.resize(300, 600);
-    list.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&list));
-    QSignalSpy changed(&list, &DirListBox::changed);
-    const QPoint b = list.visualItemRect(list.currentFolderItem()->child(1)).center();
-    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, b);
-    QCOMPARE(changed.count(), 0);  // a single click only selects
-    QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, b);
-    QCOMPARE(changed.count(), 1);
-    QCOMPARE(list.path(), m_root + "/b");
-    // Enter on the parent entry goes up again.
-    list.setCurrentItem(list.currentFolderItem()->parent());
-    QTest::keyClick(list.viewport(), Qt::Key_Return);
-    QCOMPARE(changed.count(), 2);
-    QCOMPARE(list.path(), m_root);
+    const QPoint b = dirs.visualItemRect(dirs.currentFolderItem()->child(1)).center();
+    QTest::mouseClick(dirs.viewport(), Qt::LeftButton, {}, b);
+    QCOMPARE(changed.count(), 0);
+    QTest::mouseDClick(dirs.viewport(), Qt::LeftButton, {}, b);
+    QCOMPARE(dirs.path() + ' ' + QString::number(changed.count()), m_root + "/b 1");
+    dirs.setCurrentItem(dirs.currentFolderItem()->parent());  // Enter on the parent goes up again
+    QTest::keyClick(dirs.viewport(), Qt::Key_Return);
+    QCOMPARE(dirs.path() + ' ' + QString::number(changed.count()), m_root + " 2");
   }
 
   // The volume that holds a folder: the longest root that is a leading folder.

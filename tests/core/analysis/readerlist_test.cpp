@@ -1,0 +1,110 @@
+// Which names the list holds, by what the format reader recognises: the
+// legacy @depend table only, the reader's names, or the whole-file scan.
+
+#include "analysis/assemblyanalysis.h"
+#include "common/scanall.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+using kelvaron::AssemblyAnalysis;
+using kelvaron::Component;
+using kelvaron::ComponentView;
+using kelvaron::ListSink;
+using kelvaron::NameEncoding;
+using kelvaron::reader::Generation;
+using kelvaron::testing::kHeading;
+
+QByteArray readAll(const QString& path) {
+  QFile f(path);
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+struct Gathered final : ListSink {
+  QStringList lines;
+  std::vector<Component> components;
+  void heading(std::string_view line) override { lines << QString::fromLatin1(line.data(), qsizetype(line.size())); }
+  bool component(const ComponentView& c) override {
+    lines << c.text();
+    components.push_back({QByteArray(c.name.data(), qsizetype(c.name.size())), c.nameStart, c.end, c.encoding});
+    return true;
+  }
+};
+
+TEST(ReaderList, WhatTheReaderRecognisesDecidesWhichNamesAreListed) {
+  const QDir corpus(QStringLiteral(KELVARON_SAMPLES_DIR "/../proe-corpus"));
+  const QDir samples(QStringLiteral(KELVARON_SAMPLES_DIR));
+  if (!corpus.exists() || !samples.exists()) GTEST_SKIP() << "no sample or corpus folder beside " KELVARON_SAMPLES_DIR;
+  const QByteArray top =
+      readAll(corpus.filePath("usnistgov__engineering-design-models/models/PTC/V18/bboxrev2/boombox/top.asm"));
+  const QByteArray pince = readAll(samples.filePath("asm0001_pince.asm.21"));
+  ASSERT_FALSE(top.isEmpty() || pince.isEmpty());
+  const struct {
+    const char* label;
+    QByteArray bytes;
+    QStringList names;
+    Generation generation;
+    bool fallback;
+  } cases[] = {
+      // Release 17 and later: the later sections' "3 3 " lines are not components.
+      {"legacy text: the @depend table only", top, {"TOP1_TOP1"}, Generation::LegacyText, false},
+      // BASEPLATE is both an assembly and a part here: one line.
+      {"Creo: each name once",
+       readAll(corpus.filePath("ashe848__CAD-skateboard/asm0007.asm.2")),
+       {"DECK", "BASEPLATE", "ASM0006TRUCK"},
+       Generation::CreoTokens,
+       false},
+      {"a header with other text: the whole-file scan",
+       "#UGC:2 ASSEMBLY 887 360 0 1 1 15 1600 9547\n#-END_OF_UGC_HEADER\n3 3 SHAFT\n3 4 2\n",
+       {"SHAFT"},
+       Generation::Unknown,
+       false},
+      // The table of contents points past the end: the scan still finds the record added behind.
+      {"damaged Creo file: the whole-file scan with a note",
+       pince.left(4000) + "\n3 3 KEPT\n3 4 2\n",
+       {"KEPT"},
+       Generation::Unknown,
+       true},
+  };
+  QTemporaryDir dir;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.label);
+    const QString path = dir.filePath("a.asm.1");
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(c.bytes);
+    f.close();
+    Gathered sink;
+    const AssemblyAnalysis r = kelvaron::streamAssembly(path, sink);
+    ASSERT_TRUE(r.ok()) << r.error.toStdString();
+    EXPECT_EQ(sink.lines, QStringList{kHeading} + c.names);
+    EXPECT_EQ(r.partCount, c.names.size());
+    EXPECT_EQ(r.model.generation, c.generation);
+    EXPECT_EQ(r.fallback.isEmpty(), !c.fallback) << r.fallback.toStdString();
+    EXPECT_EQ(!r.notes.isEmpty() && r.notes.last().contains("marker scan over the whole file"), c.fallback);
+  }
+}
+
+TEST(ReaderList, TheDependTableKeepsFilePositionsAndScanEncoding) {
+  const QString path = QStringLiteral(KELVARON_SAMPLES_DIR "/control.asm");
+  const QByteArray bytes = readAll(path);
+  if (bytes.isEmpty()) GTEST_SKIP() << "no " << path.toStdString();
+  Gathered sink;
+  const AssemblyAnalysis r = kelvaron::streamAssembly(path, sink);
+  ASSERT_GT(r.model.dependBegin, 0) << "the table must not start the file, or positions prove nothing";
+  const auto whole = kelvaron::testing::scanAll(std::string_view(bytes.constData(), std::size_t(bytes.size())));
+  ASSERT_EQ(sink.components.size(), whole.size());
+  for (std::size_t i = 0; i < whole.size(); ++i) {
+    EXPECT_EQ(sink.components[i].name, whole[i].name);
+    EXPECT_EQ(sink.components[i].nameStart, whole[i].nameStart);
+    EXPECT_EQ(sink.components[i].encoding, NameEncoding::Windows1252);
+  }
+  // End bounds come from the table alone, no longer from markers in later sections.
+  EXPECT_LE(sink.components.back().end, r.model.dependEnd);
+}
+
+}  // namespace
