@@ -44,8 +44,8 @@ class BomTest : public ::testing::Test {
   QString path(const QString& name) const { return QDir::cleanPath(m_dir.filePath(m_prefix + name)); }
   /// Files from "PATH: words; PATH" (an assembly and its model, see model();
   /// an empty file, which the loader cannot read).
-  void make(const QString& spec) {
-    for (const QString& entry : spec.split(u';', Qt::SkipEmptyParts)) {
+  void make(const QString& layout) {
+    for (const QString& entry : layout.split(u';', Qt::SkipEmptyParts)) {
       const QString e = entry.trimmed(), file = e.left(e.indexOf(u':'));
       QDir().mkpath(QFileInfo(path(file)).path());
       QFile f(path(file));
