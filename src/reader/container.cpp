@@ -258,7 +258,8 @@ bool readSectionPayload(const ByteSource& source, const TocEntry& entry, std::in
   }
   std::int64_t cap = maxDecoded;
   if (entry.decodedLength > 0) cap = std::min(cap, entry.decodedLength);
-  switch (decodeLzw(body, static_cast<std::size_t>(std::max<std::int64_t>(cap, 0)), payload)) {
+  const auto capBytes = static_cast<std::size_t>(std::max<std::int64_t>(cap, 0));
+  switch (decodeLzw(body, capBytes, payload, capBytes)) {
     case LzwStatus::Complete:
       return true;
     case LzwStatus::Capped:
