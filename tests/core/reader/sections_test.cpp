@@ -174,7 +174,9 @@ TEST(WildfireXml, Sections) {
       {"the XML cut before its end", withLength(good.substr(9, 300)), false, {}, "(line "},
       {"no Top element", withLength("<?xml version=\"1.0\"?><Tip><Dependencies/></Tip>"), false, {}, "no Top"},
       {"a component without a type number", section(item("A", "prt", "x", kPlaced)), false, {}, "dependency type"},
-      {"elements nested too deep", section(item("A", "prt", "2", kPlaced), deep), false, {}, "too deep"},
+      {"elements nested too deep", section(deep + item("A", "prt", "2", kPlaced)), false, {}, "too deep"},
+      {"nothing after Top's dependency list is read",
+       section(item("A", "prt", "2", kPlaced), "<Parameters><x></Parameters>" + deep), true, {"A part 1 0 "}, ""},
   };
   for (const Case& c : cases) {
     AssemblyModel m;
