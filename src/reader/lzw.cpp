@@ -54,13 +54,13 @@ class CodeReader {
 };
 
 // The string table, kept per thread so a decode neither allocates nor clears
-// it: an entry is only ever read after this decode wrote it, because a code
-// may name no entry at or past the next free one.
+// it. Every entry is a string already in the output (the previous code's
+// string plus the byte after it), so an entry is where that string starts and
+// its length. An entry is only ever read after this decode wrote it, because a
+// code may name no entry at or past the next free one.
 struct Workspace {
-  std::uint16_t prefix[kTableSize];
-  std::uint8_t suffix[kTableSize];
+  std::uint64_t start[kTableSize];
   std::uint32_t length[kTableSize];
-  std::uint8_t scratch[kTableSize + 1];  // one string, when only its start fits under the cap
 };
 
 Workspace& workspace() {
@@ -110,7 +110,8 @@ LzwStatus decodeLzw(std::string_view in, std::size_t maxOutput, std::string& out
   std::uint32_t nextFree = blockMode ? 257 : 256;
   std::int64_t previous = -1;
   std::size_t previousLength = 0;
-  std::uint8_t firstByte = 0;
+
+  std::size_t previousStart = 0;
 
   for (;;) {
     if (nextFree > widenAbove) {
@@ -125,8 +126,7 @@ LzwStatus decodeLzw(std::string_view in, std::size_t maxOutput, std::string& out
       if (code >= 256) return finish(LzwStatus::Corrupt);
       if (produced >= maxOutput) return finish(LzwStatus::Capped);
       if (out.empty()) out.resize(std::min<std::size_t>(limit, 4096));
-      firstByte = static_cast<std::uint8_t>(code);
-      out[produced++] = static_cast<char>(firstByte);
+      out[produced++] = static_cast<char>(code);
       previous = code;
       previousLength = 1;
       continue;
@@ -143,49 +143,43 @@ LzwStatus decodeLzw(std::string_view in, std::size_t maxOutput, std::string& out
     if (code > nextFree) return finish(LzwStatus::Corrupt);
     const bool repeat = code == nextFree;
     const std::size_t size = code < 256 ? 1 : repeat ? previousLength + 1 : w.length[code];
+    const std::size_t from = code < 256 ? 0 : repeat ? previousStart : w.start[code];
+    if (code >= 256 && from + size - (repeat ? 1 : 0) > produced) return finish(LzwStatus::Corrupt);
 
-    std::uint8_t* target = nullptr;
     const std::size_t room = maxOutput - produced;
-    if (size > room) {
-      target = w.scratch;  // decoded aside; only its start is kept
+    const std::size_t kept = std::min(size, room);
+    if (produced + kept > out.size()) {
+      out.resize(std::min(std::max({out.size() * 2, produced + kept, std::size_t{4096}}), limit));
+      if (produced + kept > out.size()) return finish(LzwStatus::Corrupt);
+    }
+    char* const to = out.data() + produced;
+    if (code < 256) {
+      if (kept > 0) *to = static_cast<char>(code);
     } else {
-      if (produced + size > out.size()) {
-        out.resize(std::min(std::max({out.size() * 2, produced + size, std::size_t{4096}}), limit));
-        if (produced + size > out.size()) return finish(LzwStatus::Corrupt);
+      // Only a repeated string reaches into itself: its last byte is its first.
+      const char* const source = out.data() + from;
+      const std::size_t body = repeat ? std::min(kept, size - 1) : kept;
+      if (body <= 16) {
+        for (std::size_t i = 0; i < body; ++i) to[i] = source[i];
+      } else {
+        std::memcpy(to, source, body);
       }
-      target = reinterpret_cast<std::uint8_t*>(out.data()) + produced;
+      if (repeat && kept == size) to[size - 1] = source[0];
     }
-    // The string is written back to front along its chain of prefixes.
-    std::uint8_t* p = target + size - 1;
-    std::uint32_t c = code;
-    if (repeat) {
-      *p-- = firstByte;
-      c = static_cast<std::uint32_t>(previous);
-    }
-    for (; p > target; --p) {
-      if (c < 256) return finish(LzwStatus::Corrupt);
-      *p = w.suffix[c];
-      c = w.prefix[c];
-    }
-    if (c >= 256) return finish(LzwStatus::Corrupt);
-    *p = static_cast<std::uint8_t>(c);
-    firstByte = static_cast<std::uint8_t>(c);
     if (size > room) {
-      out.resize(produced + room);
-      std::memcpy(out.data() + produced, target, room);
       produced = maxOutput;
       return finish(LzwStatus::Capped);
     }
-    produced += size;
 
     if (nextFree < tableLimit) {
-      w.prefix[nextFree] = static_cast<std::uint16_t>(previous);
-      w.suffix[nextFree] = firstByte;
+      w.start[nextFree] = previousStart;
       w.length[nextFree] = static_cast<std::uint32_t>(previousLength + 1);
       ++nextFree;
     }
     previous = code;
+    previousStart = produced;
     previousLength = size;
+    produced += size;
   }
 }
 
