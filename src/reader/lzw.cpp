@@ -159,7 +159,13 @@ LzwStatus decodeLzw(std::string_view in, std::size_t maxOutput, std::string& out
       // Only a repeated string reaches into itself: its last byte is its first.
       const char* const source = out.data() + from;
       const std::size_t body = repeat ? std::min(kept, size - 1) : kept;
-      if (body <= 16) {
+      if (body <= 16 && from + 16 <= out.size() && produced + 16 <= out.size()) {
+        // Short strings dominate: a fixed 16-byte copy, loaded whole before it
+        // is stored (the tail may be the very bytes being written).
+        char chunk[16];
+        std::memcpy(chunk, source, 16);
+        std::memcpy(to, chunk, 16);
+      } else if (body <= 16) {
         for (std::size_t i = 0; i < body; ++i) to[i] = source[i];
       } else {
         std::memcpy(to, source, body);
