@@ -32,8 +32,8 @@ class HeadCachedSource final : public ByteSource {
     const bool whole = held == m_source.size();
     if (offset < 0 || length <= 0 || offset >= held || (length > held - offset && !whole))
       return m_source.read(offset, length, out, error);
-    out.assign(m_head.substr(static_cast<std::size_t>(offset),
-                             static_cast<std::size_t>(std::min(length, held - offset))));
+    out.assign(
+        m_head.substr(static_cast<std::size_t>(offset), static_cast<std::size_t>(std::min(length, held - offset))));
     return true;
   }
 

@@ -129,8 +129,7 @@ void XmlWalk::start() {
   }
   if (!m_hasTop) return;
   // Top/Dependencies/Dependencies/item
-  if (depth == m_top + 3 && at(m_top + 1, Tag::Dependencies) && at(m_top + 2, Tag::Dependencies) &&
-      tag == Tag::Item) {
+  if (depth == m_top + 3 && at(m_top + 1, Tag::Dependencies) && at(m_top + 2, Tag::Dependencies) && tag == Tag::Item) {
     m_inItem = true;
     m_item = {};
     return;
