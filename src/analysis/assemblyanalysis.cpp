@@ -68,14 +68,17 @@ AssemblyAnalysis streamAssembly(const QString& path, ListSink& sink, const Yield
   const bool assemblyName = hasAssemblyExtension(path, style);
   const auto wholeFileScan = [&] {
     platform::FileBytes file;
-    if (!file.open(path)) {
-      setError(file.errorString());
+    if (!file.open(path, yield)) {
+      result.stopped = file.stopped();
+      if (!result.stopped) setError(file.errorString());
       return;
     }
     result.assembly = assemblyName;
     if (!result.assembly) return;
     sink.heading(kHeadingLine);
     result.stopped = !scanRange(file.bytes(), 0, sink, result, yield);
+    // A mapped file that changed or failed while scanned: its list is not trusted.
+    if (!result.stopped && !file.verify()) setError(file.errorString());
   };
   // Opened before the extension test so that every unreadable path is
   // reported the same way, whatever its name.

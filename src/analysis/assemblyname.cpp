@@ -2,8 +2,15 @@
 
 namespace kelvaron {
 
+QString fileNameOf(const QString& path, PathStyle style) {
+  const qsizetype cut = path.lastIndexOf(separator(style)) + 1;
+  if (style == PathStyle::Windows && cut == 0 && path.size() >= 2 && path.at(1) == u':') return path.mid(2);
+  return path.mid(cut);
+}
+
 bool hasAssemblyExtension(const QString& path, PathStyle style) {
-  const QString ext = GetExt(path, style);
+  // The file name alone: "./.asm" and "proj/.asm" name the same kind of file.
+  const QString ext = GetExt(fileNameOf(path, style), style);
   return ext == QLatin1String(".asm") || ext == QLatin1String(".ASM");
 }
 

@@ -12,8 +12,14 @@ namespace kelvaron {
 /// The pattern a folder scan collects: plain and versioned assemblies.
 inline constexpr char16_t kAssemblyPattern[] = u"*.asm.*";
 
-/// True when the extension of `path` (GetExt) is ".asm" or ".ASM", the files
-/// the analysis scans: "/a/top.asm.3" yes, "/a/top.Asm" and "/a/top.prt" no.
+/// The file name in `path`: what follows the last separator (and, Windows
+/// style, a drive prefix). fileNameOf("/a/b.asm.2") == "b.asm.2".
+QString fileNameOf(const QString& path, PathStyle style = nativePathStyle());
+
+/// True when the extension of the file name in `path` (GetExt of
+/// fileNameOf) is ".asm" or ".ASM", the files the analysis scans:
+/// "/a/top.asm.3" and "p/.asm" yes, "/a/top.Asm", "/a/top.prt" and
+/// "p/.hidden.asm.2" no.
 bool hasAssemblyExtension(const QString& path, PathStyle style = nativePathStyle());
 
 /// The family and version of a name "base.asm" or "base.asm.N".

@@ -89,24 +89,45 @@ std::size_t findBytes(std::string_view hay, std::string_view needle, std::size_t
   return findTail(base, i, last, needle);
 }
 
+// findBytes in windows of about kYieldEvery bytes with `yield` asked between
+// them, so a stop is honoured inside gigabytes without a marker; a false
+// answer sets `stopped` and gives npos.
+std::size_t findBytesYielding(std::string_view hay, std::string_view needle, std::size_t from, const YieldHook& yield,
+                              bool& stopped) {
+  if (!yield) return findBytes(hay, needle, from);
+  for (;;) {
+    const std::size_t windowEnd = std::min(hay.size(), from + kYieldEvery + needle.size() - 1);
+    const std::size_t hit = findBytes(hay.substr(0, windowEnd), needle, from);
+    if (hit != std::string_view::npos || windowEnd == hay.size()) return hit;
+    from = windowEnd - (needle.size() - 1);
+    if (!yield()) {
+      stopped = true;
+      return std::string_view::npos;
+    }
+  }
+}
+
 // Finds one marker for a sequence of searches whose start never moves back,
 // so each byte of the text is examined once per marker however many records
 // there are.
 class ForwardFinder {
  public:
-  ForwardFinder(std::string_view text, std::string_view needle) : m_text(text), m_needle(needle) {}
+  ForwardFinder(std::string_view text, std::string_view needle, const YieldHook& yield, bool& stopped)
+      : m_text(text), m_needle(needle), m_yield(yield), m_stopped(stopped) {}
 
   std::size_t next(std::size_t from) {
     if (m_searched && from >= m_from && (m_hit == std::string_view::npos || m_hit >= from)) return m_hit;
-    m_hit = findBytes(m_text, m_needle, from);
+    m_hit = findBytesYielding(m_text, m_needle, from, m_yield, m_stopped);
     m_from = from;
-    m_searched = true;
+    m_searched = !m_stopped;
     return m_hit;
   }
 
  private:
   std::string_view m_text;
   std::string_view m_needle;
+  const YieldHook& m_yield;
+  bool& m_stopped;
   std::size_t m_from = 0;
   std::size_t m_hit = std::string_view::npos;
   bool m_searched = false;
@@ -126,36 +147,44 @@ constexpr auto kByteKinds = [] {
 }();
 
 // Appends the name's kept bytes to `name`, up to the first space, CR or LF
-// before `end`.
-void cutName(std::string_view text, std::size_t begin, std::size_t end, std::string& name) {
+// before `end`. A name may run over gigabytes of dropped bytes, so `yield` is
+// asked every kYieldEvery bytes; false when it asked to stop.
+bool cutName(std::string_view text, std::size_t begin, std::size_t end, std::string& name, const YieldHook& yield) {
   name.clear();
-  for (std::size_t i = begin; i < end; ++i) {
-    const char b = text[i];
-    const ByteKind kind = kByteKinds[static_cast<unsigned char>(b)];
-    if (kind == ByteKind::End) break;
-    if (kind == ByteKind::Keep) name.push_back(b);
+  for (std::size_t i = begin; i < end;) {
+    const std::size_t stretchEnd = yield ? std::min(end, i + kYieldEvery) : end;
+    for (; i < stretchEnd; ++i) {
+      const char b = text[i];
+      const ByteKind kind = kByteKinds[static_cast<unsigned char>(b)];
+      if (kind == ByteKind::End) return true;
+      if (kind == ByteKind::Keep) name.push_back(b);
+    }
+    if (i < end && !yield()) return false;
   }
+  return true;
 }
 
 }  // namespace
 
 bool scanComponents(std::string_view bytes, const ComponentSink& sink, const YieldHook& yield) {
-  ForwardFinder records(bytes, kRecordMarker);
-  ForwardFinder modelTypes(bytes, kModelTypeMarker);
-  ForwardFinder types(bytes, kTypeMarker);
+  bool stopped = false;
+  ForwardFinder records(bytes, kRecordMarker, yield, stopped);
+  ForwardFinder modelTypes(bytes, kModelTypeMarker, yield, stopped);
+  ForwardFinder types(bytes, kTypeMarker, yield, stopped);
   std::string name;
   std::size_t searchFrom = 0;
   std::size_t nextYield = kYieldEvery;
   for (;;) {
     const std::size_t marker = records.next(searchFrom);
-    if (marker == std::string_view::npos) return true;
+    if (marker == std::string_view::npos) return !stopped;
     const std::size_t nameBegin = marker + kRecordMarker.size();
     // The name is bounded by the next model-type declaration, else by the next
     // type record, else by the end of the file (0-based exclusive end).
     std::size_t end = modelTypes.next(nameBegin);
-    if (end == std::string_view::npos) end = types.next(nameBegin);
+    if (end == std::string_view::npos && !stopped) end = types.next(nameBegin);
+    if (stopped) return false;
     if (end == std::string_view::npos) end = bytes.size();
-    cutName(bytes, nameBegin, end, name);
+    if (!cutName(bytes, nameBegin, end, name, yield)) return false;
     if (!std::string_view(name).starts_with(kSkippedPrefix)) {
       const ComponentView view{name, static_cast<std::int64_t>(nameBegin) + 1, static_cast<std::int64_t>(end),
                                NameEncoding::Windows1252};

@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTimer>
 
 namespace kelvaron {
@@ -76,6 +77,15 @@ void Form1::ScanFolder() {
   if (m_closing) return;
 
   m_state.scanQueue = std::move(found.entries);
+  // Folders the walk could not search are told once the scan is over, in the
+  // status line, so they are not mistaken for folders without assemblies.
+  const auto reportUnsearched = qScopeGuard([&] {
+    if (found.errors.isEmpty() || m_closing) return;
+    lbl_status->setText(
+        found.errors.size() == 1
+            ? found.errors.front()
+            : QStringLiteral("%1 (and %2 more folders)").arg(found.errors.front()).arg(found.errors.size() - 1));
+  });
   if (m_state.scanQueue.empty()) {
     showMessage(QStringLiteral("no files found"));
     return;

@@ -1,82 +1,93 @@
 #include "cli/clioptions.h"
 
+#include "platform/nativepath.h"
+
+#include <CLI/CLI.hpp>
+
 namespace kelvaron::cli {
 
 namespace {
-const QString kReportDirOption = QStringLiteral("--report-dir");
-const QString kJobsOption = QStringLiteral("--jobs");
 constexpr int kMaxJobs = 256;
+
+const QString kNeedsJobs = QStringLiteral("option '--jobs' needs a number from 1 to %1").arg(kMaxJobs);
+const QString kNeedsFolder = QStringLiteral("option '--report-dir' needs a folder");
+
+// The texts users have seen so far for CLI11's errors, by the option they name.
+QString messageFor(const CLI::Error& error, const std::vector<std::string>& extras) {
+  const std::string what = error.what();
+  if (what.find("--jobs") != std::string::npos) return kNeedsJobs;
+  if (what.find("--report-dir") != std::string::npos) return kNeedsFolder;
+  for (const std::string& extra : extras)
+    if (extra.size() > 1 && extra.front() == '-')
+      return QStringLiteral("unknown option '%1'").arg(platform::fromNativeBytes(extra));
+  return QString::fromStdString(what);
+}
+
 }  // namespace
+
+void addMainCommand(CLI::App& app, CliOptions& o, std::vector<std::string>& files) {
+  app.set_help_flag();  // --help is looked for before parsing, so it wins over any error
+  app.add_flag("-h,--help");
+  app.add_flag("--version");
+  app.add_flag("--no-report", [&o](std::int64_t) { o.writeReports = false; });
+  app.add_flag("--json", o.json);
+  app.add_flag("-l,--long", o.longList);
+  app.add_flag("--list", o.listOnly);
+  app.add_flag("--latest", o.latest);
+  app.add_option("-j,--jobs", o.jobs)
+      ->check(CLI::Range(1, kMaxJobs))
+      ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+  app.add_option_function<std::string>("--report-dir",
+                                       [&o](const std::string& dir) {
+                                         if (dir.empty()) throw CLI::ValidationError("--report-dir", "empty");
+                                         o.reportDir = platform::fromNativeBytes(dir);
+                                         o.reportDirGiven = true;
+                                       })
+      ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+  app.add_option("files", files);
+}
 
 CliParseResult parseCliArguments(const QStringList& args) {
   CliParseResult result;
   CliOptions& o = result.options;
-  bool optionsEnded = false;
-  auto fail = [&](const QString& text) {
-    if (result.error.isEmpty()) result.error = text;
-  };
+  // --help and --version win over every error, wherever they stand before "--".
+  for (const QString& arg : args) {
+    if (arg == u"--") break;
+    if (arg == u"--help" || arg == u"-h") o.action = CliOptions::Action::Help;
+    if (arg == u"--version" && o.action != CliOptions::Action::Help) o.action = CliOptions::Action::Version;
+  }
+  if (o.action != CliOptions::Action::Run) return result;
+  // CLI11 would take the next argument as the folder of an empty "--report-dir=".
+  const qsizetype optionsEnd = args.indexOf(QStringLiteral("--"));
+  if (args.mid(0, optionsEnd < 0 ? args.size() : optionsEnd).contains(QStringLiteral("--report-dir="))) {
+    result.error = kNeedsFolder;
+    return result;
+  }
 
-  for (qsizetype i = 0; i < args.size(); ++i) {
-    const QString& arg = args.at(i);
-    if (optionsEnded || arg == u"-" || !arg.startsWith(u'-')) {
-      o.files.append(arg);
-    } else if (arg == u"--") {
-      optionsEnded = true;
-    } else if (arg == u"--help" || arg == u"-h") {
-      o.action = CliOptions::Action::Help;
-    } else if (arg == u"--version") {
-      if (o.action != CliOptions::Action::Help) o.action = CliOptions::Action::Version;
-    } else if (arg == u"--no-report") {
-      o.writeReports = false;
-    } else if (arg == u"--json") {
-      o.json = true;
-    } else if (arg == u"--long" || arg == u"-l") {
-      o.longList = true;
-    } else if (arg == u"--list") {
-      o.listOnly = true;
-    } else if (arg == u"--latest") {
-      o.latest = true;
-    } else if (arg == kJobsOption || arg == u"-j" || arg.startsWith(kJobsOption + u'=')) {
-      QString value;
-      if (arg.startsWith(kJobsOption + u'=')) {
-        value = arg.mid(kJobsOption.size() + 1);
-      } else if (i + 1 < args.size()) {
-        value = args.at(++i);
-      }
-      bool number = false;
-      const int jobs = value.toInt(&number);
-      if (!number || jobs < 1 || jobs > kMaxJobs) {
-        fail(QStringLiteral("option '--jobs' needs a number from 1 to %1").arg(kMaxJobs));
-        continue;
-      }
-      o.jobs = jobs;
-    } else if (arg == kReportDirOption || arg.startsWith(kReportDirOption + u'=')) {
-      QString value;
-      if (arg == kReportDirOption) {
-        if (i + 1 >= args.size()) {
-          fail(QStringLiteral("option '--report-dir' needs a folder"));
-          continue;
-        }
-        value = args.at(++i);
-      } else {
-        value = arg.mid(kReportDirOption.size() + 1);
-      }
-      if (value.isEmpty()) {
-        fail(QStringLiteral("option '--report-dir' needs a folder"));
-        continue;
-      }
-      o.reportDir = value;
-      o.reportDirGiven = true;
-    } else {
-      fail(QStringLiteral("unknown option '%1'").arg(arg));
+  CLI::App app;
+  app.allow_extras();  // unknown options are told in this program's words below
+  std::vector<std::string> files;
+  addMainCommand(app, o, files);
+  // CLI11 takes the arguments last first.
+  std::vector<std::string> reversed;
+  for (auto it = args.rbegin(); it != args.rend(); ++it) reversed.push_back(platform::toNativeBytes(*it));
+  try {
+    app.parse(reversed);
+  } catch (const CLI::ParseError& e) {
+    result.error = messageFor(e, app.remaining());
+    return result;
+  }
+  const std::vector<std::string> extras = app.remaining();
+  for (const std::string& extra : extras) {
+    if (extra.size() > 1 && extra.front() == '-' && extra != "--") {
+      result.error = QStringLiteral("unknown option '%1'").arg(platform::fromNativeBytes(extra));
+      return result;
     }
   }
-
-  if (o.action != CliOptions::Action::Run) {
-    result.error.clear();
-  } else if (result.ok() && o.files.isEmpty()) {
-    fail(QStringLiteral("no FILE given"));
-  }
+  for (const std::string& f : files) o.files.append(platform::fromNativeBytes(f));
+  for (const std::string& f : extras)
+    if (f != "--") o.files.append(platform::fromNativeBytes(f));
+  if (o.files.isEmpty()) result.error = QStringLiteral("no FILE given");
   return result;
 }
 
@@ -92,7 +103,7 @@ QString cliUsage() {
       "where-used, check (missing, unreadable and unused files) and diff (two\n"
       "versions); a file named like one is given as ./bom.\n"
       "\n"
-      "  --report-dir DIR  write the reports into DIR (default: the report folder\n"
+      "  --report-dir=DIR  write the reports into DIR (default: the report folder\n"
       "                    saved by the Kelvaron window, else the home folder)\n"
       "  --no-report       list the parts only; write no report\n"
       "  --json            print one JSON object per file per line, with the keys\n"
@@ -109,7 +120,7 @@ QString cliUsage() {
       "                    highest N is analysed\n"
       "  --list            print the files that would be analysed, one a line,\n"
       "                    and analyse none (no reports)\n"
-      "  -j, --jobs N      analyse N files at once (default: the number of cores);\n"
+      "  -j, --jobs=N      analyse N files at once (default: the number of cores);\n"
       "                    the output keeps the order of the files\n"
       "  -h, --help        show this help and exit\n"
       "  --version         show the version and exit\n"
@@ -121,7 +132,8 @@ QString cliUsage() {
       "terminal a progress bar is shown there; a summary line ends every run.\n"
       "Exit status: 0 every file analysed and its report written,\n"
       "1 some file could not be read or its report not written, 2 usage error,\n"
-      "130 interrupted (Ctrl-C or SIGTERM; no report is left half written).\n");
+      "130 interrupted (Ctrl-C, SIGTERM, SIGHUP or SIGQUIT; no report is left\n"
+      "half written). \"--\" ends the options.\n");
 }
 
 }  // namespace kelvaron::cli

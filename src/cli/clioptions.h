@@ -3,6 +3,12 @@
 
 #include <QString>
 #include <QStringList>
+#include <string>
+#include <vector>
+
+namespace CLI {
+class App;
+}
 
 namespace kelvaron::cli {
 
@@ -29,12 +35,19 @@ struct CliParseResult {
   bool ok() const { return error.isEmpty(); }
 };
 
-/// Parses the arguments after the program name. "--" ends the options; a
-/// lone "-" and everything after "--" are files. "--report-dir DIR" and
-/// "--report-dir=DIR" are the same, as are "--jobs N", "--jobs=N" and "-j N"
-/// (N from 1 to 256). --help and --version win over a missing FILE.
-/// parseCliArguments({"--json", "a.asm"}) gives json = true, files = {"a.asm"}.
+/// Parses the arguments after the program name with CLI11, in the GNU forms:
+/// "--" ends the options; a lone "-" and everything after "--" are files.
+/// "--report-dir DIR" and "--report-dir=DIR" are the same, as are "--jobs N",
+/// "--jobs=N", "-j N" and "-jN" (N from 1 to 256); options and files mix in
+/// any order. --help and --version win over any error.
+/// parseCliArguments({"--json", "-j2", "a.asm"}) gives json, jobs = 2, files = {"a.asm"}.
+/// Subcommands sit beside this main command: the caller hands the arguments
+/// to a subcommand when the first one is its name (so "./bom" is a file).
 CliParseResult parseCliArguments(const QStringList& args);
+
+/// Declares the main command's options on `app`, filling `options` and the
+/// native bytes of the FILE arguments in `files` when `app` parses.
+void addMainCommand(CLI::App& app, CliOptions& options, std::vector<std::string>& files);
 
 /// The text printed by --help.
 QString cliUsage();

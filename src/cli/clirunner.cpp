@@ -1,6 +1,7 @@
 #include "cli/clirunner.h"
 
 #include "platform/filekind.h"
+#include "platform/nativefile.h"
 #include "platform/nativepath.h"
 #include "report/partsreport.h"
 #include "search/batchscan.h"
@@ -10,6 +11,7 @@
 #include <QHash>
 #include <QThread>
 #include <condition_variable>
+#include <filesystem>
 #include <mutex>
 #include <thread>
 
@@ -26,6 +28,17 @@ namespace kelvaron::cli {
 namespace {
 
 constexpr std::size_t kOutputChunk = 1 << 20;  // standard output is written in 1 MB pieces
+// What files waiting for their turn may hold together, besides the file whose
+// output goes out now (so a run holds at most the largest file plus this).
+constexpr std::size_t kHeldBudget = std::size_t{32} << 20;
+
+// The size of the file at `path` for the memory budget; 0 when unknown (the
+// reading itself reports why).
+std::size_t fileSizeOf(const QString& path) {
+  std::error_code ec;
+  const auto size = std::filesystem::file_size(platform::toNativePath(path), ec);
+  return ec ? 0 : static_cast<std::size_t>(size);
+}
 
 bool isTerminal(std::FILE* stream) { return stream && isatty(fileno(stream)) != 0; }
 
@@ -56,7 +69,9 @@ CliRunner::CliRunner(CliOptions options, QString reportFolder, std::FILE* out, s
   m_settings.json = m_options.json;
   m_settings.longList = m_options.longList;
   m_settings.writeReports = m_options.writeReports;
-  m_settings.reportFolder = std::move(reportFolder);
+  // Absolute, so the paths printed (JSON's "report") do not depend on where
+  // the run started.
+  m_settings.reportFolder = reportFolder.isEmpty() ? reportFolder : absolutePathOf(reportFolder);
   m_settings.date = QDate::currentDate();
 }
 
@@ -68,6 +83,15 @@ ExitStatus CliRunner::run() {
     m_progress.clear();
     m_files = static_cast<std::int64_t>(items.size());
     for (const WorkItem& item : items) {
+      if (item.fromFolder) {
+        if (const QString note = folderSkipNote(item.entry); !note.isEmpty()) {
+          --m_files;
+          ++m_skipped;
+          m_out.flush();
+          printMessage(note);
+          continue;
+        }
+      }
       m_out.appendText(item.path);
       m_out.append('\n');
     }
@@ -82,13 +106,15 @@ ExitStatus CliRunner::run() {
     }
   }
   m_progress.clear();
-  ExitStatus status = m_failures > 0 ? ExitStatus::Failure : ExitStatus::Success;
-  if (!m_out.flush()) {
-    printMessage(QStringLiteral("cannot write the output"));
-    status = ExitStatus::Failure;
+  if (!m_out.flush() && !outputClosed()) {
+    printMessage(QStringLiteral("cannot write the output: %1").arg(platform::systemErrorText(m_out.error())));
+    ++m_failures;
   }
+  const ExitStatus status = m_failures > 0 ? ExitStatus::Failure : ExitStatus::Success;
+  // A reader that went away (`| head`) wanted no more: the run ends quietly.
+  if (outputClosed()) return status;
   printSummary(static_cast<double>(clock.elapsed()) / 1000.0);
-  return stopping() ? ExitStatus::Interrupted : status;
+  return m_stop && m_stop->load(std::memory_order_relaxed) ? ExitStatus::Interrupted : status;
 }
 
 std::vector<WorkItem> CliRunner::collectItems() {
@@ -111,7 +137,10 @@ std::vector<WorkItem> CliRunner::collectItems() {
     hooks.yield = [this] { return !stopping(); };
     try {
       cFindFile finder;
-      collectAssemblies(finder, arg, hooks);
+      for (const QString& error : collectAssemblies(finder, arg, hooks).errors) {
+        printMessage(error);
+        ++m_failures;
+      }
     } catch (const FindFileError& e) {
       printMessage(QStringLiteral("cannot search %1: %2").arg(platform::displayPath(arg), e.description()));
       ++m_failures;
@@ -149,6 +178,7 @@ void CliRunner::runInOrder(const std::vector<WorkItem>& items) {
 void CliRunner::runInParallel(const std::vector<WorkItem>& items, int jobs) {
   struct Slot {
     bool done = false;
+    bool live = false;  // its output began going straight out, ahead of done
     FileOutcome outcome;
     std::string bytes;
   };
@@ -156,31 +186,63 @@ void CliRunner::runInParallel(const std::vector<WorkItem>& items, int jobs) {
   std::vector<Slot> slots(n);
   std::atomic<std::size_t> next{0};
   std::mutex mutex;
-  std::condition_variable reportDone;  // for a file waiting on an earlier file's report
-  int reportWaiters = 0;
+  std::condition_variable moved;  // a file's output went out, memory was given back, or a file finished
+  std::size_t emitted = 0;        // files whose output has gone out; the next one is "the head"
+  std::size_t held = 0;           // bytes held by files that are not the head (file bytes, finished output)
   int running = jobs;
+  // Each file's output goes out in file order, so the others' must wait. What
+  // they hold is bounded: a file that is not the head is read only while the
+  // held bytes stay within the budget, and its output gathers only up to a
+  // share of it before the worker waits for its turn; the head never waits.
+  // So at most the largest file plus the budget is held, whatever the jobs.
+  const std::size_t outputShare =
+      std::clamp<std::size_t>(kHeldBudget / (4 * static_cast<std::size_t>(jobs)), std::size_t{64} << 10, kOutputChunk);
   const std::vector<std::ptrdiff_t> earlier =
       m_settings.writeReports ? earlierSameReport(items, m_settings.reportFolder) : std::vector<std::ptrdiff_t>(n, -1);
   const YieldHook yield = [this] { return !stopping(); };
+  // Waits (bounded steps, so a stop is seen) until `ready` holds under the lock.
+  const auto waitUntil = [&](std::unique_lock<std::mutex>& lock, const auto& ready) {
+    while (!ready() && !stopping()) moved.wait_for(lock, std::chrono::milliseconds(20));
+  };
 
   auto work = [&] {
     for (;;) {
       const std::size_t i = next.fetch_add(1);
       if (i >= n || stopping()) break;
-      OutputBuffer buffer(nullptr);
+      const std::size_t size = fileSizeOf(items[i].path);
+      {
+        std::unique_lock lock(mutex);
+        waitUntil(lock, [&] { return emitted == i || held + size <= kHeldBudget; });
+        held += size;
+      }
+      // Past its share the output goes straight out, once this file is the head.
+      OutputBuffer buffer(nullptr, outputShare, [&, i](std::string& pending) {
+        std::unique_lock lock(mutex);
+        waitUntil(lock, [&] { return emitted == i; });
+        if (emitted != i) {  // stopped: the list is not printed
+          pending.clear();
+          return;
+        }
+        if (!slots[i].live) {
+          slots[i].live = true;
+          if (!m_settings.json && m_settings.heads && m_blocks > 0) m_out.append('\n');
+        }
+        lock.unlock();  // the main thread leaves m_out alone until this file is done
+        m_out.append(pending);
+        pending.clear();
+      });
       const auto waitForEarlierReport = [&] {
         if (earlier[i] < 0) return;
         std::unique_lock lock(mutex);
-        ++reportWaiters;
-        reportDone.wait(lock, [&] { return slots[static_cast<std::size_t>(earlier[i])].done; });
-        --reportWaiters;
+        waitUntil(lock, [&] { return slots[static_cast<std::size_t>(earlier[i])].done; });
       };
       FileOutcome outcome = handleFile(items[i], m_settings, buffer, false, yield, waitForEarlierReport);
       std::lock_guard lock(mutex);
       slots[i].outcome = std::move(outcome);
       slots[i].bytes = buffer.take();
+      held = held - size + slots[i].bytes.size();
       slots[i].done = true;
-      if (reportWaiters > 0) reportDone.notify_all();
+      moved.notify_all();
     }
     std::lock_guard lock(mutex);
     --running;
@@ -193,16 +255,17 @@ void CliRunner::runInParallel(const std::vector<WorkItem>& items, int jobs) {
   // workers do not wake this thread for each file (thousands of small files
   // would spend more time switching than scanning); it looks every few
   // milliseconds instead.
-  std::size_t emitted = 0;
   std::unique_lock lock(mutex);
   while (emitted < n) {
     while (emitted < n && slots[emitted].done) {
       Slot slot = std::move(slots[emitted]);
       slots[emitted].done = true;  // still done for a later file waiting on its report
-      ++emitted;
       lock.unlock();
-      emit(slot.outcome, slot.bytes);
+      emit(slot.outcome, slot.bytes, slot.live);
       lock.lock();
+      held -= slot.bytes.size();
+      ++emitted;
+      moved.notify_all();
     }
     if (emitted == n || (running == 0 && !slots[emitted].done)) break;  // all done, or stopped
     lock.unlock();
@@ -214,10 +277,11 @@ void CliRunner::runInParallel(const std::vector<WorkItem>& items, int jobs) {
   for (auto& t : pool) t.join();
 }
 
-void CliRunner::emit(const FileOutcome& outcome, const std::string& bytes) {
+void CliRunner::emit(const FileOutcome& outcome, const std::string& bytes, bool live) {
   if (outcome.stopped) return;  // a partial list is not printed
   if (m_outIsTerminal) m_progress.clear();
-  if (outcome.printedBlock && m_settings.heads && m_blocks > 0) m_out.append('\n');
+  // A live file's output began with its separator already.
+  if (!live && outcome.printedBlock && m_settings.heads && m_blocks > 0) m_out.append('\n');
   m_out.append(bytes);
   finish(outcome);
 }
@@ -256,14 +320,15 @@ void CliRunner::printMessage(const QString& message) {
 }
 
 void CliRunner::printSummary(double seconds) {
-  QString text = QStringLiteral("%1 files, %2 parts, %3 reports written, %4 failures, %5 s")
+  QString text = QStringLiteral("%1 %2, %3 parts, %4 reports written, %5 failures, %6 s")
                      .arg(m_files)
+                     .arg(m_files == 1 ? QStringLiteral("file") : QStringLiteral("files"))
                      .arg(m_parts)
                      .arg(m_reports)
                      .arg(m_failures)
                      .arg(seconds, 0, 'f', 2);
   if (m_skipped > 0) text += QStringLiteral(", %1 folders skipped").arg(m_skipped);
-  if (stopping()) text += QStringLiteral(", interrupted");
+  if (m_stop && m_stop->load(std::memory_order_relaxed)) text += QStringLiteral(", interrupted");
   printMessage(QStringLiteral("summary: ") + text);
 }
 

@@ -11,6 +11,7 @@
 #include <QDate>
 #include <QString>
 #include <atomic>
+#include <cerrno>
 #include <cstdio>
 #include <vector>
 
@@ -35,11 +36,13 @@ class CliRunner {
   std::vector<WorkItem> collectItems();
   void runInOrder(const std::vector<WorkItem>& items);
   void runInParallel(const std::vector<WorkItem>& items, int jobs);
-  void emit(const FileOutcome& outcome, const std::string& bytes);
+  void emit(const FileOutcome& outcome, const std::string& bytes, bool live);
   void finish(const FileOutcome& outcome);
   void printMessage(const QString& message);
   void printSummary(double seconds);
-  bool stopping() const { return m_stop && m_stop->load(std::memory_order_relaxed); }
+  bool stopping() const { return (m_stop && m_stop->load(std::memory_order_relaxed)) || outputClosed(); }
+  // Standard output is a pipe whose reader has gone.
+  bool outputClosed() const { return m_out.error() == EPIPE; }
 
   CliOptions m_options;
   FileJobSettings m_settings;

@@ -17,6 +17,7 @@
 int main(int argc, char* argv[]) {
   using kelvaron::cli::CliOptions;
   using kelvaron::cli::ExitStatus;
+  kelvaron::cli::reopenClosedStandardStreams();
   QCoreApplication::setApplicationName(QStringLiteral("Kelvaron"));
   QCoreApplication::setApplicationVersion(QString::fromLatin1(kelvaron::kVersion));
   QCoreApplication app(argc, argv);

@@ -2,10 +2,12 @@
 
 #include "platform/nativepath.h"
 
+#include <cerrno>
+
 namespace kelvaron::cli {
 
-OutputBuffer::OutputBuffer(std::FILE* stream, std::size_t flushSize)
-    : m_stream(stream), m_flushSize(stream ? flushSize : std::string::npos) {
+OutputBuffer::OutputBuffer(std::FILE* stream, std::size_t flushSize, Spill spill)
+    : m_stream(stream), m_flushSize(stream || spill ? flushSize : std::string::npos), m_spill(std::move(spill)) {
   if (stream) m_buffer.reserve(m_flushSize + 256);
 }
 
@@ -32,12 +34,21 @@ void OutputBuffer::appendLatin1AsUtf8(QByteArrayView latin1) {
 void OutputBuffer::appendText(const QString& text) { append(platform::toNativeBytes(text)); }
 
 bool OutputBuffer::flush() {
-  if (!m_stream) return true;
+  if (!m_stream) {
+    if (m_spill && !m_buffer.empty()) m_spill(m_buffer);
+    return true;
+  }
+  if (m_failed) {  // the rest of a failed output is dropped, not retried
+    m_buffer.clear();
+    return false;
+  }
   if (!m_buffer.empty()) {
+    errno = 0;
     if (std::fwrite(m_buffer.data(), 1, m_buffer.size(), m_stream) != m_buffer.size()) m_failed = true;
     m_buffer.clear();
   }
-  if (std::fflush(m_stream) != 0) m_failed = true;
+  if (!m_failed && std::fflush(m_stream) != 0) m_failed = true;
+  if (m_failed) m_error = errno ? errno : EIO;
   return !m_failed;
 }
 

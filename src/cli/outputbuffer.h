@@ -4,7 +4,9 @@
 
 #include <QByteArrayView>
 #include <QString>
+#include <atomic>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -13,10 +15,15 @@ namespace kelvaron::cli {
 
 class OutputBuffer {
  public:
+  /// Where gathered bytes go when there is no stream; it takes them out of
+  /// `pending` (and may wait for its turn to do so).
+  using Spill = std::function<void(std::string& pending)>;
+
   /// Collects bytes for `stream` (not owned); writes them once about
   /// `flushSize` bytes have gathered, and on flush() or destruction. Without a
-  /// stream (nullptr) the bytes only gather, for take().
-  explicit OutputBuffer(std::FILE* stream, std::size_t flushSize = 1 << 16);
+  /// stream (nullptr) the bytes only gather, for take(); unless `spill` is
+  /// given, which then receives them once about `flushSize` have gathered.
+  explicit OutputBuffer(std::FILE* stream, std::size_t flushSize = 1 << 16, Spill spill = {});
   ~OutputBuffer();
   OutputBuffer(const OutputBuffer&) = delete;
   OutputBuffer& operator=(const OutputBuffer&) = delete;
@@ -35,16 +42,22 @@ class OutputBuffer {
   /// file name that is not valid UTF-8 and are written back as those bytes.
   void appendText(const QString& text);
 
-  /// Writes what has gathered. False once any write has failed.
+  /// Writes what has gathered. False once any write has failed; from then on
+  /// bytes are dropped.
   bool flush();
+  /// The system's error number of the failed write (EPIPE, ENOSPC ...), or 0.
+  /// Safe to ask from any thread.
+  int error() const { return m_error.load(std::memory_order_relaxed); }
   /// The bytes gathered and not yet written; the buffer is left empty.
   std::string take() { return std::exchange(m_buffer, {}); }
 
  private:
   std::FILE* m_stream;
   std::size_t m_flushSize;
+  Spill m_spill;
   std::string m_buffer;
   bool m_failed = false;
+  std::atomic<int> m_error{0};
 };
 
 }  // namespace kelvaron::cli

@@ -2,12 +2,15 @@
 
 #include "platform/nativefile.h"
 #include "platform/nativepath.h"
+#include "platform/pathopen.h"
 
 #include <cerrno>
-#include <filesystem>
+#include <cstdio>
 #include <random>
 #include <system_error>
 #ifndef _WIN32
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -15,46 +18,24 @@ namespace kelvaron::platform {
 
 namespace {
 
-std::filesystem::path temporarySibling(const std::filesystem::path& target, unsigned attempt) {
-  static thread_local std::mt19937 rng{std::random_device{}()};
-  auto name = target.filename();
-  name += ".tmp-" + std::to_string(rng() % 1000000u) + "-" + std::to_string(attempt);
-  return target.parent_path() / name;
-}
+constexpr std::size_t kBufferSize = std::size_t{1} << 16;
+const QString kReadOnly = QStringLiteral("the report is read-only");
 
-std::FILE* openExclusive(const std::filesystem::path& p) {
-#ifdef _WIN32
-  return _wfopen(p.c_str(), L"wbx");
-#else
-  return std::fopen(p.c_str(), "wbx");
-#endif
+std::string temporaryName(const std::string& target, unsigned attempt) {
+  static thread_local std::mt19937 rng{std::random_device{}()};
+  std::string name = target;
+  name.append(".tmp-").append(std::to_string(rng() % 1000000u)).append("-").append(std::to_string(attempt));
+  return name;
 }
 
 }  // namespace
 
 AtomicFile::~AtomicFile() { abort(); }
 
-bool AtomicFile::open(const QString& path, QString* reason) {
-  abort();
-  m_target = toNativePath(path);
-  m_error = 0;
-  for (unsigned attempt = 0; attempt < 16 && !m_file; ++attempt) {
-    m_temp = temporarySibling(m_target, attempt);
-    errno = 0;
-    m_file = openExclusive(m_temp);
-    if (!m_file && errno != EEXIST) break;
-  }
-  if (!m_file) {
-    if (reason) *reason = systemErrorText(errno ? errno : EIO);
-    return false;
-  }
-  std::setvbuf(m_file, nullptr, _IOFBF, 1 << 16);
-  return true;
-}
-
 void AtomicFile::write(const char* bytes, std::size_t size) {
-  if (!m_file || m_error != 0 || size == 0) return;
-  if (std::fwrite(bytes, 1, size, m_file) != size) m_error = errno ? errno : EIO;
+  if (m_error != 0 || size == 0) return;
+  m_buffer.append(bytes, size);
+  if (m_buffer.size() >= kBufferSize) flushBuffer();
 }
 
 bool AtomicFile::fail(int error, QString* reason) {
@@ -63,13 +44,132 @@ bool AtomicFile::fail(int error, QString* reason) {
   return false;
 }
 
+#ifndef _WIN32
+
+bool AtomicFile::open(const QString& path, QString* reason) {
+  abort();
+  m_error = 0;
+  m_folder = openParent(toNativeBytes(path), &m_name);
+  if (m_folder < 0) return fail(errno, reason);
+  // A report the user made read-only stays as it is, as a read-only file
+  // refuses to be opened for writing on the original platform; its mode
+  // bits say so even to root, whom access() would let through.
+  mode_t mode = 0666;
+  struct stat st {};
+  if (::fstatat(m_folder, m_name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode)) {
+    if ((st.st_mode & S_IWUSR) == 0 || ::faccessat(m_folder, m_name.c_str(), W_OK, AT_EACCESS) != 0) {
+      abort();
+      if (reason) *reason = kReadOnly;
+      return false;
+    }
+    mode = st.st_mode & 07777;
+  }
+  m_fd = ::openat(m_folder, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+  if (m_fd < 0 && errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) return fail(errno, reason);
+  for (unsigned attempt = 0; attempt < 16 && m_fd < 0; ++attempt) {
+    const std::string name = temporaryName(m_name, attempt);
+    m_fd = ::openat(m_folder, name.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
+    if (m_fd >= 0)
+      m_temp = name;
+    else if (errno != EEXIST)
+      return fail(errno, reason);
+  }
+  if (m_fd < 0) return fail(EEXIST, reason);
+  if (mode != 0666 && ::fchmod(m_fd, mode) != 0) return fail(errno, reason);
+  m_buffer.reserve(kBufferSize);
+  return true;
+}
+
+bool AtomicFile::flushBuffer() {
+  std::size_t done = 0;
+  while (done < m_buffer.size() && m_error == 0) {
+    const ssize_t n = ::write(m_fd, m_buffer.data() + done, m_buffer.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0)
+      m_error = n < 0 ? errno : EIO;  // EFBIG past the file-size limit
+    else
+      done += static_cast<std::size_t>(n);
+  }
+  m_buffer.clear();
+  return m_error == 0;
+}
+
 bool AtomicFile::commit(QString* reason) {
-  if (!m_file) return fail(EBADF, reason);
-  if (m_error != 0) return fail(m_error, reason);
+  if (m_fd < 0) return fail(EBADF, reason);
+  if (!flushBuffer()) return fail(m_error, reason);
   // No fsync: the rename already makes the report appear whole or not at
   // all to every reader, and a scan of thousands of files would spend most of
   // its time waiting for the disk. A report lost to a power cut is written
   // again by the next scan.
+  if (m_temp.empty()) {
+    // The unnamed file gets its name: directly when the target is new, else
+    // a temporary one that the rename then moves over the target.
+    const std::string self = "/proc/self/fd/" + std::to_string(m_fd);
+    if (::linkat(AT_FDCWD, self.c_str(), m_folder, m_name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+      abort();
+      return true;
+    }
+    if (errno != EEXIST) return fail(errno, reason);
+    for (unsigned attempt = 0; attempt < 16 && m_temp.empty(); ++attempt) {
+      const std::string name = temporaryName(m_name, attempt);
+      if (::linkat(AT_FDCWD, self.c_str(), m_folder, name.c_str(), AT_SYMLINK_FOLLOW) == 0)
+        m_temp = name;
+      else if (errno != EEXIST)
+        return fail(errno, reason);
+    }
+    if (m_temp.empty()) return fail(EEXIST, reason);
+  }
+  if (::close(std::exchange(m_fd, -1)) != 0) return fail(errno, reason);
+  if (::renameat(m_folder, m_temp.c_str(), m_folder, m_name.c_str()) != 0) return fail(errno, reason);
+  m_temp.clear();
+  abort();
+  return true;
+}
+
+void AtomicFile::abort() {
+  if (m_fd >= 0) ::close(m_fd);
+  m_fd = -1;
+  if (!m_temp.empty() && m_folder >= 0) ::unlinkat(m_folder, m_temp.c_str(), 0);
+  m_temp.clear();
+  if (m_folder >= 0) ::close(m_folder);
+  m_folder = -1;
+  m_buffer.clear();
+}
+
+#else
+
+bool AtomicFile::open(const QString& path, QString* reason) {
+  abort();
+  m_target = toNativePath(path);
+  m_error = 0;
+  std::error_code ec;
+  const auto status = std::filesystem::status(m_target, ec);
+  if (!ec && std::filesystem::is_regular_file(status) &&
+      (status.permissions() & std::filesystem::perms::owner_write) == std::filesystem::perms::none) {
+    if (reason) *reason = kReadOnly;
+    return false;
+  }
+  for (unsigned attempt = 0; attempt < 16 && !m_file; ++attempt) {
+    m_temp = m_target.parent_path() /
+             (m_target.filename().wstring() + std::filesystem::path(temporaryName("", attempt)).wstring());
+    errno = 0;
+    m_file = _wfopen(m_temp.c_str(), L"wbx");
+    if (!m_file && errno != EEXIST) break;
+  }
+  if (!m_file) return fail(errno ? errno : EIO, reason);
+  return true;
+}
+
+bool AtomicFile::flushBuffer() {
+  if (m_error == 0 && !m_buffer.empty() && std::fwrite(m_buffer.data(), 1, m_buffer.size(), m_file) != m_buffer.size())
+    m_error = errno ? errno : EIO;
+  m_buffer.clear();
+  return m_error == 0;
+}
+
+bool AtomicFile::commit(QString* reason) {
+  if (!m_file) return fail(EBADF, reason);
+  if (!flushBuffer()) return fail(m_error, reason);
   if (std::fflush(m_file) != 0) return fail(errno, reason);
   const int closed = std::fclose(m_file);
   m_file = nullptr;
@@ -89,6 +189,9 @@ void AtomicFile::abort() {
     std::filesystem::remove(m_temp, ec);
     m_temp.clear();
   }
+  m_buffer.clear();
 }
+
+#endif
 
 }  // namespace kelvaron::platform

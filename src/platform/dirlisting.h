@@ -46,9 +46,11 @@ class Folder {
   /// The result is not open when the path is missing, not a folder or refused.
   static Folder open(const QString& path);
 
-  /// Opens the subfolder `name` of this folder without following a link, and
-  /// without building its full path, so no path length limit applies.
-  Folder openChild(const QString& name) const;
+  enum class FollowLink { No, Yes };
+  /// Opens the subfolder `name` of this folder without building its full
+  /// path, so no path length limit applies; a link is followed only with
+  /// FollowLink::Yes. When the result is not open, errno tells why.
+  Folder openChild(const QString& name, FollowLink follow = FollowLink::No) const;
 
   bool isOpen() const;
 
@@ -59,8 +61,9 @@ class Folder {
   /// rules), sorted by name with letter case ignored, ties by exact bytes.
   /// `afterEachFetch` is called after each fetch from the system, the last,
   /// empty one included (about once per entry, "." and ".." counted); a false
-  /// answer ends the listing. Nothing when the folder cannot be listed or the
-  /// listing was ended. The system's listing is closed before this returns.
+  /// answer ends the listing. Nothing when the folder cannot be listed (errno
+  /// tells why) or the listing was ended. The system's listing is closed
+  /// before this returns.
   std::optional<std::vector<DirEntry>> list(QStringView pattern,
                                             const std::function<bool()>& afterEachFetch = {}) const;
 

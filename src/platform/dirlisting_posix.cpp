@@ -66,12 +66,16 @@ Folder Folder::open(const QString& path) {
   return folder;
 }
 
-Folder Folder::openChild(const QString& name) const {
+Folder Folder::openChild(const QString& name, FollowLink follow) const {
   Folder child;
-  if (!isOpen()) return child;
+  if (!isOpen()) {
+    errno = EBADF;
+    return child;
+  }
   const std::string bytes = toNativeBytes(name);
   // O_NOFOLLOW: an entry swapped for a link after the listing is not entered.
-  const int fd = retrying([&] { return ::openat(m_impl->fd, bytes.c_str(), kFolderFlags | O_NOFOLLOW); });
+  const int flags = follow == FollowLink::Yes ? kFolderFlags : kFolderFlags | O_NOFOLLOW;
+  const int fd = retrying([&] { return ::openat(m_impl->fd, bytes.c_str(), flags); });
   if (fd >= 0) child.m_impl = std::make_unique<Impl>(fd);
   return child;
 }
@@ -87,14 +91,20 @@ std::optional<FolderId> Folder::id() const {
 std::optional<std::vector<DirEntry>> Folder::list(QStringView pattern,
                                                   const std::function<bool()>& afterEachFetch) const {
   struct stat self {};
-  if (!isOpen() || ::fstat(m_impl->fd, &self) != 0) return std::nullopt;
+  if (!isOpen()) {
+    errno = EBADF;
+    return std::nullopt;
+  }
+  if (::fstat(m_impl->fd, &self) != 0) return std::nullopt;
   // A fresh open file description of the same folder, so each listing starts
   // at the first entry whatever an earlier listing left behind.
   const int fd = retrying([&] { return ::openat(m_impl->fd, ".", kFolderFlags); });
   if (fd < 0) return std::nullopt;
   DirHandle dir(::fdopendir(fd));
   if (!dir) {
+    const int error = errno;
     ::close(fd);
+    errno = error;
     return std::nullopt;
   }
   const bool matchAll = pattern == u"*";
@@ -103,8 +113,14 @@ std::optional<std::vector<DirEntry>> Folder::list(QStringView pattern,
     errno = 0;
     const dirent* d = ::readdir(dir.get());
     if (!d) {
+      const int error = errno;
       // An error part way leaves what was read; the entries listed still count.
       if (afterEachFetch && !afterEachFetch()) return std::nullopt;
+      if (error != 0 && entries.empty()) {
+        dir.reset();
+        errno = error;
+        return std::nullopt;
+      }
       break;
     }
     const char* raw = d->d_name;

@@ -89,7 +89,7 @@ Folder Folder::open(const QString& path) {
   return folder;
 }
 
-Folder Folder::openChild(const QString& name) const {
+Folder Folder::openChild(const QString& name, FollowLink) const {
   Folder child;
   if (!isOpen()) return child;
   std::wstring full = m_impl->path;

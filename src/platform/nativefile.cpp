@@ -1,6 +1,7 @@
 #include "platform/nativefile.h"
 
 #include "platform/nativepath.h"
+#include "platform/pathopen.h"
 
 #include <cerrno>
 #include <cstring>
@@ -12,6 +13,8 @@
 #define KELVARON_STAT_T struct _stat64
 #define KELVARON_FSEEK _fseeki64
 #else
+#include <fcntl.h>
+#include <unistd.h>
 #define KELVARON_FSTAT fstat
 #define KELVARON_STAT_T struct stat
 #define KELVARON_FSEEK fseeko
@@ -29,7 +32,11 @@ bool NativeFile::open(const QString& path) {
 #ifdef _WIN32
   std::FILE* f = _wfopen(native.c_str(), L"rb");
 #else
-  std::FILE* f = std::fopen(native.c_str(), "rb");
+  // O_NONBLOCK: opening a FIFO or a device must not wait; what was opened is
+  // checked below. Paths past the system's limit open too.
+  const int fd = openPath(native.native(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+  std::FILE* f = fd >= 0 ? ::fdopen(fd, "rb") : nullptr;
+  if (fd >= 0 && !f) ::close(fd);
 #endif
   if (!f) {
     m_error = systemErrorText(errno ? errno : ENOENT);
@@ -44,6 +51,11 @@ bool NativeFile::open(const QString& path) {
   }
   if ((st.st_mode & S_IFMT) == S_IFDIR) {
     m_error = systemErrorText(EISDIR);
+    close();
+    return false;
+  }
+  if ((st.st_mode & S_IFMT) != S_IFREG) {
+    m_error = QStringLiteral("not a regular file");
     close();
     return false;
   }

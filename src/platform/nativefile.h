@@ -15,8 +15,10 @@ class NativeFile {
   NativeFile(NativeFile&&) noexcept = default;
   NativeFile& operator=(NativeFile&&) noexcept = default;
 
-  /// Opens `path` for reading. Fails with a reason for a missing path, a
-  /// folder, or anything the system refuses ("Permission denied" ...).
+  /// Opens the regular file `path` (of any length) for reading. Fails with a
+  /// reason for a missing path, a folder, anything but a regular file ("not a
+  /// regular file", without waiting on a FIFO or device), or anything the
+  /// system refuses ("Permission denied" ...).
   bool open(const QString& path);
   bool isOpen() const { return m_file != nullptr; }
   /// The reason of the last failure, such as "No such file or directory".

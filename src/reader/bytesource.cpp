@@ -2,6 +2,7 @@
 
 #include "platform/nativefile.h"
 #include "platform/nativepath.h"
+#include "platform/pathopen.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -107,7 +108,7 @@ bool FileSource::open(const QString& path, QString* reason) {
   m_size = 0;
   auto impl = std::make_unique<Impl>();
   // O_NONBLOCK: opening a FIFO or a device must not wait; it is refused below.
-  impl->fd = ::open(platform::toNativePath(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  impl->fd = platform::openPath(platform::toNativeBytes(path), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
   if (impl->fd < 0) {
     if (reason) *reason = platform::systemErrorText(errno);
     return false;

@@ -1,5 +1,6 @@
 #include "report/partsreport.h"
 
+#include "analysis/assemblyname.h"
 #include "platform/fileerror.h"
 #include "platform/nativepath.h"
 #include "version.h"
@@ -20,7 +21,9 @@ const QString kFooter =
 }  // namespace
 
 QString reportPath(const QString& folder, const QString& assemblyPath, PathStyle style) {
-  const QString name = Zerlege(assemblyPath, style) + QLatin1String(kReportSuffix);
+  // The bare name of the file name alone, so the report is always one entry
+  // directly in `folder`, whatever dots the name starts with.
+  const QString name = Zerlege(fileNameOf(assemblyPath, style), style) + QLatin1String(kReportSuffix);
   if (style == PathStyle::Windows) {
     // A drive root such as C:\ already ends in its separator.
     return folder.size() > 3 ? folder + u'\\' + name : folder + name;
@@ -41,7 +44,14 @@ bool ReportWriter::open(bool hasLines) {
     return false;
   }
   m_open = true;
-  writeText(platform::displayPath(m_assemblyPath));
+#ifdef _WIN32
+  writeText(m_assemblyPath);
+#else
+  // The path's own bytes, as the report's file name keeps them, even where
+  // they are not valid UTF-8.
+  m_file.write(platform::toNativeBytes(m_assemblyPath));
+  m_file.write("\r\n", 2);
+#endif
   writeText(kRule);
   if (hasLines) writeText(QStringLiteral("\r"));
   return true;

@@ -16,7 +16,8 @@ namespace kelvaron {
 inline constexpr char kReportSuffix[] = "__Kelvaron.txt";
 
 /// The report's full path for the assembly at `assemblyPath` in the folder text
-/// `folder`: Zerlege(assemblyPath) + "__Kelvaron.txt", after the folder.
+/// `folder`: Zerlege of its file name + "__Kelvaron.txt", after the folder
+/// ("p/.asm" gives "__Kelvaron.txt", never a path into a subfolder).
 /// Windows style: a folder text of 3 characters or fewer (C:\) is followed
 /// directly by the name, a longer one by "\". POSIX style: "/" is put between
 /// unless the folder text already ends in "/".

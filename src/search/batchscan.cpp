@@ -34,8 +34,12 @@ FolderMatches collectAssemblies(cFindFile& finder, const QString& folder, const 
   const auto disconnect = qScopeGuard([&] {
     QObject::disconnect(onMatch);
     QObject::disconnect(onStop);
+    finder.setUnreadableHook({});
   });
   finder.setYieldHook(hooks.yield);
+  finder.setUnreadableHook([&](const QString& dir, const QString& reason) {
+    result.errors << QStringLiteral("cannot search %1: %2").arg(platform::displayPath(dir), reason);
+  });
   finder.sFileToFind(QString::fromUtf16(kAssemblyPattern));
   finder.sSearchpath(folder);
   if (!finder.sStartSearch()) result.stopped = true;

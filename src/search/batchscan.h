@@ -25,6 +25,7 @@ struct FoundEntry {
 struct FolderMatches {
   std::vector<FoundEntry> entries;  ///< in walk order
   bool stopped = false;             ///< a stop request ended the walk before its end
+  QStringList errors;               ///< "cannot search DIR: reason" for each folder not searched
 };
 
 /// Hooks into the walk; all optional.
@@ -40,8 +41,9 @@ struct WalkHooks {
 
 /// Walks `folder` and all its subfolders with `finder` and collects every
 /// entry matching "*.asm.*" (folders included), a folder's own matches before
-/// those of its subfolders. A stop keeps what was found up to then. A missing
-/// folder gives no paths. Throws FindFileError when a hook throws.
+/// those of its subfolders. A stop keeps what was found up to then. A folder
+/// that cannot be opened or listed (the start folder included) gives an
+/// error and the walk goes on. Throws FindFileError when a hook throws.
 FolderMatches collectAssemblies(cFindFile& finder, const QString& folder, const WalkHooks& hooks = {});
 
 /// The note for a match that is a folder (or a link to one), such as

@@ -20,6 +20,9 @@ class cFindFile::Visitor final : public WalkVisitor {
     m_finder.m_sSearchpath = folder.path;
     return WalkState::Continue;
   }
+  void unreadable(const QString& folder, const QString& reason) override {
+    if (m_finder.m_unreadable) m_finder.m_unreadable(folder, reason);
+  }
   WalkState fetched() override {
     return !m_finder.m_yield || m_finder.m_yield() ? WalkState::Continue : WalkState::Stop;
   }

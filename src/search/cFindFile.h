@@ -49,6 +49,12 @@ class cFindFile : public QObject {
   /// event queue; a false answer ends the search. Empty by default.
   void setYieldHook(std::function<bool()> hook) { m_yield = std::move(hook); }
 
+  /// Told of each folder that cannot be opened or listed, and why; the
+  /// search goes on. Empty by default.
+  void setUnreadableHook(std::function<void(const QString& folder, const QString& reason)> hook) {
+    m_unreadable = std::move(hook);
+  }
+
   /// The entry of the MatchFound being raised; valid only during the emit.
   const WalkEntry& currentEntry() const { return *m_current; }
 
@@ -62,6 +68,7 @@ class cFindFile : public QObject {
   QString m_sFileToFind;
   bool m_sInclSubfolders = true;
   std::function<bool()> m_yield;
+  std::function<void(const QString&, const QString&)> m_unreadable;
   const WalkEntry* m_current = nullptr;
 };
 

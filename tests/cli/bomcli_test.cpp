@@ -95,7 +95,7 @@ TEST_F(BomCliTest, ExitStatuses) {
     EXPECT_EQ(r.exitCode, c.exit) << c.args.join(' ').toStdString() << "\n" << r.err.toStdString();
     EXPECT_TRUE(r.err.contains(c.err)) << c.args.join(' ').toStdString() << "\n" << r.err.toStdString();
   }
-  EXPECT_TRUE(run({"--no-report", "./bom"}).summary.startsWith("1 files")) << "./bom is a file to list";
+  EXPECT_TRUE(run({"--no-report", "./bom"}).summary.startsWith("1 file,")) << "./bom is a file to list";
 }
 
 TEST_F(BomCliTest, TreeCsvFlatJsonAndOutputFile) {

@@ -73,7 +73,8 @@ int matchesWithBindMount(const std::string& root, const std::string& original, c
 
 TEST(cFindFile, WalkOrderSubfoldersAndFinalSearchpath) {
   // Hidden entries and letter case are nothing special; a folder named like
-  // an assembly is reported and entered; links are reported, never entered.
+  // an assembly is reported and entered; links are reported, and one back
+  // into the walk (a loop) or to a file is not entered.
   ScratchTree t;
   for (const char* d : {"sub2", "Sub1", "Sub1/deep", "old.asm.1", ".git"}) t.dir(d);
   for (const char* f : {"b.asm.1", "A.asm", "notes.txt", ".hidden.asm", "sub2/c.asm", "Sub1/d.asm.2", "Sub1/deep/e.ASM",
