@@ -1,5 +1,8 @@
 #!/bin/sh
-# Renders the main window's states to docs/screenshots/*.png at scale 1 and 2.
+# Renders the main window's states to docs/screenshots/*.png at scale 1 and 2,
+# and under a dark theme at scale 1. The pictures show a demo tree in
+# /home/user, made on a private in-memory /home (a user and mount namespace),
+# so no path of this machine appears in them.
 # Usage: scripts/screenshots.sh [BUILD_DIR]   (default build/release)
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -10,5 +13,10 @@ out=$root/docs/screenshots
 # A Creo assembly with a non-ASCII component name, when the shared samples are there.
 creo=$root/../shared/proe-samples/asm0001_pince.asm.21
 [ -f "$creo" ] && export KELVARON_CREO_SAMPLE="$creo"
-QT_QPA_PLATFORM=offscreen "$tool" "$out" "$root/examples"
-QT_QPA_PLATFORM=offscreen QT_SCALE_FACTOR=2 "$tool" "$out" "$root/examples" @2x
+render() {
+  QT_QPA_PLATFORM=offscreen unshare --user --map-root-user --mount \
+    sh -c 'mount -t tmpfs tmpfs /home && exec "$@"' render "$tool" "$out" "$root/examples" "$@"
+}
+render
+QT_SCALE_FACTOR=2 render @2x
+render --dark

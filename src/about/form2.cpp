@@ -5,6 +5,7 @@
 #include <QDesktopServices>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -14,6 +15,7 @@
 
 #include "about/aboutplacement.h"
 #include "resources/resources.h"
+#include "widgets/readablecolour.h"
 
 namespace kelvaron {
 
@@ -58,10 +60,15 @@ QLabel* makeLink(QWidget* parent, const char* name, const QString& text, const Q
   label->setGeometry(geometry);
   label->setFont(font);
   QPalette palette = label->palette();
-  palette.setColor(QPalette::WindowText, QColor(0, 0, 255));
+  // The design's blue, made lighter where a dark theme puts it on dark grey.
+  palette.setColor(QPalette::WindowText, widgets::readableColour(QColor(0, 0, 255), palette.color(QPalette::Window)));
   label->setPalette(palette);
   label->setCursor(resources::linkCursor());
   label->setToolTip(text);
+  // Reachable by Tab and opened by Enter or Space, framed while it has the
+  // focus (see eventFilter).
+  label->setFocusPolicy(Qt::StrongFocus);
+  label->setAccessibleName(text);
   return label;
 }
 
@@ -100,16 +107,19 @@ Form2::Form2(QWidget* mainWindow) : QWidget(nullptr, Qt::Window), m_mainWindow(m
   m_exit->setIcon(QIcon(resources::kExitIcon));
   m_exit->setIconSize(QSize(16, 16));
   m_exit->setToolTip(QStringLiteral("close"));
+  m_exit->setAccessibleName(m_exit->toolTip());
   connect(m_exit, &QPushButton::clicked, this, &Form2::cmd_exit_Click);
 
   m_terms = new QPlainTextEdit(QString::fromUtf8(kTerms), this);
   m_terms->setObjectName(QStringLiteral("txt_terms"));
   m_terms->setGeometry(pixels(120, 1380, 4635, 1170));
   m_terms->setReadOnly(true);
+  // Tab goes on to the links rather than into the text.
+  m_terms->setTabChangesFocus(true);
 
   QString shownUrl = kDownloadUrl;
   shownUrl.remove(QStringLiteral("https://"));
-  const QFont font = linkFont(this->font(), {kMailAddress, shownUrl}, px(3315));
+  const QFont font = linkFont(this->font(), {kMailAddress, shownUrl}, px(3315) - 2);
   m_mailLink = makeLink(this, "Label11", kMailAddress, pixels(960, 2610, 3315, 255), font);
   m_downloadLink = makeLink(this, "Label10", shownUrl, pixels(960, 2880, 3315, 255), font);
   m_mailLink->installEventFilter(this);
@@ -162,6 +172,18 @@ void Form2::Label11_Click() { ShellExec(QStringLiteral("mailto:") + kMailAddress
 bool Form2::ShellExec(const QString& Path) { return QDesktopServices::openUrl(QUrl(Path)); }
 
 bool Form2::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut) {
+    if (auto* link = qobject_cast<QLabel*>(watched))
+      link->setFrameShape(event->type() == QEvent::FocusIn ? QFrame::Box : QFrame::NoFrame);
+  }
+  if (event->type() == QEvent::KeyPress) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    const bool activates = key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space;
+    if (activates && (watched == m_downloadLink || watched == m_mailLink)) {
+      watched == m_downloadLink ? Label10_Click() : Label11_Click();
+      return true;
+    }
+  }
   if (event->type() == QEvent::MouseButtonRelease && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
     if (watched == m_downloadLink) {
       Label10_Click();

@@ -19,4 +19,11 @@ QString clockText(const QTime& time);
 /// "00" fires from midnight to 00:59:59.
 bool isArmedHour(const QString& comboText, const QTime& now);
 
+/// The start-hour text for what the user typed into the hour box: an hour
+/// from 0 to 23, with or without its leading zero and ":00", becomes the two
+/// digits the check compares; "keine" and an empty text give "keine"; anything
+/// else gives an empty text. armedHourText("7") == armedHourText("7:00") == "07",
+/// armedHourText("10:00") == "10", armedHourText("7:30") and ("24") are empty.
+QString armedHourText(const QString& typed);
+
 }  // namespace kelvaron

@@ -2,9 +2,11 @@
 
 #include "about/form2.h"
 #include "analysis/assemblyanalysis.h"
+#include "analysis/assemblyname.h"
 #include "analysis/pathhelpers.h"
 #include "app/clickablelabel.h"
 #include "app/commandline.h"
+#include "app/desktopopen.h"
 #include "app/form1controls.h"
 #include "app/form1settings.h"
 #include "app/windowfit.h"
@@ -18,18 +20,20 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QDesktopServices>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QStorageInfo>
 #include <QTimer>
-#include <QUrl>
 
 namespace kelvaron {
 
@@ -44,6 +48,9 @@ Form1::Form1(QWidget* parent) : QWidget(parent) {
   bindControls();
   connectHandlers();
   resize(twipsToPixels(kFormWidth), twipsToPixels(kFormHeight));
+  setAcceptDrops(true);
+  // A path dropped on the report folder box goes to the window, not into the text.
+  txt_Pfad->setAcceptDrops(false);
 }
 
 Form1::~Form1() {
@@ -88,6 +95,7 @@ void Form1::bindControls() {
   KELVARON_BIND(lbl_stop);
   KELVARON_BIND(img_stop);
   KELVARON_BIND(lbl_Dir);
+  KELVARON_BIND(lbl_clock);
   KELVARON_BIND(Frame2);
   KELVARON_BIND(cmd_partname);
   KELVARON_BIND(List_ASM);
@@ -114,7 +122,11 @@ void Form1::connectHandlers() {
   connect(File1, &widgets::FileListBox::clicked, this, &Form1::File1_Click);
   connect(Drive2, &widgets::DriveListBox::changed, this, &Form1::Drive2_Change);
   connect(Dir2, &widgets::DirListBox::changed, this, &Form1::Dir2_Change);
-  connect(List_ASM, &QListWidget::itemSelectionChanged, this, &Form1::List_ASM_Click);
+  // Only a selected line sets the copy button: clearing the list for a new
+  // analysis also changes the selection, and the button keeps its caption then.
+  connect(List_ASM, &QListWidget::itemSelectionChanged, this, [this] {
+    if (!List_ASM->selectedItems().isEmpty()) List_ASM_Click();
+  });
   connect(cmd_partname, &QPushButton::clicked, this, &Form1::cmd_partname_Click);
   connect(lbl_status, &ClickableLabel::clicked, this, &Form1::lbl_status_Click);
   connect(cmd_file, &QPushButton::clicked, this, &Form1::cmd_file_Click);
@@ -124,6 +136,12 @@ void Form1::connectHandlers() {
   connect(cmd_exec, &QPushButton::clicked, this, &Form1::cmd_exec_Click);
   connect(cmd_exit, &QPushButton::clicked, this, &Form1::cmd_exit_Click);
   connect(cmd_info, &QPushButton::clicked, this, &Form1::cmd_info_Click);
+  // Esc does what the stop picture does, which the scan hides with the browse panel.
+  connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this, [this] {
+    if (img_stop->isEnabled()) img_stop_Click();
+  });
+  connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_O), this), &QShortcut::activated, this, &Form1::cmd_file_Click);
+  connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q), this), &QShortcut::activated, this, &Form1::close);
   connect(txt_Pfad, &QLineEdit::textChanged, this, [this](const QString& text) { m_state.reportFolder = text; });
 }
 
@@ -139,8 +157,14 @@ void Form1::Form_Load() {
   const SavedSettings saved = readSettings();
   if (DirExists(saved.drive1)) Drive1->setDrive(saved.drive1);
   if (DirExists(saved.drive2)) Drive2->setDrive(saved.drive2);
-  if (DirExists(saved.dir1)) Dir1->setPath(saved.dir1);
+  // A saved browse folder that has gone gives the home folder, not whatever
+  // the drive step left in the list.
+  Dir1->setPath(DirExists(saved.dir1) ? saved.dir1 : platform::startFolder());
   if (DirExists(saved.dir2)) Dir2->setPath(saved.dir2);
+  // Restoring the folder the list already shows raises no change event; the
+  // label and the file list must still show it, or a folder scan would get
+  // an empty folder.
+  if (lbl_Dir->text() != Dir1->path()) Dir1_Change();
   txt_Pfad->setText(saved.txtPfad);
 
   Frame3->move(twipsToPixels(1000), Frame3->y());
@@ -186,6 +210,41 @@ void Form1::Form_Unload() {
 void Form1::closeEvent(QCloseEvent* event) {
   Form_Unload();
   event->accept();
+}
+
+// ---- Drag and drop -------------------------------------------------------------
+
+void Form1::dragEnterEvent(QDragEnterEvent* event) {
+  if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+// An assembly file is analysed as from the command line; a folder becomes the
+// browse folder. The work starts after the drop, so the dragging program is
+// not kept waiting.
+void Form1::dropEvent(QDropEvent* event) {
+  const QList<QUrl> urls = event->mimeData()->urls();
+  const QString path = urls.size() == 1 && urls.first().isLocalFile() ? urls.first().toLocalFile() : QString();
+  const bool folder = DirExists(path);
+  if (m_busy || (!folder && !(FileExists(path) && hasAssemblyExtension(path)))) {
+    const QString what = urls.size() == 1 ? urls.first().toDisplayString(QUrl::PreferLocalFile)
+                                          : QStringLiteral("%1 items").arg(urls.size());
+    lbl_status->setText(m_busy ? QStringLiteral("cannot take %1: busy").arg(what)
+                               : QStringLiteral("cannot take %1: drop one assembly file or one folder").arg(what));
+    return event->ignore();
+  }
+  event->acceptProposedAction();
+  QMetaObject::invokeMethod(
+      this,
+      [this, path, folder] {
+        if (m_busy || m_closing) return;
+        if (folder) {
+          cmd_file_Click();
+          return Dir1->setPath(path);
+        }
+        Frame3->setVisible(false);
+        runCommandLine(path);
+      },
+      Qt::QueuedConnection);
 }
 
 // ---- Operations over the core -----------------------------------------------
@@ -361,7 +420,11 @@ void Form1::cmd_close_Click() {
 
 void Form1::cmd_exec_Click() {
   const QString report = Pfad->text();
-  if (FileExists(report)) QDesktopServices::openUrl(QUrl::fromLocalFile(report));
+  const auto failed = [this, report](const QString& reason) {
+    lbl_status->setText(QStringLiteral("cannot open %1: %2").arg(report, reason));
+  };
+  if (!FileExists(report)) return failed(QStringLiteral("no such file"));
+  openWithDesktop(report, this, failed);
 }
 
 void Form1::cmd_exit_Click() { close(); }

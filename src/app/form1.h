@@ -113,6 +113,9 @@ class Form1 : public QWidget {
   void Timer1_Timer();
   void nSearch_MatchFound(const QString& sFilename, const QString& sFilePath);
   void nSearch_StopSearch(bool& Cancel);
+  /// The hour typed into combo_zeit becomes the two digits the timer
+  /// compares; a text that is no hour disarms, with a status message.
+  void combo_zeit_Validate();
 
  public:
   /// The time of day as the timed start sees it.
@@ -158,6 +161,7 @@ class Form1 : public QWidget {
   QLabel* lbl_stop = nullptr;
   ClickableLabel* img_stop = nullptr;
   QLabel* lbl_Dir = nullptr;
+  QLabel* lbl_clock = nullptr;  ///< shows lbl_time's clock inside the window
   QFrame* Frame2 = nullptr;
   QPushButton* cmd_partname = nullptr;
   QListWidget* List_ASM = nullptr;
@@ -177,6 +181,8 @@ class Form1 : public QWidget {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   void bindControls();

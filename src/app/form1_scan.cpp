@@ -2,6 +2,7 @@
 // stop picture, the analysis of every match, and the clock with its armed hour.
 
 #include "app/clickablelabel.h"
+#include "analysis/pathhelpers.h"
 #include "app/form1.h"
 #include "search/batchscan.h"
 #include "search/cFindFile.h"
@@ -11,6 +12,7 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QScopeGuard>
@@ -51,6 +53,7 @@ void Form1::connectScanHandlers() {
   connect(cmd_verzeichnis, &QPushButton::clicked, this, &Form1::cmd_verzeichnis_Click);
   connect(img_stop, &ClickableLabel::clicked, this, &Form1::img_stop_Click);
   connect(Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
+  connect(combo_zeit->lineEdit(), &QLineEdit::editingFinished, this, &Form1::combo_zeit_Validate);
 }
 
 void Form1::cmd_verzeichnis_Click() { ScanFolder(); }
@@ -59,6 +62,16 @@ void Form1::ScanFolder() {
   // Called from a yield of a running scan or analysis, a second one would
   // reuse List1, lbl_File and the finder under the first one's feet.
   if (isBusy() || m_closing) return;
+  // An empty folder text would make the finder walk the whole file system.
+  const QString folder = lbl_Dir->text();
+  if (folder.isEmpty()) {
+    lbl_status->setText(QStringLiteral("cannot scan: no folder chosen"));
+    return;
+  }
+  if (!DirExists(folder)) {
+    lbl_status->setText(QStringLiteral("cannot scan %1: no such folder").arg(folder));
+    return;
+  }
   BusyScope busy(*this);
 
   List1->clear();
@@ -69,7 +82,7 @@ void Form1::ScanFolder() {
   try {
     WalkIndicators walking(img_stop);
     // A window closing during the walk ends it at once, even inside a long listing.
-    found = collectAssemblies(*nSearch, lbl_Dir->text(), {.yield = [this] { return yieldToEvents(); }});
+    found = collectAssemblies(*nSearch, folder, {.yield = [this] { return yieldToEvents(); }});
   } catch (const FindFileError& error) {
     if (!m_closing) lbl_status->setText(error.description());
     return;
@@ -133,6 +146,7 @@ void Form1::img_stop_Click() {
 void Form1::Timer1_Timer() {
   const QTime time = now().time();
   lbl_time->setText(clockText(time));
+  lbl_clock->setText(lbl_time->text());
   // An armed hour waits while a scan or an analysis runs; it fires on the
   // first tick after it, if that hour is still under way.
   if (isBusy() || m_closing) return;
@@ -143,6 +157,15 @@ void Form1::Timer1_Timer() {
   // would stop the clock for as long as it takes.
   QMetaObject::invokeMethod(
       this, [this] { ScanFolder(); }, Qt::QueuedConnection);
+}
+
+void Form1::combo_zeit_Validate() {
+  const QString typed = combo_zeit->currentText();
+  const QString hour = armedHourText(typed);
+  if (hour == typed) return;
+  combo_zeit->setEditText(hour.isEmpty() ? QString::fromLatin1(kUnarmed) : hour);
+  if (hour.isEmpty())
+    lbl_status->setText(QStringLiteral("start time \"%1\" is no hour from 0 to 23: nothing armed").arg(typed));
 }
 
 }  // namespace kelvaron

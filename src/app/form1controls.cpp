@@ -5,6 +5,7 @@
 #include "widgets/dirlistbox.h"
 #include "widgets/drivelistbox.h"
 #include "widgets/filelistbox.h"
+#include "widgets/readablecolour.h"
 #include "resources/resources.h"
 
 #include <QApplication>
@@ -60,6 +61,9 @@ constexpr std::array kControls{
   ControlSpec{"Label5",          K::Label,         "Frame3", "single file:",             3480,  360,  1695, 255,  31, false},
   ControlSpec{"lbl_stop",        K::Label,         "Frame3", "0",                        3600,  4200, 195,  255,  30, true},
   ControlSpec{"img_stop",        K::Picture,       "Frame3", "",                         3360,  4560, 480,  450,  -1, false},
+  // The clock, beside the cycle control: lbl_time lies beyond the window's
+  // right edge at its run-time size.
+  ControlSpec{"lbl_clock",       K::Label,         "Frame3", "",                         6000,  4560, 1095, 315,  -1, false},
   ControlSpec{"lbl_Dir",         K::Label,         "Frame3", "",                         120,   3840, 5595, 255,  29, false},
   ControlSpec{"Frame2",          K::Frame,         "",       "",                         120,   480,  7575, 5055, 8,  true},
   ControlSpec{"cmd_partname",    K::Button,        "Frame2", "Strg-V",                   120,   4320, 7215, 615,  34, true},
@@ -116,7 +120,59 @@ const std::array kColours{
     ColourSpec{"lbl_File", QPalette::WindowText, QColor(128, 128, 128)},
 };
 
-// A combo box style whose drop-down arrow takes 12 pixels, for narrow boxes.
+// What a control is for, where its caption does not say it. Pictures, lists,
+// boxes (whose text is their content) and bare panels get it as their
+// accessible name; labels that show a value keep the value as their name and
+// get this as their description; buttons with a caption keep it and get this
+// as their tooltip.
+enum class Describes { Name, NameAndTooltip, Tooltip, Description };
+struct DescriptionSpec {
+  const char* name;
+  const char* text;
+  Describes as;
+};
+using D = Describes;
+const std::array kDescriptions{
+    DescriptionSpec{"cmd_exec", "open the report", D::NameAndTooltip},
+    DescriptionSpec{"cmd_exit", "exit", D::NameAndTooltip},
+    DescriptionSpec{"cmd_opts", "report folder", D::Tooltip},
+    DescriptionSpec{"cmd_file", "choose an assembly file (Ctrl+O)", D::Tooltip},
+    DescriptionSpec{"img_stop", "stop the folder scan (Esc)", D::NameAndTooltip},
+    DescriptionSpec{"Image1", "Kelvaron logo", D::Name},
+    DescriptionSpec{"Frame2", "result", D::Name},
+    DescriptionSpec{"Frame3", "browse", D::Name},
+    DescriptionSpec{"Frame4", "toolbar", D::Name},
+    DescriptionSpec{"txt_Pfad", "report folder", D::Name},
+    DescriptionSpec{"Drive2", "drive of the report folder", D::Name},
+    DescriptionSpec{"Dir2", "folders of the report folder", D::Name},
+    DescriptionSpec{"combo_zeit", "start hour of the folder scan", D::Name},
+    DescriptionSpec{"File1", "assembly files", D::Name},
+    DescriptionSpec{"Dir1", "folders", D::Name},
+    DescriptionSpec{"Drive1", "drive", D::Name},
+    DescriptionSpec{"List_ASM", "parts of the assembly", D::Name},
+    DescriptionSpec{"List1", "files found by the folder scan", D::Name},
+    DescriptionSpec{"txt_P1", "last part name", D::Name},
+    DescriptionSpec{"P1", "P1", D::Name},
+    DescriptionSpec{"lbl_stop", "stop clicks", D::Description},
+    DescriptionSpec{"lbl_Dir", "current folder", D::Description},
+    DescriptionSpec{"lbl_clock", "clock", D::Description},
+    DescriptionSpec{"Label1", "position of the last part", D::Description},
+    DescriptionSpec{"Label2", "end position of the last part", D::Description},
+    DescriptionSpec{"lbl_time", "clock", D::Description},
+    DescriptionSpec{"Pfad", "last report file", D::Description},
+    DescriptionSpec{"lbl_File", "current assembly file", D::Description},
+    DescriptionSpec{"lbl_status", "status", D::Description},
+};
+
+// Labels that name a list or box beside them.
+const std::array<std::pair<const char*, const char*>, 4> kBuddies{{
+    {"Label5", "File1"},
+    {"lbl_Dir", "Dir1"},
+    {"Label6", "txt_Pfad"},
+    {"Label7", "combo_zeit"},
+}};
+
+// A combo box style whose drop-down arrow takes 10 pixels, for narrow boxes.
 class SlimComboStyle : public QProxyStyle {
  public:
   QRect subControlRect(ComplexControl control, const QStyleOptionComplex* option, SubControl sub,
@@ -124,8 +180,8 @@ class SlimComboStyle : public QProxyStyle {
     QRect r = QProxyStyle::subControlRect(control, option, sub, widget);
     if (control != CC_ComboBox) return r;
     const QRect frame = option->rect.adjusted(1, 1, -1, -1);
-    if (sub == SC_ComboBoxArrow) return QRect(frame.right() - 11, frame.top(), 12, frame.height());
-    if (sub == SC_ComboBoxEditField) return QRect(frame.left() + 2, frame.top(), frame.width() - 15, frame.height());
+    if (sub == SC_ComboBoxArrow) return QRect(frame.right() - 9, frame.top(), 10, frame.height());
+    if (sub == SC_ComboBoxEditField) return QRect(frame.left() + 1, frame.top(), frame.width() - 12, frame.height());
     return r;
   }
 };
@@ -161,6 +217,8 @@ QWidget* makeWidget(const ControlSpec& row, QWidget* parent) {
       auto* combo = new QComboBox(parent);
       combo->setEditable(true);
       combo->setInsertPolicy(QComboBox::NoInsert);
+      // Completing "1" to "10" would arm the wrong hour on Enter.
+      combo->setCompleter(nullptr);
       for (int hour = 1; hour <= 24; ++hour)
         combo->addItem(QStringLiteral("%1").arg(hour % 24, 2, 10, QLatin1Char('0')), 0);
       combo->setCurrentIndex(-1);
@@ -189,12 +247,17 @@ QWidget* makeWidget(const ControlSpec& row, QWidget* parent) {
   return nullptr;
 }
 
-// A caption wider than its control is set in a smaller font rather than cut.
+// A caption wider than its control is set in a smaller font rather than cut,
+// not below 8 points, which stays readable at every scale; narrower letters
+// do the rest (the design's font ran narrower than today's desktop fonts).
 void shrinkToFit(QWidget* widget, const QString& text, int room, int height = 1000) {
   QFont font = widget->font();
-  while (font.pointSizeF() > 6.5 &&
-         (QFontMetrics(font).horizontalAdvance(text) > room || QFontMetrics(font).height() > height))
-    font.setPointSizeF(font.pointSizeF() - 0.5);
+  auto tooBig = [&] {
+    const QFontMetrics metrics(font);
+    return metrics.horizontalAdvance(text) > room || metrics.height() > height;
+  };
+  while (font.pointSizeF() > 8.0 && tooBig()) font.setPointSizeF(font.pointSizeF() - 0.5);
+  for (int stretch = 95; stretch >= 80 && tooBig(); stretch -= 5) font.setStretch(stretch);
   if (font != widget->font()) widget->setFont(font);
 }
 
@@ -227,7 +290,14 @@ void createForm1Controls(QWidget* form) {
     if (row.kind == K::Button) shrinkToFit(widget, caption, widget->width() - 12);
     if (row.kind == K::Label && !caption.isEmpty())
       shrinkToFit(widget, caption, widget->width() - 2, widget->height() + 1);
-    if (row.kind == K::ComboBox) shrinkToFit(widget, caption, widget->width() - 24);
+    if (row.kind == K::ComboBox) {
+      // The box's text in the size that fits "keine"; the hour list, which
+      // has room, in the window's own size.
+      auto* combo = qobject_cast<QComboBox*>(widget);
+      combo->view()->setFont(combo->font());
+      shrinkToFit(combo, caption, widget->width() - 20);
+      combo->lineEdit()->setFont(combo->font());
+    }
   }
 
   for (const LineSpec& line : kLines) {
@@ -270,9 +340,18 @@ void createForm1Controls(QWidget* form) {
   for (const ColourSpec& colour : kColours) {
     QWidget* widget = byName.value(QString::fromUtf8(colour.name));
     QPalette palette = widget->palette();
-    palette.setColor(colour.role, colour.colour);
+    if (colour.role == QPalette::Window) {
+      // A coloured panel carries its own text colour: a dark theme's white
+      // text cannot be read on light orange. Its lists, boxes and buttons
+      // keep the theme's colours.
+      palette.setColor(QPalette::Window, colour.colour);
+      palette.setColor(QPalette::WindowText, Qt::black);
+      widget->setAutoFillBackground(true);
+    } else {
+      // The design's grey, lighter on a dark theme's window.
+      palette.setColor(colour.role, widgets::readableColour(colour.colour, palette.color(QPalette::Window), 3.0));
+    }
     widget->setPalette(palette);
-    if (colour.role == QPalette::Window) widget->setAutoFillBackground(true);
   }
 
   byName.value(QStringLiteral("img_stop"))->setCursor(resources::stopCursor());
@@ -285,7 +364,15 @@ void createForm1Controls(QWidget* form) {
           QStringLiteral("QGroupBox#Frame5 { border: none; margin: 0; background-color: rgb(255, 255, 192); }"
                          "QGroupBox#Frame5::title { color: transparent; }"));
   // The clock stays out of view at the run-time width, even with a thin frame.
-  qobject_cast<QLabel*>(byName.value(QStringLiteral("lbl_time")))->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  for (const char* clock : {"lbl_time", "lbl_clock"})
+    qobject_cast<QLabel*>(byName.value(QString::fromLatin1(clock)))->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+
+  // Inside a panel with a style sheet the labels take their colour from the
+  // sheet, not from the panel's palette.
+  for (const ColourSpec& colour : kColours)
+    if (auto* box = qobject_cast<QGroupBox*>(byName.value(QString::fromUtf8(colour.name)));
+        box && colour.role == QPalette::Window)
+      box->setStyleSheet(box->styleSheet() + QStringLiteral("QGroupBox, QLabel { color: black; }"));
 
   // The diagnostics boxes only display text, on the menu's colour.
   const QColor menuColour = QApplication::palette("QMenu").color(QPalette::Window);
@@ -296,6 +383,16 @@ void createForm1Controls(QWidget* form) {
     palette.setColor(QPalette::All, QPalette::Base, menuColour);
     box->setPalette(palette);
   }
+
+  for (const DescriptionSpec& row : kDescriptions) {
+    QWidget* widget = byName.value(QString::fromUtf8(row.name));
+    const QString text = QString::fromUtf8(row.text);
+    if (row.as == D::Name || row.as == D::NameAndTooltip) widget->setAccessibleName(text);
+    if (row.as == D::Tooltip || row.as == D::NameAndTooltip) widget->setToolTip(text);
+    if (row.as == D::Description) widget->setAccessibleDescription(text);
+  }
+  for (const auto& [label, buddy] : kBuddies)
+    qobject_cast<QLabel*>(byName.value(QString::fromUtf8(label)))->setBuddy(byName.value(QString::fromUtf8(buddy)));
 
   // Keyboard order 0..41; controls that take no focus keep their place out of it.
   std::vector<const ControlSpec*> ordered;

@@ -7,6 +7,7 @@
 #include "reader/psbtokens.h"
 #include "reader/wildfirexml.h"
 
+#include <algorithm>
 #include <string>
 #include <string_view>
 
@@ -14,9 +15,32 @@ namespace kelvaron::reader {
 
 namespace {
 
-constexpr std::int64_t kHeadProbe = 4096;
+// Enough for the header, the banner and the first table-of-contents block of
+// nearly every real file, so those take no read of their own.
+constexpr std::int64_t kHeadProbe = 8192;
 constexpr std::int64_t kHeadLimit = 65536;
 constexpr std::int64_t kMaxDecoded = std::int64_t{256} << 20;
+
+// A source that answers reads within the first bytes of the file, already
+// read, from memory.
+class HeadCachedSource final : public ByteSource {
+ public:
+  HeadCachedSource(const ByteSource& source, std::string_view head) : m_source(source), m_head(head) {}
+  std::int64_t size() const override { return m_source.size(); }
+  bool read(std::int64_t offset, std::int64_t length, std::string& out, QString* error) const override {
+    const auto held = static_cast<std::int64_t>(m_head.size());
+    const bool whole = held == m_source.size();
+    if (offset < 0 || length <= 0 || offset >= held || (length > held - offset && !whole))
+      return m_source.read(offset, length, out, error);
+    out.assign(
+        m_head.substr(static_cast<std::size_t>(offset), static_cast<std::size_t>(std::min(length, held - offset))));
+    return true;
+  }
+
+ private:
+  const ByteSource& m_source;
+  std::string_view m_head;
+};
 
 bool readAt(const ByteSource& source, std::int64_t offset, std::int64_t length, std::string& out,
             AssemblyModel& model) {
@@ -87,19 +111,20 @@ void readContainer(const ByteSource& source, const UgcHeader& header, std::int64
 }
 
 // `headError` gets the reason when not even the first bytes can be read.
-AssemblyModel readAssemblyImpl(const ByteSource& source, QString* headError) {
+AssemblyModel readAssemblyImpl(const ByteSource& file, QString* headError) {
   AssemblyModel model;
   std::string head;
-  if (!readAt(source, 0, kHeadProbe, head, model)) {
+  if (!readAt(file, 0, kHeadProbe, head, model)) {
     if (headError) *headError = model.notes.last();
     return model;
   }
   if (!std::string_view(head).starts_with("#UGC:")) return model;
   auto header = parseUgcHeader(head);
-  if (!header && source.size() > kHeadProbe) {
-    if (!readAt(source, 0, kHeadLimit, head, model)) return model;
+  if (!header && file.size() > kHeadProbe) {
+    if (!readAt(file, 0, kHeadLimit, head, model)) return model;
     header = parseUgcHeader(head);
   }
+  const HeadCachedSource source(file, head);
   if (!header) {
     model.notes << QStringLiteral("the file header does not end");
     model.failed = true;

@@ -50,57 +50,62 @@ class LineReader {
  public:
   LineReader(const ByteSource& source, std::int64_t at) : m_source(source), m_at(at) {}
 
-  // The next line without its LF; nothing at the end of the file, on a read
-  // error, or when no LF comes within kMaxLine bytes.
-  std::optional<std::string> next() {
+  // The next line without its LF, valid until the next call; nothing at the
+  // end of the file, on a read error, or when no LF comes within kMaxLine bytes.
+  std::optional<std::string_view> next() {
     std::size_t lf = m_buffer.find('\n', m_used);
     while (lf == std::string::npos) {
       if (m_buffer.size() - m_used > static_cast<std::size_t>(kMaxLine)) return std::nullopt;
-      std::string more;
-      if (!m_source.read(m_at, 65536, more, nullptr) || more.empty()) return std::nullopt;
-      m_at += static_cast<std::int64_t>(more.size());
+      // A table block is a few KB: a larger read would mostly copy section bytes.
+      if (!m_source.read(m_at, kBlock, m_more, nullptr) || m_more.empty()) return std::nullopt;
+      m_at += static_cast<std::int64_t>(m_more.size());
       m_buffer.erase(0, m_used);
       m_used = 0;
-      m_buffer += more;
+      m_buffer += m_more;
       lf = m_buffer.find('\n');
     }
-    std::string line = m_buffer.substr(m_used, lf - m_used);
+    const std::string_view line = std::string_view(m_buffer).substr(m_used, lf - m_used);
     m_used = lf + 1;
     return line;
   }
 
  private:
+  static constexpr std::int64_t kBlock = 8192;
   const ByteSource& m_source;
   std::int64_t m_at;
   std::string m_buffer;
+  std::string m_more;
   std::size_t m_used = 0;
 };
 
 struct TocLine {
-  TocEntry entry;
-  bool next = false;  // a NEXT_TOC_ENTRY line: entry.offset is the next block
+  std::string_view name;
+  std::int64_t offset = 0;
+  std::int64_t length = 0;
+  std::int64_t decodedLength = 0;
 };
 
 // One entry line: "<NAME> <off> <len> <ulen> <f0> <type> <flag> <ck1> <ck2>####".
 std::optional<TocLine> parseTocLine(std::string_view line, std::int64_t base, int version) {
   while (!line.empty() && (line.back() == '#' || line.back() == ' ' || line.back() == '\r')) line.remove_suffix(1);
-  const std::vector<std::string_view> words = splitWords(line);
-  if (words.size() < 9) return std::nullopt;
-  const std::size_t n = words.size();
-  const auto off = number(words[n - 8], 16);
-  const auto len = number(words[n - 7], 16);
-  const auto ulen = number(words[n - 6], 16);
+  // A name may hold spaces; the eight numbers are the last words, read from the end.
+  std::string_view numbers[8];
+  std::size_t end = line.size();
+  for (int i = 7; i >= 0; --i) {
+    const std::size_t space = line.find_last_of(' ', end - 1);
+    if (end == 0 || space == std::string_view::npos) return std::nullopt;
+    numbers[i] = line.substr(space + 1, end - space - 1);
+    end = space;
+    while (end > 0 && line[end - 1] == ' ') --end;
+  }
+  std::size_t nameStart = 0;
+  while (nameStart < end && line[nameStart] == ' ') ++nameStart;
+  if (nameStart == end) return std::nullopt;
+  const auto off = number(numbers[0], 16);
+  const auto len = number(numbers[1], 16);
+  const auto ulen = number(numbers[2], 16);
   if (!off || !len || !ulen || *off < 0 || *len < 0 || *ulen < 0) return std::nullopt;
-  // A name may hold spaces; the eight numbers are the last words.
-  const std::string_view name =
-      line.substr(0, static_cast<std::size_t>(words[n - 9].data() + words[n - 9].size() - line.data()));
-  TocLine out;
-  out.entry.name = fromUtf8(name);
-  out.entry.offset = base + *off;
-  out.entry.length = *len;
-  out.entry.decodedLength = version >= 2 ? *ulen : 0;
-  out.next = name == "NEXT_TOC_ENTRY";
-  return out;
+  return TocLine{line.substr(0, end), base + *off, *len, version >= 2 ? *ulen : 0};
 }
 
 }  // namespace
@@ -177,8 +182,7 @@ std::vector<TocEntry> readToc(const ByteSource& source, std::int64_t base, std::
     LineReader lines(source, block);
     const auto header = lines.next();
     const std::vector<std::string_view> words =
-        header ? splitWords(std::string_view(*header).substr(0, header->find('#', 1)))
-               : std::vector<std::string_view>{};
+        header ? splitWords(header->substr(0, header->find('#', 1))) : std::vector<std::string_view>{};
     // "#UGC_TOC <ver> <nlines> 81 <x>": the counts are decimal.
     const auto version = words.size() >= 3 && words[0] == kTocMarker ? number(words[1], 10) : std::nullopt;
     const auto count = version ? number(words[2], 10) : std::nullopt;
@@ -196,14 +200,14 @@ std::vector<TocEntry> readToc(const ByteSource& source, std::int64_t base, std::
       }
       const auto parsed = parseTocLine(*line, base, static_cast<int>(*version));
       if (!parsed) continue;
-      if (parsed->next) {
-        block = parsed->entry.offset;
-      } else if (parsed->entry.name != u"EMPTY_SPACE_FOR_REUSE") {
+      if (parsed->name == "NEXT_TOC_ENTRY") {
+        block = parsed->offset;
+      } else if (parsed->name != "EMPTY_SPACE_FOR_REUSE") {
         if (toc.size() == kMaxTocEntries) {
           notes << QStringLiteral("the table of contents holds too many entries; the rest ignored");
           return toc;
         }
-        toc.push_back(parsed->entry);
+        toc.push_back({fromUtf8(parsed->name), parsed->offset, parsed->length, parsed->decodedLength});
       }
     }
   }
@@ -258,7 +262,8 @@ bool readSectionPayload(const ByteSource& source, const TocEntry& entry, std::in
   }
   std::int64_t cap = maxDecoded;
   if (entry.decodedLength > 0) cap = std::min(cap, entry.decodedLength);
-  switch (decodeLzw(body, static_cast<std::size_t>(std::max<std::int64_t>(cap, 0)), payload)) {
+  const auto capBytes = static_cast<std::size_t>(std::max<std::int64_t>(cap, 0));
+  switch (decodeLzw(body, capBytes, payload, capBytes)) {
     case LzwStatus::Complete:
       return true;
     case LzwStatus::Capped:

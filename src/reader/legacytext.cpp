@@ -289,6 +289,10 @@ bool LegacyParser::finishElement() {
   const qsizetype bang = fullName.indexOf(u'!');
   c.name = bang < 0 ? fullName : fullName.left(bang);
   if (bang >= 0) c.generic = fullName.mid(bang + 1);
+  if (c.name.isEmpty()) {
+    m_notes << QStringLiteral("a component without a name was left out");
+    return true;
+  }
   c.type = e.modelType == 1 ? ComponentType::Assembly : ComponentType::Part;
   if (e.hasInstanceTypes) {
     c.quantity = e.activeInstances;

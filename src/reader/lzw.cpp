@@ -2,7 +2,8 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <vector>
+#include <cstring>
+#include <memory>
 
 namespace kelvaron::reader {
 
@@ -12,6 +13,7 @@ constexpr int kInitialBits = 9;
 constexpr int kMaxBits = 16;
 constexpr std::uint32_t kClear = 256;
 constexpr std::uint8_t kBlockMode = 0x80;
+constexpr std::size_t kTableSize = std::size_t{1} << kMaxBits;
 
 // A little-endian bit reader over the codes. Groups of eight codes are counted
 // from `m_groupStart`, the first bit written at the current width.
@@ -21,14 +23,16 @@ class CodeReader {
 
   bool read(int width, std::uint32_t& code) {
     if (m_at + static_cast<std::uint64_t>(width) > m_bits) return false;
+    const std::uint64_t byte = m_at >> 3;
+    const auto* p = reinterpret_cast<const std::uint8_t*>(m_bytes.data()) + byte;
     std::uint32_t v = 0;
-    std::uint64_t byte = m_at >> 3;
-    const int shift = static_cast<int>(m_at & 7);
     // A code of at most 16 bits spans at most three bytes.
-    for (int i = 0; i < 3 && byte + static_cast<std::uint64_t>(i) < m_bytes.size(); ++i) {
-      v |= std::uint32_t{static_cast<std::uint8_t>(m_bytes[byte + static_cast<std::uint64_t>(i)])} << (8 * i);
+    if (byte + 3 <= m_bytes.size()) {
+      v = std::uint32_t{p[0]} | std::uint32_t{p[1]} << 8 | std::uint32_t{p[2]} << 16;
+    } else {
+      for (std::uint64_t i = 0; byte + i < m_bytes.size(); ++i) v |= std::uint32_t{p[i]} << (8 * i);
     }
-    code = (v >> shift) & ((1u << width) - 1);
+    code = (v >> (m_at & 7)) & ((1u << width) - 1);
     m_at += static_cast<std::uint64_t>(width);
     return true;
   }
@@ -49,18 +53,38 @@ class CodeReader {
   std::uint64_t m_groupStart = 0;
 };
 
+// The string table, kept per thread so a decode neither allocates nor clears
+// it. Every entry is a string already in the output (the previous code's
+// string plus the byte after it), so an entry is where that string starts and
+// its length. An entry is only ever read after this decode wrote it, because a
+// code may name no entry at or past the next free one.
+struct Workspace {
+  std::uint64_t start[kTableSize];
+  std::uint32_t length[kTableSize];
+};
+
+Workspace& workspace() {
+  thread_local std::unique_ptr<Workspace> w;
+  if (!w) w.reset(new Workspace);  // default-initialised: no clearing
+  return *w;
+}
+
+// The most output `in.size()` bytes of codes can give: the n-th code names a
+// string of at most n bytes (each entry is one byte longer than a string
+// already decoded), and no string is longer than the table has entries.
+std::uint64_t largestOutput(std::size_t inputBytes, std::uint32_t tableLimit) {
+  const std::uint64_t codes = std::uint64_t{inputBytes} * 8 / kInitialBits;
+  const std::uint64_t longest = tableLimit - 255;
+  if (codes <= longest) return codes * (codes + 1) / 2;
+  return longest * (longest + 1) / 2 + (codes - longest) * longest;
+}
+
 }  // namespace
 
 bool isLzw(std::string_view bytes) { return bytes.size() >= 2 && bytes[0] == '\x1F' && bytes[1] == '\x9D'; }
 
-namespace {
-
-// One pass over the codes. The measuring pass (Write false) keeps only each
-// entry's length and adds up the output; the writing pass then fills a string
-// of exactly that size, so a large output is never copied while it grows.
-template <bool Write>
-LzwStatus run(std::string_view in, std::size_t maxOutput, std::string* out, std::size_t& produced) {
-  produced = 0;
+LzwStatus decodeLzw(std::string_view in, std::size_t maxOutput, std::string& out, std::size_t expected) {
+  out.clear();
   if (!isLzw(in) || in.size() < 3) return LzwStatus::Corrupt;
   const auto flags = static_cast<std::uint8_t>(in[2]);
   const int maxBits = flags & 0x1F;
@@ -68,20 +92,26 @@ LzwStatus run(std::string_view in, std::size_t maxOutput, std::string* out, std:
   if (maxBits < kInitialBits || maxBits > kMaxBits) return LzwStatus::Corrupt;
   const std::uint32_t tableLimit = 1u << maxBits;
 
-  std::vector<std::uint16_t> prefix(Write ? tableLimit : 0);
-  std::vector<std::uint8_t> suffix(Write ? tableLimit : 0);
-  std::vector<std::uint32_t> length(Write ? 0 : tableLimit, 1);
-  std::vector<std::uint8_t> stack(Write ? std::size_t{1} << kMaxBits : 0);
-  if constexpr (Write) {
-    for (std::uint32_t i = 0; i < 256; ++i) suffix[i] = static_cast<std::uint8_t>(i);
-  }
+  // The output grows in a string sized ahead of the writes; a declared length
+  // sizes it once, but only as far as the codes could really expand.
+  const std::size_t limit =
+      static_cast<std::size_t>(std::min<std::uint64_t>(maxOutput, largestOutput(in.size() - 3, tableLimit)));
+  out.resize(std::min(expected, limit));
+  std::size_t produced = 0;
+  const auto finish = [&](LzwStatus status) {
+    out.resize(produced);
+    return status;
+  };
 
+  Workspace& w = workspace();
   CodeReader codes(in.substr(3));
   int width = kInitialBits;
   std::uint32_t widenAbove = (1u << width) - 1;
   std::uint32_t nextFree = blockMode ? 257 : 256;
   std::int64_t previous = -1;
-  std::uint8_t firstByte = 0;
+  std::size_t previousLength = 0;
+
+  std::size_t previousStart = 0;
 
   for (;;) {
     if (nextFree > widenAbove) {
@@ -90,15 +120,15 @@ LzwStatus run(std::string_view in, std::size_t maxOutput, std::string* out, std:
       widenAbove = width == maxBits ? tableLimit : (1u << width) - 1;
     }
     std::uint32_t code = 0;
-    if (!codes.read(width, code)) return LzwStatus::Complete;
+    if (!codes.read(width, code)) return finish(LzwStatus::Complete);
     if (previous < 0) {
       // The first code is a literal and adds no entry.
-      if (code >= 256) return LzwStatus::Corrupt;
-      if (produced >= maxOutput) return LzwStatus::Capped;
-      firstByte = static_cast<std::uint8_t>(code);
-      if constexpr (Write) out->push_back(static_cast<char>(firstByte));
-      ++produced;
+      if (code >= 256) return finish(LzwStatus::Corrupt);
+      if (produced >= maxOutput) return finish(LzwStatus::Capped);
+      if (out.empty()) out.resize(std::min<std::size_t>(limit, 4096));
+      out[produced++] = static_cast<char>(code);
       previous = code;
+      previousLength = 1;
       continue;
     }
     if (blockMode && code == kClear) {
@@ -110,61 +140,53 @@ LzwStatus run(std::string_view in, std::size_t maxOutput, std::string* out, std:
       continue;
     }
     // A code equal to the next free entry is the previous string plus its own first byte.
-    if (code > nextFree) return LzwStatus::Corrupt;
-    const std::uint32_t incoming = code;
-    std::size_t size = 0;
-    if constexpr (Write) {
-      std::size_t top = stack.size();
-      if (code == nextFree) {
-        stack[--top] = firstByte;
-        code = static_cast<std::uint32_t>(previous);
-      }
-      while (code >= 256) {
-        if (top == 0) return LzwStatus::Corrupt;
-        stack[--top] = suffix[code];
-        code = prefix[code];
-      }
-      if (top == 0) return LzwStatus::Corrupt;
-      firstByte = suffix[code];
-      stack[--top] = firstByte;
-      size = stack.size() - top;
-      const std::size_t room = maxOutput - produced;
-      out->append(reinterpret_cast<const char*>(stack.data() + top), std::min(size, room));
-      if (size > room) {
-        produced = maxOutput;
-        return LzwStatus::Capped;
-      }
-    } else {
-      size = code == nextFree ? std::size_t{length[static_cast<std::size_t>(previous)]} + 1 : length[code];
-      if (size > maxOutput - produced) {
-        produced = maxOutput;
-        return LzwStatus::Capped;
-      }
+    if (code > nextFree) return finish(LzwStatus::Corrupt);
+    const bool repeat = code == nextFree;
+    const std::size_t size = code < 256 ? 1 : repeat ? previousLength + 1 : w.length[code];
+    const std::size_t from = code < 256 ? 0 : repeat ? previousStart : w.start[code];
+    if (code >= 256 && from + size - (repeat ? 1 : 0) > produced) return finish(LzwStatus::Corrupt);
+
+    const std::size_t room = maxOutput - produced;
+    const std::size_t kept = std::min(size, room);
+    if (produced + kept > out.size()) {
+      out.resize(std::min(std::max({out.size() * 2, produced + kept, std::size_t{4096}}), limit));
+      if (produced + kept > out.size()) return finish(LzwStatus::Corrupt);
     }
-    produced += size;
+    char* const to = out.data() + produced;
+    if (code < 256) {
+      if (kept > 0) *to = static_cast<char>(code);
+    } else {
+      // Only a repeated string reaches into itself: its last byte is its first.
+      const char* const source = out.data() + from;
+      const std::size_t body = repeat ? std::min(kept, size - 1) : kept;
+      if (body <= 16 && from + 16 <= out.size() && produced + 16 <= out.size()) {
+        // Short strings dominate: a fixed 16-byte copy, loaded whole before it
+        // is stored (the tail may be the very bytes being written).
+        char chunk[16];
+        std::memcpy(chunk, source, 16);
+        std::memcpy(to, chunk, 16);
+      } else if (body <= 16) {
+        for (std::size_t i = 0; i < body; ++i) to[i] = source[i];
+      } else {
+        std::memcpy(to, source, body);
+      }
+      if (repeat && kept == size) to[size - 1] = source[0];
+    }
+    if (size > room) {
+      produced = maxOutput;
+      return finish(LzwStatus::Capped);
+    }
 
     if (nextFree < tableLimit) {
-      if constexpr (Write) {
-        prefix[nextFree] = static_cast<std::uint16_t>(previous);
-        suffix[nextFree] = firstByte;
-      } else {
-        length[nextFree] = length[static_cast<std::size_t>(previous)] + 1;
-      }
+      w.start[nextFree] = previousStart;
+      w.length[nextFree] = static_cast<std::uint32_t>(previousLength + 1);
       ++nextFree;
     }
-    previous = incoming;
+    previous = code;
+    previousStart = produced;
+    previousLength = size;
+    produced += size;
   }
-}
-
-}  // namespace
-
-LzwStatus decodeLzw(std::string_view in, std::size_t maxOutput, std::string& out) {
-  out.clear();
-  std::size_t size = 0;
-  run<false>(in, maxOutput, nullptr, size);
-  out.reserve(size);
-  std::size_t written = 0;
-  return run<true>(in, maxOutput, &out, written);
 }
 
 }  // namespace kelvaron::reader

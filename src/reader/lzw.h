@@ -21,6 +21,8 @@ bool isLzw(std::string_view bytes);
 /// from 9 bits, the classic padding at each width change, CLEAR in block mode)
 /// into `out`, writing at most `maxOutput` bytes. Whatever was decoded before
 /// a corrupt code stays in `out`. The output equals `gzip -dc` on the same bytes.
-LzwStatus decodeLzw(std::string_view in, std::size_t maxOutput, std::string& out);
+/// `expected`, the length the container declares, sizes `out` ahead when the
+/// codes could really expand that far; it never bounds the output.
+LzwStatus decodeLzw(std::string_view in, std::size_t maxOutput, std::string& out, std::size_t expected = 0);
 
 }  // namespace kelvaron::reader

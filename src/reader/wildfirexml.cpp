@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QXmlStreamReader>
 #include <charconv>
+#include <cstdint>
+#include <utility>
 #include <vector>
 
 namespace kelvaron::reader {
@@ -35,11 +37,49 @@ bool isNil(const QXmlStreamAttributes& attributes) {
   return false;
 }
 
+// The elements the walk tells apart; every other name is Other.
+enum class Tag : std::uint8_t {
+  Other,
+  Top,
+  Dependencies,
+  Item,
+  Component,
+  Descriptor,
+  ToModelDescriptor,
+  Name,
+  Type,
+  SubType,
+  ToModelNameAsStored,
+  ToLibraryNameAsStored,
+  DepType,
+};
+
+Tag tagOf(QStringView name) {
+  static constexpr std::pair<QLatin1StringView, Tag> kTags[] = {
+      {QLatin1StringView("Top"), Tag::Top},
+      {QLatin1StringView("Dependencies"), Tag::Dependencies},
+      {QLatin1StringView("item"), Tag::Item},
+      {QLatin1StringView("Component"), Tag::Component},
+      {QLatin1StringView("Descriptor"), Tag::Descriptor},
+      {QLatin1StringView("ToModelDescriptor"), Tag::ToModelDescriptor},
+      {QLatin1StringView("Name"), Tag::Name},
+      {QLatin1StringView("Type"), Tag::Type},
+      {QLatin1StringView("SubType"), Tag::SubType},
+      {QLatin1StringView("ToModelNameAsStored"), Tag::ToModelNameAsStored},
+      {QLatin1StringView("ToLibraryNameAsStored"), Tag::ToLibraryNameAsStored},
+      {QLatin1StringView("DepType"), Tag::DepType},
+  };
+  for (const auto& [text, tag] : kTags)
+    if (name.size() == text.size() && name == text) return tag;
+  return Tag::Other;
+}
+
 class XmlWalk {
  public:
   explicit XmlWalk(const QByteArray& xml) : m_xml(xml) {}
 
-  /// Walks the document; an empty string when it was read to the end, else why not.
+  /// Walks the document up to the end of Top's dependency list; an empty
+  /// string when that was read, else why not.
   QString run();
 
   std::vector<ModelComponent> components;
@@ -47,67 +87,84 @@ class XmlWalk {
   QString ownType;
 
  private:
-  bool at(std::size_t depth, const char* name) const {
-    return m_path.size() > depth && m_path[depth] == QLatin1String(name);
-  }
+  struct Element {
+    Tag tag;
+    bool keepText;  // a field whose text the walk reads
+  };
+  bool at(std::size_t depth, Tag tag) const { return m_path.size() > depth && m_path[depth].tag == tag; }
+  bool keepsText(std::size_t depth, Tag tag) const;
   void start();
   QString end();
 
   QXmlStreamReader m_xml;
-  std::vector<QString> m_path;
+  std::vector<Element> m_path;
   bool m_hasTop = false;
+  bool m_done = false;    // Top's dependency list has ended: nothing later matters
   std::size_t m_top = 0;  // depth of <Top> once it was met
   bool m_inItem = false;
   Item m_item;
   QString m_text;
+  qsizetype m_textSize = 0;  // of the current text, kept or not
 };
 
+bool XmlWalk::keepsText(std::size_t depth, Tag tag) const {
+  if (!m_hasTop) return false;
+  if (depth == m_top + 2 && at(m_top + 1, Tag::Descriptor)) return tag == Tag::Name || tag == Tag::Type;
+  if (!m_inItem) return false;
+  if (depth == m_top + 4)
+    return tag == Tag::ToModelNameAsStored || tag == Tag::ToLibraryNameAsStored || tag == Tag::DepType ||
+           tag == Tag::Component;
+  return depth == m_top + 5 && at(m_top + 4, Tag::ToModelDescriptor) && (tag == Tag::Type || tag == Tag::SubType);
+}
+
 void XmlWalk::start() {
-  m_path.push_back(m_xml.name().toString());
+  const Tag tag = tagOf(m_xml.name());
+  const std::size_t depth = m_path.size();
+  m_path.push_back({tag, false});
   m_text.clear();
-  const std::size_t depth = m_path.size() - 1;
-  if (!m_hasTop && m_path.back() == QLatin1String("Top")) {
+  m_textSize = 0;
+  if (!m_hasTop && tag == Tag::Top) {
     m_hasTop = true;
     m_top = depth;
   }
   if (!m_hasTop) return;
   // Top/Dependencies/Dependencies/item
-  if (depth == m_top + 3 && at(m_top + 1, "Dependencies") && at(m_top + 2, "Dependencies") &&
-      m_path.back() == QLatin1String("item")) {
+  if (depth == m_top + 3 && at(m_top + 1, Tag::Dependencies) && at(m_top + 2, Tag::Dependencies) && tag == Tag::Item) {
     m_inItem = true;
     m_item = {};
     return;
   }
+  m_path.back().keepText = keepsText(depth, tag);
   if (!m_inItem) return;
-  if (depth == m_top + 4 && m_path.back() == QLatin1String("Component")) {
+  if (depth == m_top + 4 && tag == Tag::Component) {
     m_item.hasComponent = true;
     m_item.componentNil = isNil(m_xml.attributes());
-  } else if (depth == m_top + 5 && at(m_top + 4, "Component")) {
+  } else if (depth == m_top + 5 && at(m_top + 4, Tag::Component)) {
     m_item.componentFilled = true;
   }
 }
 
 QString XmlWalk::end() {
   const std::size_t depth = m_path.size() - 1;
-  const QString& name = m_path.back();
-  if (m_hasTop && depth == m_top + 2 && at(m_top + 1, "Descriptor")) {
-    if (name == QLatin1String("Name"))
+  const Tag tag = m_path.back().tag;
+  if (m_hasTop && depth == m_top + 2 && at(m_top + 1, Tag::Descriptor)) {
+    if (tag == Tag::Name)
       ownName = m_text;
-    else if (name == QLatin1String("Type"))
+    else if (tag == Tag::Type)
       ownType = m_text;
   } else if (m_inItem && depth == m_top + 4) {
-    if (name == QLatin1String("ToModelNameAsStored"))
+    if (tag == Tag::ToModelNameAsStored)
       m_item.name = m_text;
-    else if (name == QLatin1String("ToLibraryNameAsStored"))
+    else if (tag == Tag::ToLibraryNameAsStored)
       m_item.generic = m_text;
-    else if (name == QLatin1String("DepType"))
+    else if (tag == Tag::DepType)
       m_item.depType = m_text;
-    else if (name == QLatin1String("Component") && !m_text.trimmed().isEmpty())
+    else if (tag == Tag::Component && !m_text.trimmed().isEmpty())
       m_item.componentFilled = true;
-  } else if (m_inItem && depth == m_top + 5 && at(m_top + 4, "ToModelDescriptor")) {
-    if (name == QLatin1String("Type"))
+  } else if (m_inItem && depth == m_top + 5 && at(m_top + 4, Tag::ToModelDescriptor)) {
+    if (tag == Tag::Type)
       m_item.type = m_text;
-    else if (name == QLatin1String("SubType"))
+    else if (tag == Tag::SubType)
       m_item.subtype = m_text;
   } else if (m_inItem && depth == m_top + 3) {
     m_inItem = false;
@@ -128,14 +185,17 @@ QString XmlWalk::end() {
       c.suppressed = depType == kSuppressed ? 1 : 0;
       components.push_back(std::move(c));
     }
+  } else if (m_hasTop && depth == m_top + 1 && tag == Tag::Dependencies) {
+    m_done = true;
   }
   m_text.clear();
+  m_textSize = 0;
   m_path.pop_back();
   return {};
 }
 
 QString XmlWalk::run() {
-  while (!m_xml.atEnd()) {
+  while (!m_done && !m_xml.atEnd()) {
     switch (m_xml.readNext()) {
       case QXmlStreamReader::StartElement:
         if (m_path.size() >= kMaxDepth) return QStringLiteral("elements nested too deep");
@@ -145,14 +205,18 @@ QString XmlWalk::run() {
         if (m_path.empty()) return QStringLiteral("an unbalanced end tag");
         if (QString why = end(); !why.isEmpty()) return why;
         break;
-      case QXmlStreamReader::Characters:
-        if (m_text.size() + m_xml.text().size() > kMaxFieldText) return QStringLiteral("a text longer than 64 KB");
-        m_text += m_xml.text();
+      case QXmlStreamReader::Characters: {
+        const QStringView text = m_xml.text();
+        if (m_textSize + text.size() > kMaxFieldText) return QStringLiteral("a text longer than 64 KB");
+        m_textSize += text.size();
+        if (!m_path.empty() && m_path.back().keepText) m_text += text;
         break;
+      }
       default:
         break;
     }
   }
+  if (m_done) return {};
   if (m_xml.hasError()) return QStringLiteral("%1 (line %2)").arg(m_xml.errorString()).arg(m_xml.lineNumber());
   if (!m_hasTop) return QStringLiteral("no Top element");
   return {};

@@ -1,14 +1,20 @@
 // Renders the main states of the window to PNG files for the documentation:
 // start screen, browse panel, result view, report-folder panel, about window,
-// the armed cycle control and the browse panel during a folder scan.
-// Usage: kelvaron_screenshots OUTPUT_FOLDER EXAMPLES_FOLDER [SUFFIX]
+// the armed cycle control and the browse panel during a folder scan; with
+// --dark the first four and the about window under a dark theme ("-dark").
+// Usage: kelvaron_screenshots OUTPUT_FOLDER EXAMPLES_FOLDER [SUFFIX] [--dark]
 // Run on the offscreen platform; QT_SCALE_FACTOR=2 gives the large pictures.
+// The pictures show a demo tree in /home/user (projects/, reports/), the same
+// on every machine: the tool makes it there and refuses a /home/user that
+// holds anything. scripts/screenshots.sh runs it with /home on a private
+// in-memory file system.
 // With KELVARON_CREO_SAMPLE naming a Creo assembly, its parts list is drawn too.
 
 #include "app/clickablelabel.h"
 #include "app/form1.h"
 #include "widgets/dirlistbox.h"
 #include "widgets/filelistbox.h"
+#include "widgets/readablecolour.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -26,6 +32,8 @@
 using kelvaron::Form1;
 
 namespace {
+
+const QString kDemoHome = QStringLiteral("/home/user");
 
 struct Output {
   QString folder;
@@ -46,7 +54,7 @@ void clickRow(QListWidget* list, int row) {
 }
 
 // Start screen, browse panel, result view, report-folder panel, about window.
-void renderBrowsing(Output& out, const QString& examples, const QString& reports) {
+void renderBrowsing(Output& out, const QString& projects, const QString& reports) {
   Form1 form;
   form.Form_Load();
   form.txt_Pfad->setText(reports);
@@ -55,7 +63,7 @@ void renderBrowsing(Output& out, const QString& examples, const QString& reports
   out.save(&form, QStringLiteral("start"));
 
   form.cmd_file_Click();
-  form.Dir1->setPath(examples);
+  form.Dir1->setPath(projects);
   out.save(&form, QStringLiteral("browse"));
 
   // The result view, as a click on the gearbox file gives it.
@@ -76,20 +84,9 @@ void renderBrowsing(Output& out, const QString& examples, const QString& reports
   form.close();
 }
 
-// The armed cycle control, and the browse panel during a folder scan of a
-// small project tree (the examples in the start folder and two subfolders).
-void renderScan(Output& out, const QString& examples, const QString& reports) {
-  // A fixed folder, so the pictures do not change from one run to the next.
-  QDir demo(QDir::temp().filePath(QStringLiteral("kelvaron-demo")));
-  demo.removeRecursively();
-  const QString tree = demo.filePath(QStringLiteral("projects"));
-  const QStringList files = QDir(examples).entryList(QDir::Files, QDir::Name);
-  for (const char* sub : {"", "/gearbox", "/pump/old"}) {
-    const QString folder = tree + QString::fromLatin1(sub);
-    QDir().mkpath(folder);
-    for (const QString& file : files) QFile::copy(QDir(examples).filePath(file), QDir(folder).filePath(file));
-  }
-
+// The armed cycle control, and the browse panel during a folder scan of the
+// demo tree (the examples in projects/ and two subfolders).
+void renderScan(Output& out, const QString& tree, const QString& reports) {
   Form1 form;
   form.testHooks.clock = [] { return QDateTime(QDate(2024, 3, 1), QTime(6, 59, 41)); };
   form.testHooks.messageBox = [](const QString&) {};
@@ -121,18 +118,32 @@ void renderScan(Output& out, const QString& examples, const QString& reports) {
     out.ok = false;
   }
   form.close();
-  demo.removeRecursively();
 }
 
-// The parts of a Creo assembly, copied into a fixed demo folder so that no
-// path of the machine the pictures are made on shows.
-void renderCreo(Output& out, const QString& sample) {
-  QDir demo(QStringLiteral("/tmp/demo"));
-  demo.removeRecursively();
-  const QString projects = demo.filePath(QStringLiteral("home/user/projects"));
-  const QString reports = demo.filePath(QStringLiteral("home/user/reports"));
+// The demo tree: the examples in projects/, gearbox/ and pump/old/, and an
+// empty reports/ folder, in kDemoHome, which must be empty or absent.
+bool makeDemoTree(const QString& examples) {
+  QDir home(kDemoHome);
+  if (home.exists() && !home.isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System)) {
+    std::fprintf(stderr, "%s is not empty; run scripts/screenshots.sh\n", qPrintable(kDemoHome));
+    return false;
+  }
+  const QStringList files = QDir(examples).entryList(QDir::Files, QDir::Name);
+  bool ok = QDir().mkpath(home.filePath(QStringLiteral("reports")));
+  for (const char* sub : {"", "/gearbox", "/pump/old"}) {
+    const QString folder = home.filePath(QStringLiteral("projects")) + QString::fromLatin1(sub);
+    ok = ok && QDir().mkpath(folder);
+    for (const QString& file : files)
+      ok = ok && QFile::copy(QDir(examples).filePath(file), QDir(folder).filePath(file));
+  }
+  if (!ok) std::fprintf(stderr, "cannot make the demo tree in %s\n", qPrintable(kDemoHome));
+  return ok;
+}
+
+// The parts of a Creo assembly, copied into the demo tree's projects folder.
+void renderCreo(Output& out, const QString& sample, const QString& projects, const QString& reports) {
   const QString name = QFileInfo(sample).fileName();
-  if (!QDir().mkpath(projects) || !QDir().mkpath(reports) || !QFile::copy(sample, QDir(projects).filePath(name))) {
+  if (!QFile::copy(sample, QDir(projects).filePath(name))) {
     std::fprintf(stderr, "cannot copy %s into %s\n", qPrintable(sample), qPrintable(projects));
     out.ok = false;
     return;
@@ -149,7 +160,6 @@ void renderCreo(Output& out, const QString& sample) {
   if (form.List_ASM->count() > 8) clickRow(form.List_ASM, 8);
   out.save(&form, QStringLiteral("creo-parts"));
   form.close();
-  demo.removeRecursively();
 }
 
 }  // namespace
@@ -157,18 +167,26 @@ void renderCreo(Output& out, const QString& sample) {
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Kelvaron"));
-  if (argc < 3) {
-    std::fprintf(stderr, "usage: %s OUTPUT_FOLDER EXAMPLES_FOLDER [SUFFIX]\n", argv[0]);
+  QStringList args = QApplication::arguments().mid(1);
+  const bool dark = args.removeAll(QStringLiteral("--dark")) > 0;
+  if (args.size() < 2) {
+    std::fprintf(stderr, "usage: %s OUTPUT_FOLDER EXAMPLES_FOLDER [SUFFIX] [--dark]\n", argv[0]);
     return 2;
   }
   QStandardPaths::setTestModeEnabled(true);
-  Output out{QString::fromLocal8Bit(argv[1]), argc > 3 ? QString::fromLocal8Bit(argv[3]) : QString()};
-  const QString examples = QDir(QString::fromLocal8Bit(argv[2])).absolutePath();
+  Output out{args[0], (dark ? QStringLiteral("-dark") : QString()) + args.value(2)};
+  const QString examples = QDir(args[1]).absolutePath();
   QDir().mkpath(out.folder);
-  QTemporaryDir reports;
-  renderBrowsing(out, examples, reports.path());
-  renderScan(out, examples, reports.path());
+  if (!makeDemoTree(examples)) return 1;
+  // The home folder is where the window's lists start.
+  qputenv("HOME", kDemoHome.toLocal8Bit());
+  if (dark) QApplication::setPalette(kelvaron::widgets::darkPalette());
+  const QString projects = kDemoHome + QStringLiteral("/projects");
+  const QString reports = kDemoHome + QStringLiteral("/reports");
+  renderBrowsing(out, projects, reports);
+  if (!dark) renderScan(out, projects, reports);
   const QString creo = qEnvironmentVariable("KELVARON_CREO_SAMPLE");
-  if (!creo.isEmpty()) renderCreo(out, creo);
+  if (!dark && !creo.isEmpty()) renderCreo(out, creo, projects, reports);
+  QDir(kDemoHome).removeRecursively();
   return out.ok ? 0 : 1;
 }

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QHash>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <mutex>
@@ -16,34 +17,24 @@ namespace kelvaron::bomtest {
 
 using reader::ComponentType;
 
-struct Comp {
-  QString name;
-  ComponentType type = ComponentType::Part;
-  std::int64_t quantity = 1;
-  std::int64_t suppressed = 0;
-  QString generic = {};
-};
-
-inline reader::AssemblyModel model(const std::vector<Comp>& comps) {
+/// A model from "NAME*quantity~suppressed<GENERIC" words, a leading + for a
+/// sub-assembly: "+SUB*2 BOLT*3~1 M4<ISO4762".
+inline reader::AssemblyModel model(const QString& words) {
+  static const QRegularExpression word(R"(^(\+?)([^*~<]+)(?:\*(\d+))?(?:~(\d+))?(?:<(.+))?$)");
   reader::AssemblyModel m;
   m.generation = reader::Generation::LegacyText;
-  for (const Comp& c : comps) {
-    reader::ModelComponent mc;
-    mc.name = c.name;
-    mc.type = c.type;
-    mc.quantity = c.quantity;
-    mc.suppressed = c.suppressed;
-    mc.generic = c.generic;
-    m.add(mc);
+  for (const QString& w : words.split(u' ', Qt::SkipEmptyParts)) {
+    const QRegularExpressionMatch g = word.match(w);
+    EXPECT_TRUE(g.hasMatch()) << w.toStdString();
+    reader::ModelComponent c;
+    c.type = g.captured(1).isEmpty() ? ComponentType::Part : ComponentType::Assembly;
+    c.name = g.captured(2);
+    c.quantity = g.captured(3).isEmpty() ? 1 : g.captured(3).toLongLong();
+    c.suppressed = g.captured(4).toLongLong();
+    c.generic = g.captured(5);
+    m.add(c);
   }
   return m;
-}
-
-inline Comp part(const QString& name, std::int64_t q = 1, std::int64_t s = 0) {
-  return {name, ComponentType::Part, q, s};
-}
-inline Comp sub(const QString& name, std::int64_t q = 1, std::int64_t s = 0) {
-  return {name, ComponentType::Assembly, q, s};
 }
 
 class BomTest : public ::testing::Test {
@@ -51,24 +42,17 @@ class BomTest : public ::testing::Test {
   void SetUp() override { ASSERT_TRUE(m_dir.isValid()); }
 
   QString path(const QString& name) const { return QDir::cleanPath(m_dir.filePath(m_prefix + name)); }
-
-  /// An empty file (a part, or an assembly whose model is given separately).
-  void touch(const QString& name) const {
-    QDir().mkpath(QFileInfo(path(name)).path());
-    QFile f(path(name));
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << name.toStdString();
+  /// Files from "PATH: words; PATH" (an assembly and its model, see model();
+  /// an empty file, which the loader cannot read).
+  void make(const QString& layout) {
+    for (const QString& entry : layout.split(u';', Qt::SkipEmptyParts)) {
+      const QString e = entry.trimmed(), file = e.left(e.indexOf(u':'));
+      QDir().mkpath(QFileInfo(path(file)).path());
+      QFile f(path(file));
+      EXPECT_TRUE(f.open(QIODevice::WriteOnly)) << file.toStdString();
+      if (e.contains(u':')) m_models.insert(path(file), model(e.mid(file.size() + 1)));
+    }
   }
-  /// An assembly file and the model the loader gives for it.
-  void assembly(const QString& name, const std::vector<Comp>& comps) {
-    touch(name);
-    m_models.insert(path(name), model(comps));
-  }
-  /// A file the loader cannot read.
-  void broken(const QString& name) {
-    touch(name);
-    m_broken << path(name);
-  }
-
   bom::ModelLoader loader() {
     return [this](const QString& p) {
       const std::lock_guard<std::mutex> lock(m_mutex);  // scans read on several threads
@@ -77,25 +61,26 @@ class BomTest : public ::testing::Test {
       if (m_models.contains(p))
         f.model = m_models.value(p);
       else
-        f.error = QStringLiteral("cannot read %1: %2").arg(p, m_broken.contains(p) ? "damaged" : "no model");
+        f.error = QStringLiteral("cannot read %1: damaged").arg(p);
       return f;
     };
   }
-
-  int reads(const QString& name) const { return m_reads.value(path(name)); }
-
   /// Starts a fresh tree in a folder of its own, for one case of a table.
   void startCase(const QString& name) {
     m_prefix = name + u'/';
     m_models.clear();
-    m_broken.clear();
     m_reads.clear();
+  }
+  /// Paths below the current case's folder, as written in the tests, joined by spaces.
+  QString rel(const QStringList& paths) const {
+    QStringList out;
+    for (const QString& p : paths) out << QDir(path({})).relativeFilePath(p);
+    return out.join(u' ');
   }
 
   QTemporaryDir m_dir;
   QString m_prefix;
   QHash<QString, reader::AssemblyModel> m_models;
-  QStringList m_broken;
   QHash<QString, int> m_reads;
   std::mutex m_mutex;
 };

@@ -26,26 +26,20 @@ bom::Table treeSample() {
 }
 
 TEST(TableFormats, TextAndCsv) {
-  struct Case {
-    const char* what;
-    QByteArray (*format)(const bom::Table&);
-    QByteArray expected;
-  } cases[] = {
-      {"text: numbers right, names indented, empty as -, no trailing spaces", bom::formatText,
-       "quantity  name          file\n"
-       "       1  TOP           top.asm\n"
-       "      12    SUB         sub.asm\n"
-       "       3      BOLT, M4  -\n"
-       "     100    NUT \"x\"     a\nb\n"},
-      {"csv: level column, quoting, bare numbers, CRLF", bom::formatCsv,
-       "level,quantity,name,file\r\n"
-       "0,1,TOP,top.asm\r\n"
-       "1,12,SUB,sub.asm\r\n"
-       "2,3,\"BOLT, M4\",\r\n"
-       "1,100,\"NUT \"\"x\"\"\",\"a\nb\"\r\n"},
-  };
-  for (const Case& c : cases) EXPECT_EQ(c.format(treeSample()), c.expected) << c.what;
-
+  // text: numbers right, names indented, empty as -, no trailing spaces
+  EXPECT_EQ(bom::formatText(treeSample()),
+            "quantity  name          file\n"
+            "       1  TOP           top.asm\n"
+            "      12    SUB         sub.asm\n"
+            "       3      BOLT, M4  -\n"
+            "     100    NUT \"x\"     a\nb\n");
+  // csv: level column, quoting, bare numbers, CRLF
+  EXPECT_EQ(bom::formatCsv(treeSample()),
+            "level,quantity,name,file\r\n"
+            "0,1,TOP,top.asm\r\n"
+            "1,12,SUB,sub.asm\r\n"
+            "2,3,\"BOLT, M4\",\r\n"
+            "1,100,\"NUT \"\"x\"\"\",\"a\nb\"\r\n");
   bom::Table plain = treeSample();
   plain.levels.clear();
   EXPECT_TRUE(bom::formatCsv(plain).startsWith("quantity,name,file\r\n1,TOP,")) << "a plain table has no level column";
@@ -54,50 +48,32 @@ TEST(TableFormats, TextAndCsv) {
 class JsonTest : public BomTest {};
 
 TEST_F(JsonTest, TreeNestsChildrenAndFlatListsItems) {
-  assembly("p/top.asm", {sub("SUB", 2), part("GONE")});
-  assembly("p/sub.asm", {part("BOLT", 3, 1)});
-  touch("p/bolt.prt");
+  make("p/top.asm: +SUB*2 GONE; p/sub.asm: BOLT*3~1; p/bolt.prt");
   const bom::Product product = bom::loadProduct(path("p/top.asm"), {}, loader());
-
-  const QJsonObject tree = QJsonDocument::fromJson(bom::treeJson(product, bom::treeRows(product, 0))).object();
-  EXPECT_EQ(tree["assembly"].toString(), path("p/top.asm"));
-  const QJsonObject root = tree["root"].toObject();
-  EXPECT_EQ(root["name"].toString(), "TOP");
-  const QJsonArray children = root["children"].toArray();
-  ASSERT_EQ(children.size(), 2);
-  const QJsonObject subNode = children[0].toObject();
-  EXPECT_EQ(subNode["quantity"].toInteger(), 2);
-  EXPECT_EQ(subNode["type"].toString(), "assembly");
-  const QJsonObject bolt = subNode["children"].toArray()[0].toObject();
-  EXPECT_EQ(bolt["name"].toString(), "BOLT");
-  EXPECT_EQ(bolt["suppressed"].toInteger(), 1);
-  EXPECT_EQ(bolt["file"].toString(), path("p/bolt.prt"));
-  EXPECT_TRUE(bolt["children"].toArray().isEmpty());
-  EXPECT_TRUE(children[1].toObject()["file"].isNull());
-  EXPECT_EQ(children[1].toObject()["status"].toString(), "missing");
-
-  const QJsonObject flat = QJsonDocument::fromJson(bom::flatJson(product, bom::flatItems(product, 0))).object();
-  const QJsonArray items = flat["items"].toArray();
-  ASSERT_EQ(items.size(), 3);
-  const QJsonObject first = items[0].toObject();  // sorted by name: BOLT, GONE, SUB
-  EXPECT_EQ(first.keys(), QStringList({"file", "name", "parents", "quantity", "status", "suppressed", "type"}));
-  EXPECT_EQ(first["quantity"].toInteger(), 6);
-  EXPECT_EQ(first["suppressed"].toInteger(), 2);
-}
-
-// A python3 that has openpyxl, or empty.
-QString pythonWithOpenpyxl() {
-  for (const QString& candidate : {QStringLiteral("/usr/bin/python3"), QStringLiteral("python3")}) {
-    QProcess p;
-    p.start(candidate, {"-c", "import openpyxl"});
-    if (p.waitForFinished(30000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0) return candidate;
-  }
-  return {};
+  const QString part =
+      R"({"children":[],"file":%1,"name":"%2","quantity":%3,"status":"%4","suppressed":%5,"type":"part"})";
+  const QString bolt = part.arg("\"$/p/bolt.prt\"", "BOLT", "3", "ok", "1");
+  const QString gone = part.arg("null", "GONE", "1", "missing", "0");
+  const QString tree =
+      R"({"assembly":"$/p/top.asm","root":{"children":[{"children":[)" + bolt +
+      R"(],"file":"$/p/sub.asm","name":"SUB","quantity":2,"status":"ok","suppressed":0,"type":"assembly"},)" + gone +
+      R"(],"file":"$/p/top.asm","name":"TOP","quantity":1,"status":"ok","suppressed":0,"type":"assembly"}})";
+  EXPECT_EQ(bom::treeJson(product, bom::treeRows(product, 0)),
+            (QString(tree).replace(u'$', path("")) + u'\n').toUtf8());
+  const QString item = R"({"file":%1,"name":"%2","parents":1,"quantity":%3,"status":"%4","suppressed":%5,"type":"%6"})";
+  const QString flat = R"({"assembly":"$/p/top.asm","items":[)" +
+                       item.arg("\"$/p/bolt.prt\"", "BOLT", "6", "ok", "2", "part") + u',' +
+                       item.arg("null", "GONE", "1", "missing", "0", "part") + u',' +
+                       item.arg("\"$/p/sub.asm\"", "SUB", "2", "ok", "0", "assembly") + "]}";
+  EXPECT_EQ(bom::flatJson(product, bom::flatItems(product, 0)),
+            (QString(flat).replace(u'$', path("")) + u'\n').toUtf8());
 }
 
 TEST(Xlsx, ReadBackHasOutlineLevelsFrozenHeaderFilterAndNumbers) {
-  const QString python = pythonWithOpenpyxl();
-  if (python.isEmpty()) GTEST_SKIP() << "python3 with openpyxl (Debian python3-openpyxl) is not installed";
+  QProcess probe;
+  probe.start("/usr/bin/python3", {"-c", "import openpyxl"});
+  if (!probe.waitForFinished(30000) || probe.exitCode() != 0)
+    GTEST_SKIP() << "/usr/bin/python3 with openpyxl (Debian python3-openpyxl) is not installed";
   QTemporaryDir dir;
   const QString file = dir.filePath("bom.xlsx");
   QString error;
@@ -112,7 +88,7 @@ TEST(Xlsx, ReadBackHasOutlineLevelsFrozenHeaderFilterAndNumbers) {
       "    print(ws.row_dimensions[r].outline_level, '|'.join(repr(c.value) for c in ws[r]))\n"
       "print(ws.column_dimensions['C'].width >= len('BOLT, M4'))\n";
   QProcess p;
-  p.start(python, {"-c", script, file});
+  p.start("/usr/bin/python3", {"-c", script, file});
   ASSERT_TRUE(p.waitForFinished(60000)) << "python did not finish";
   EXPECT_EQ(QString::fromUtf8(p.readAllStandardOutput()),
             "A2 A1:D5\n"
@@ -126,11 +102,14 @@ TEST(Xlsx, ReadBackHasOutlineLevelsFrozenHeaderFilterAndNumbers) {
 }
 
 TEST(Xlsx, UnwritableTargetLeavesNothing) {
-  QTemporaryDir dir;
-  QString error;
-  EXPECT_FALSE(bom::writeXlsx(treeSample(), dir.filePath("no/such/folder/bom.xlsx"), &error));
-  EXPECT_TRUE(error.startsWith("cannot write ")) << error.toStdString();
-  EXPECT_TRUE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty());
+  for (const char* target : {"no/such/folder/bom.xlsx", "taken"}) {  // "taken" is a folder
+    QTemporaryDir dir;
+    QDir(dir.path()).mkdir("taken");
+    QString error;
+    EXPECT_FALSE(bom::writeXlsx(treeSample(), dir.filePath(target), &error)) << target;
+    EXPECT_TRUE(error.startsWith("cannot write ")) << error.toStdString();
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{"taken"}) << target;
+  }
 }
 
 }  // namespace

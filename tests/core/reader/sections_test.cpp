@@ -96,6 +96,11 @@ TEST(LegacyText, Tables) {
       {"a bad number", legacy(1, "2 2 \n3 3 BOLT\n3 4 2x\n"), false, {}, "malformed number"},
       {"a bad value list", legacy(1, "2 2 \n3 3 B\n3 7 2\n3 16 [2]\n$2,*\n"), false, {}, "malformed value"},
       {"a stray line", legacy(1, bolt + "garbage\n"), false, {}, "unknown form"},
+      {"an empty model name",
+       legacy(2, "2 2 \n3 3 !G\n3 4 2\n3 6 3\n3 7 2\n" + bolt),
+       true,
+       {"BOLT part 1 0 "},
+       "without a name"},
       {"an element without a name", legacy(1, "2 2 \n3 4 2\n3 6 1\n3 7 2\n"), false, {}, "without a model"},
       {"a line longer than the bound", legacy(1, "2 2 \n3 3 " + std::string(1 << 21, 'A')), false, {}, "longer than"},
   };
@@ -174,7 +179,12 @@ TEST(WildfireXml, Sections) {
       {"the XML cut before its end", withLength(good.substr(9, 300)), false, {}, "(line "},
       {"no Top element", withLength("<?xml version=\"1.0\"?><Tip><Dependencies/></Tip>"), false, {}, "no Top"},
       {"a component without a type number", section(item("A", "prt", "x", kPlaced)), false, {}, "dependency type"},
-      {"elements nested too deep", section(item("A", "prt", "2", kPlaced), deep), false, {}, "too deep"},
+      {"elements nested too deep", section(deep + item("A", "prt", "2", kPlaced)), false, {}, "too deep"},
+      {"nothing after Top's dependency list is read",
+       section(item("A", "prt", "2", kPlaced), "<Parameters><x></Parameters>" + deep),
+       true,
+       {"A part 1 0 "},
+       ""},
   };
   for (const Case& c : cases) {
     AssemblyModel m;
