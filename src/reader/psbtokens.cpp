@@ -34,21 +34,30 @@ std::optional<std::int64_t> readCount(ByteCursor& in) {
   return code->value;
 }
 
-// The type letters, expanded; `count` letters in all.
-class TypeStream {
+// One piece of a stream with repeat codes: an item, or "the previous item
+// `repeats` more times".
+template <typename Item>
+struct Piece {
+  std::optional<Item> item;
+  int repeats = 0;
+};
+
+// A stream's items with its repeats expanded; `count` items in all.
+template <typename Item, std::optional<Piece<Item>> (*Read)(ByteCursor&)>
+class Expanded {
  public:
-  TypeStream(std::string_view bytes, std::int64_t count) : m_in(bytes), m_left(count) {}
+  Expanded(std::string_view bytes, std::int64_t count) : m_in(bytes), m_left(count) {}
   std::int64_t left() const { return m_left; }
-  std::optional<char> next() {
+  std::optional<Item> next() {
     if (m_left <= 0) return std::nullopt;
     if (m_repeats == 0) {
-      const auto b = m_in.u8();
-      if (!b) return std::nullopt;
-      if (const int r = repeatCount(*b)) {
-        if (m_last == 0) return std::nullopt;
-        m_repeats = r;
+      const auto piece = Read(m_in);
+      if (!piece) return std::nullopt;
+      if (piece->repeats > 0) {
+        if (!m_last) return std::nullopt;
+        m_repeats = piece->repeats;
       } else {
-        m_last = static_cast<char>(*b);
+        m_last = piece->item;
       }
     }
     if (m_repeats > 0) --m_repeats;
@@ -62,7 +71,7 @@ class TypeStream {
   ByteCursor m_in;
   std::int64_t m_left;
   int m_repeats = 0;
-  char m_last = 0;
+  std::optional<Item> m_last;
 };
 
 struct IntValue {
@@ -70,35 +79,25 @@ struct IntValue {
   std::int64_t value = 0;
 };
 
-// The integers, expanded; `count` values in all.
-class IntStream {
- public:
-  IntStream(std::string_view bytes, std::int64_t count) : m_in(bytes), m_left(count) {}
-  std::optional<IntValue> next() {
-    if (m_left <= 0) return std::nullopt;
-    if (m_repeats == 0) {
-      const auto code = readIntCode(m_in);
-      if (!code) return std::nullopt;
-      if (code->kind == IntCode::Kind::Repeat) {
-        if (!m_last) return std::nullopt;
-        m_repeats = static_cast<int>(code->value);
-      } else {
-        m_last = IntValue{code->kind == IntCode::Kind::Null, code->value};
-      }
-    }
-    if (m_repeats > 0) --m_repeats;
-    --m_left;
-    return m_last;
-  }
-  std::size_t offset() const { return m_in.offset(); }
-  bool exhausted() const { return m_left == 0 && m_repeats == 0; }
+// A type letter, or a repeat byte.
+std::optional<Piece<char>> readTypePiece(ByteCursor& in) {
+  const auto b = in.u8();
+  if (!b) return std::nullopt;
+  if (const int r = repeatCount(*b)) return Piece<char>{std::nullopt, r};
+  return Piece<char>{static_cast<char>(*b), 0};
+}
 
- private:
-  ByteCursor m_in;
-  std::int64_t m_left;
-  int m_repeats = 0;
-  std::optional<IntValue> m_last;
-};
+// An integer code, or a repeat code.
+std::optional<Piece<IntValue>> readIntPiece(ByteCursor& in) {
+  const auto code = readIntCode(in);
+  if (!code) return std::nullopt;
+  if (code->kind == IntCode::Kind::Repeat) return Piece<IntValue>{std::nullopt, static_cast<int>(code->value)};
+  return Piece<IntValue>{IntValue{code->kind == IntCode::Kind::Null, code->value}, 0};
+}
+
+// The type letters and the integers, expanded.
+using TypeStream = Expanded<char, &readTypePiece>;
+using IntStream = Expanded<IntValue, &readIntPiece>;
 
 // The pieces of the token stream, located and checked before the walk.
 struct Streams {
