@@ -34,72 +34,78 @@ std::optional<std::int64_t> readCount(ByteCursor& in) {
   return code->value;
 }
 
-// One piece of a stream with repeat codes: an item, or "the previous item
-// `repeats` more times".
-template <typename Item>
-struct Piece {
-  std::optional<Item> item;
-  int repeats = 0;
+struct IntValue {
+  bool null = false;
+  std::int64_t value = 0;
 };
 
-// A stream's items with its repeats expanded; `count` items in all.
-template <typename Item, std::optional<Piece<Item>> (*Read)(ByteCursor&)>
-class Expanded {
+// The type letters: one byte each, or a repeat byte for 1..4 more copies of
+// the previous letter; `count` letters in all. Nothing at the end, on a repeat
+// with nothing before it, or past the count.
+class TypeStream {
  public:
-  Expanded(std::string_view bytes, std::int64_t count) : m_in(bytes), m_left(count) {}
-  std::int64_t left() const { return m_left; }
-  std::optional<Item> next() {
+  TypeStream(std::string_view bytes, std::int64_t count) : m_in(bytes), m_left(count) {}
+  std::optional<char> next() {
     if (m_left <= 0) return std::nullopt;
     if (m_repeats == 0) {
-      const auto piece = Read(m_in);
-      if (!piece) return std::nullopt;
-      if (piece->repeats > 0) {
+      const auto b = m_in.u8();
+      if (!b) return std::nullopt;
+      if (const int r = repeatCount(*b)) {
         if (!m_last) return std::nullopt;
-        m_repeats = piece->repeats;
+        m_repeats = r;
       } else {
-        m_last = piece->item;
+        m_last = static_cast<char>(*b);
       }
     }
     if (m_repeats > 0) --m_repeats;
     --m_left;
     return m_last;
   }
-  std::size_t offset() const { return m_in.offset(); }
   bool exhausted() const { return m_left == 0 && m_repeats == 0; }
+  bool consumedAll() const { return exhausted() && m_in.atEnd(); }
 
  private:
   ByteCursor m_in;
   std::int64_t m_left;
   int m_repeats = 0;
-  std::optional<Item> m_last;
+  std::optional<char> m_last;
 };
 
-struct IntValue {
-  bool null = false;
-  std::int64_t value = 0;
+// The integers, with the same repeat rule.
+class IntStream {
+ public:
+  IntStream(std::string_view bytes, std::int64_t count) : m_in(bytes), m_left(count) {}
+  std::optional<IntValue> next() {
+    if (m_left <= 0) return std::nullopt;
+    if (m_repeats == 0) {
+      const auto code = readIntCode(m_in);
+      if (!code) return std::nullopt;
+      if (code->kind == IntCode::Kind::Repeat) {
+        if (!m_last) return std::nullopt;
+        m_repeats = static_cast<int>(code->value);
+      } else {
+        m_last = IntValue{code->kind == IntCode::Kind::Null, code->value};
+      }
+    }
+    if (m_repeats > 0) --m_repeats;
+    --m_left;
+    return m_last;
+  }
+  bool exhausted() const { return m_left == 0 && m_repeats == 0; }
+  bool consumedAll() const { return exhausted() && m_in.atEnd(); }
+
+ private:
+  ByteCursor m_in;
+  std::int64_t m_left;
+  int m_repeats = 0;
+  std::optional<IntValue> m_last;
 };
 
-// A type letter, or a repeat byte.
-std::optional<Piece<char>> readTypePiece(ByteCursor& in) {
-  const auto b = in.u8();
-  if (!b) return std::nullopt;
-  if (const int r = repeatCount(*b)) return Piece<char>{std::nullopt, r};
-  return Piece<char>{static_cast<char>(*b), 0};
-}
-
-// An integer code, or a repeat code.
-std::optional<Piece<IntValue>> readIntPiece(ByteCursor& in) {
-  const auto code = readIntCode(in);
-  if (!code) return std::nullopt;
-  if (code->kind == IntCode::Kind::Repeat) return Piece<IntValue>{std::nullopt, static_cast<int>(code->value)};
-  return Piece<IntValue>{IntValue{code->kind == IntCode::Kind::Null, code->value}, 0};
-}
-
-// The type letters and the integers, expanded.
-using TypeStream = Expanded<char, &readTypePiece>;
-using IntStream = Expanded<IntValue, &readIntPiece>;
-
-// The pieces of the token stream, located and checked before the walk.
+// The pieces of the token stream. The type letters and the integers are
+// walked once, by the walk itself: their ends are found by the tags after
+// them (no type letter is 0xE0; the tag of the doubles or strings after the
+// integers is long enough not to occur among them), and the walk checks that
+// each stream holds exactly its count.
 struct Streams {
   std::string_view types;
   std::int64_t typeCount = 0;
@@ -107,6 +113,15 @@ struct Streams {
   std::int64_t intCount = 0;
   std::vector<std::string_view> strings;
 };
+
+// Where the integers end: at the doubles' tag, or at the strings' when there are no doubles.
+std::size_t intsEnd(std::string_view bytes, std::size_t from) {
+  for (std::size_t at = bytes.find('\xE0', from); at != std::string_view::npos; at = bytes.find('\xE0', at + 1)) {
+    const std::string_view rest = bytes.substr(at);
+    if (rest.starts_with(kDoubleTag) || rest.starts_with(kStringTag)) return at;
+  }
+  return std::string_view::npos;
+}
 
 std::optional<Streams> locate(std::string_view bytes, QString& why) {
   Streams s;
@@ -121,24 +136,19 @@ std::optional<Streams> locate(std::string_view bytes, QString& why) {
   if (!typeCount) return why = QStringLiteral("damaged type_har count"), std::nullopt;
   s.typeCount = *typeCount;
   const std::size_t typesAt = in.offset();
-  TypeStream types(bytes.substr(typesAt), s.typeCount);
-  while (!types.exhausted()) {
-    if (!types.next()) return why = QStringLiteral("type_har ends before its %1 tokens").arg(s.typeCount), std::nullopt;
-  }
-  s.types = bytes.substr(typesAt, types.offset());
-  in.seek(typesAt + types.offset());
+  const std::size_t intTag = bytes.find(kIntTag, typesAt);
+  if (intTag == std::string_view::npos) return why = QStringLiteral("no int_har after the type letters"), std::nullopt;
+  s.types = bytes.substr(typesAt, intTag - typesAt);
+  in.seek(intTag + kIntTag.size());
 
-  if (!in.consume(kIntTag)) return why = QStringLiteral("no int_har after the type letters"), std::nullopt;
   const auto intCount = readCount(in);
   if (!intCount) return why = QStringLiteral("damaged int_har count"), std::nullopt;
   s.intCount = *intCount;
   const std::size_t intsAt = in.offset();
-  IntStream ints(bytes.substr(intsAt), s.intCount);
-  while (!ints.exhausted()) {
-    if (!ints.next()) return why = QStringLiteral("int_har ends before its %1 values").arg(s.intCount), std::nullopt;
-  }
-  s.ints = bytes.substr(intsAt, ints.offset());
-  in.seek(intsAt + ints.offset());
+  const std::size_t after = intsEnd(bytes, intsAt);
+  if (after == std::string_view::npos) return why = QStringLiteral("no string_xar"), std::nullopt;
+  s.ints = bytes.substr(intsAt, after - intsAt);
+  in.seek(after);
 
   // The double code is only partly known, so the doubles cannot be stepped
   // over: the strings are found by their tag, which follows the doubles.
@@ -280,7 +290,7 @@ void Walker::finishDependency(AssemblyModel& out) {
 bool Walker::run(AssemblyModel& out, QString& why) {
   for (std::int64_t index = 0; !m_types.exhausted(); ++index) {
     const auto letter = m_types.next();
-    if (!letter) return why = QStringLiteral("type_har ends early"), false;
+    if (!letter) return why = QStringLiteral("type_har ends before its %1 tokens").arg(m_s.typeCount), false;
     const auto needInt = [&]() -> std::optional<IntValue> {
       const auto v = m_ints.next();
       if (!v) why = QStringLiteral("int_har ends before token %1").arg(index);
@@ -355,6 +365,14 @@ bool Walker::run(AssemblyModel& out, QString& why) {
     }
   }
   if (!m_stack.empty()) return why = QStringLiteral("the token stream ends inside the model"), false;
+  if (!m_types.consumedAll())
+    return why = QStringLiteral("type_har holds more than its %1 tokens").arg(m_s.typeCount), false;
+  // Integers the walk did not ask for still have to fill the stream exactly.
+  while (!m_ints.exhausted()) {
+    if (!m_ints.next()) return why = QStringLiteral("int_har ends before its %1 values").arg(m_s.intCount), false;
+  }
+  if (!m_ints.consumedAll())
+    return why = QStringLiteral("int_har holds more than its %1 values").arg(m_s.intCount), false;
   if (!m_sawDependencies) return why = QStringLiteral("no dependency list"), false;
   if (m_ownName && out.model.isEmpty()) {
     out.model = text(m_ownName) + (m_ownType && !m_ownType->empty() ? u'.' + text(m_ownType) : QString());

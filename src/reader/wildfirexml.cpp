@@ -1,9 +1,12 @@
 #include "reader/wildfirexml.h"
 
-#include <QByteArray>
-#include <QXmlStreamReader>
+#include <expat.h>
+
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
+#include <memory>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -16,26 +19,38 @@ constexpr std::int64_t kSuppressed = 0x8000;
 // The real schema nests about a dozen levels; far deeper is no model section.
 constexpr std::size_t kMaxDepth = 256;
 // Longer text in a field the reader keeps is damage, not a name.
-constexpr qsizetype kMaxFieldText = 64 * 1024;
+constexpr std::size_t kMaxFieldText = 64 * 1024;
+// Expat gives names as "namespace-URI SEP local-name"; the walk only needs the local name.
+constexpr char kNamespaceSeparator = '\x01';
 
-/// The fields of one dependency item the reader needs.
+/// The fields of one dependency item the reader needs, as UTF-8.
 struct Item {
-  QString name;     // ToModelNameAsStored
-  QString generic;  // ToLibraryNameAsStored
-  QString type;     // ToModelDescriptor/Type
-  QString subtype;  // ToModelDescriptor/SubType
-  QString depType;
+  std::string name;     // ToModelNameAsStored
+  std::string generic;  // ToLibraryNameAsStored
+  std::string type;     // ToModelDescriptor/Type
+  std::string subtype;  // ToModelDescriptor/SubType
+  std::string depType;
   bool hasComponent = false;
   bool componentNil = false;
   bool componentFilled = false;
 };
 
-bool isNil(const QXmlStreamAttributes& attributes) {
-  for (const QXmlStreamAttribute& a : attributes)
-    if (a.name() == QLatin1String("nil") && (a.value() == QLatin1String("true") || a.value() == QLatin1String("1")))
-      return true;
+std::string_view localName(const XML_Char* name) {
+  const std::string_view n(name);
+  const std::size_t sep = n.rfind(kNamespaceSeparator);
+  return sep == std::string_view::npos ? n : n.substr(sep + 1);
+}
+
+// `xsi:nil="true"` (or "1") among an element's attributes, given as name, value, name, value, …, null.
+bool isNil(const XML_Char** attributes) {
+  for (; attributes[0] && attributes[1]; attributes += 2) {
+    const std::string_view value(attributes[1]);
+    if (localName(attributes[0]) == "nil" && (value == "true" || value == "1")) return true;
+  }
   return false;
 }
+
+QString text(const std::string& utf8) { return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())); }
 
 // The elements the walk tells apart; every other name is Other.
 enum class Tag : std::uint8_t {
@@ -54,33 +69,37 @@ enum class Tag : std::uint8_t {
   DepType,
 };
 
-Tag tagOf(QStringView name) {
-  static constexpr std::pair<QLatin1StringView, Tag> kTags[] = {
-      {QLatin1StringView("Top"), Tag::Top},
-      {QLatin1StringView("Dependencies"), Tag::Dependencies},
-      {QLatin1StringView("item"), Tag::Item},
-      {QLatin1StringView("Component"), Tag::Component},
-      {QLatin1StringView("Descriptor"), Tag::Descriptor},
-      {QLatin1StringView("ToModelDescriptor"), Tag::ToModelDescriptor},
-      {QLatin1StringView("Name"), Tag::Name},
-      {QLatin1StringView("Type"), Tag::Type},
-      {QLatin1StringView("SubType"), Tag::SubType},
-      {QLatin1StringView("ToModelNameAsStored"), Tag::ToModelNameAsStored},
-      {QLatin1StringView("ToLibraryNameAsStored"), Tag::ToLibraryNameAsStored},
-      {QLatin1StringView("DepType"), Tag::DepType},
+Tag tagOf(std::string_view name) {
+  static constexpr std::pair<std::string_view, Tag> kTags[] = {
+      {"Top", Tag::Top},
+      {"Dependencies", Tag::Dependencies},
+      {"item", Tag::Item},
+      {"Component", Tag::Component},
+      {"Descriptor", Tag::Descriptor},
+      {"ToModelDescriptor", Tag::ToModelDescriptor},
+      {"Name", Tag::Name},
+      {"Type", Tag::Type},
+      {"SubType", Tag::SubType},
+      {"ToModelNameAsStored", Tag::ToModelNameAsStored},
+      {"ToLibraryNameAsStored", Tag::ToLibraryNameAsStored},
+      {"DepType", Tag::DepType},
   };
   for (const auto& [text, tag] : kTags)
-    if (name.size() == text.size() && name == text) return tag;
+    if (name == text) return tag;
   return Tag::Other;
 }
 
+// Expat's parser, freed however the walk ends.
+struct ParserFree {
+  void operator()(XML_Parser p) const { XML_ParserFree(p); }
+};
+using Parser = std::unique_ptr<std::remove_pointer_t<XML_Parser>, ParserFree>;
+
 class XmlWalk {
  public:
-  explicit XmlWalk(const QByteArray& xml) : m_xml(xml) {}
-
   /// Walks the document up to the end of Top's dependency list; an empty
   /// string when that was read, else why not.
-  QString run();
+  QString run(std::string_view xml);
 
   std::vector<ModelComponent> components;
   QString ownName;
@@ -93,18 +112,29 @@ class XmlWalk {
   };
   bool at(std::size_t depth, Tag tag) const { return m_path.size() > depth && m_path[depth].tag == tag; }
   bool keepsText(std::size_t depth, Tag tag) const;
-  void start();
+  void start(const XML_Char* name, const XML_Char** attributes);
   QString end();
+  void characters(std::string_view text);
+  // Ends the parse early: `why` empty when all that matters was read.
+  // Expat may still call a handler after the stop; the first reason holds.
+  void stop(QString why) {
+    if (m_stopped) return;
+    m_stopped = true;
+    m_why = std::move(why);
+    XML_StopParser(m_parser, XML_FALSE);
+  }
 
-  QXmlStreamReader m_xml;
+  XML_Parser m_parser = nullptr;
+  bool m_stopped = false;
+  QString m_why;
   std::vector<Element> m_path;
   bool m_hasTop = false;
   bool m_done = false;    // Top's dependency list has ended: nothing later matters
   std::size_t m_top = 0;  // depth of <Top> once it was met
   bool m_inItem = false;
   Item m_item;
-  QString m_text;
-  qsizetype m_textSize = 0;  // of the current text, kept or not
+  std::string m_text;
+  std::size_t m_textSize = 0;  // of the current text, kept or not
 };
 
 bool XmlWalk::keepsText(std::size_t depth, Tag tag) const {
@@ -117,8 +147,8 @@ bool XmlWalk::keepsText(std::size_t depth, Tag tag) const {
   return depth == m_top + 5 && at(m_top + 4, Tag::ToModelDescriptor) && (tag == Tag::Type || tag == Tag::SubType);
 }
 
-void XmlWalk::start() {
-  const Tag tag = tagOf(m_xml.name());
+void XmlWalk::start(const XML_Char* name, const XML_Char** attributes) {
+  const Tag tag = tagOf(localName(name));
   const std::size_t depth = m_path.size();
   m_path.push_back({tag, false});
   m_text.clear();
@@ -138,7 +168,7 @@ void XmlWalk::start() {
   if (!m_inItem) return;
   if (depth == m_top + 4 && tag == Tag::Component) {
     m_item.hasComponent = true;
-    m_item.componentNil = isNil(m_xml.attributes());
+    m_item.componentNil = isNil(attributes);
   } else if (depth == m_top + 5 && at(m_top + 4, Tag::Component)) {
     m_item.componentFilled = true;
   }
@@ -149,9 +179,9 @@ QString XmlWalk::end() {
   const Tag tag = m_path.back().tag;
   if (m_hasTop && depth == m_top + 2 && at(m_top + 1, Tag::Descriptor)) {
     if (tag == Tag::Name)
-      ownName = m_text;
+      ownName = text(m_text);
     else if (tag == Tag::Type)
-      ownType = m_text;
+      ownType = text(m_text);
   } else if (m_inItem && depth == m_top + 4) {
     if (tag == Tag::ToModelNameAsStored)
       m_item.name = m_text;
@@ -159,7 +189,7 @@ QString XmlWalk::end() {
       m_item.generic = m_text;
     else if (tag == Tag::DepType)
       m_item.depType = m_text;
-    else if (tag == Tag::Component && !m_text.trimmed().isEmpty())
+    else if (tag == Tag::Component && m_text.find_first_not_of(" \t\r\n") != std::string::npos)
       m_item.componentFilled = true;
   } else if (m_inItem && depth == m_top + 5 && at(m_top + 4, Tag::ToModelDescriptor)) {
     if (tag == Tag::Type)
@@ -170,17 +200,23 @@ QString XmlWalk::end() {
     m_inItem = false;
     // A placed instance is an item with a Component; a nil or empty one is a reference.
     if (m_item.hasComponent && !m_item.componentNil && m_item.componentFilled) {
-      bool ok = false;
-      const std::int64_t depType = m_item.depType.trimmed().toLongLong(&ok);
-      if (!ok) return QStringLiteral("a component without a dependency type");
-      if (m_item.name.isEmpty() || m_item.type.isEmpty()) return QStringLiteral("a component without a name or type");
+      std::string_view digits = m_item.depType;
+      const std::size_t first = digits.find_first_not_of(" \t\r\n");
+      digits = first == std::string_view::npos ? std::string_view() : digits.substr(first);
+      digits = digits.substr(0, digits.find_last_not_of(" \t\r\n") + 1);
+      std::int64_t depType = 0;
+      if (!digits.empty() && digits.front() == '+') digits.remove_prefix(1);
+      const auto [ptr, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), depType);
+      if (digits.empty() || ec != std::errc() || ptr != digits.data() + digits.size())
+        return QStringLiteral("a component without a dependency type");
+      if (m_item.name.empty() || m_item.type.empty()) return QStringLiteral("a component without a name or type");
       ModelComponent c;
-      c.name = m_item.name;
-      c.generic = m_item.generic;
-      c.subtype = m_item.subtype;
-      c.type = m_item.type == QLatin1String("asm") ? ComponentType::Assembly : ComponentType::Part;
+      c.name = text(m_item.name);
+      c.generic = text(m_item.generic);
+      c.subtype = text(m_item.subtype);
+      c.type = m_item.type == "asm" ? ComponentType::Assembly : ComponentType::Part;
       // A model of another CAD system placed through Creo: a part, its own type kept apart.
-      if (m_item.type != QLatin1String("asm") && m_item.type != QLatin1String("prt")) c.source = m_item.type;
+      if (m_item.type != "asm" && m_item.type != "prt") c.source = text(m_item.type);
       c.quantity = (depType & kActive) ? 1 : 0;
       c.suppressed = depType == kSuppressed ? 1 : 0;
       components.push_back(std::move(c));
@@ -194,30 +230,46 @@ QString XmlWalk::end() {
   return {};
 }
 
-QString XmlWalk::run() {
-  while (!m_done && !m_xml.atEnd()) {
-    switch (m_xml.readNext()) {
-      case QXmlStreamReader::StartElement:
-        if (m_path.size() >= kMaxDepth) return QStringLiteral("elements nested too deep");
-        start();
-        break;
-      case QXmlStreamReader::EndElement:
-        if (m_path.empty()) return QStringLiteral("an unbalanced end tag");
-        if (QString why = end(); !why.isEmpty()) return why;
-        break;
-      case QXmlStreamReader::Characters: {
-        const QStringView text = m_xml.text();
-        if (m_textSize + text.size() > kMaxFieldText) return QStringLiteral("a text longer than 64 KB");
-        m_textSize += text.size();
-        if (!m_path.empty() && m_path.back().keepText) m_text += text;
-        break;
-      }
-      default:
-        break;
-    }
+void XmlWalk::characters(std::string_view text) {
+  if (m_textSize + text.size() > kMaxFieldText) return stop(QStringLiteral("a text longer than 64 KB"));
+  m_textSize += text.size();
+  if (!m_path.empty() && m_path.back().keepText) m_text += text;
+}
+
+QString XmlWalk::run(std::string_view xml) {
+  // Namespace processing, as the section declares its prefixes; no external
+  // entity is ever loaded, and expat bounds entity expansion itself.
+  const Parser parser(XML_ParserCreateNS(nullptr, kNamespaceSeparator));
+  if (!parser) return QStringLiteral("out of memory");
+  m_parser = parser.get();
+  XML_SetUserData(m_parser, this);
+  XML_SetElementHandler(
+      m_parser,
+      [](void* self, const XML_Char* name, const XML_Char** attributes) {
+        auto& walk = *static_cast<XmlWalk*>(self);
+        if (walk.m_stopped) return;
+        if (walk.m_path.size() >= kMaxDepth) return walk.stop(QStringLiteral("elements nested too deep"));
+        walk.start(name, attributes);
+      },
+      [](void* self, const XML_Char*) {
+        auto& walk = *static_cast<XmlWalk*>(self);
+        if (walk.m_stopped || walk.m_path.empty()) return;
+        if (QString why = walk.end(); !why.isEmpty()) return walk.stop(std::move(why));
+        if (walk.m_done) walk.stop({});
+      });
+  XML_SetCharacterDataHandler(m_parser, [](void* self, const XML_Char* s, int length) {
+    auto& walk = *static_cast<XmlWalk*>(self);
+    if (!walk.m_stopped) walk.characters({s, static_cast<std::size_t>(length)});
+  });
+  // Expat takes the length as an int; a section is far smaller (it is capped on decoding).
+  const int length = static_cast<int>(std::min<std::size_t>(xml.size(), std::size_t{1} << 30));
+  if (XML_Parse(m_parser, xml.data(), length, XML_TRUE) == XML_STATUS_ERROR) {
+    if (XML_GetErrorCode(m_parser) == XML_ERROR_ABORTED) return m_done ? QString() : m_why;
+    return QStringLiteral("%1 (line %2)")
+        .arg(QString::fromUtf8(XML_ErrorString(XML_GetErrorCode(m_parser))))
+        .arg(XML_GetCurrentLineNumber(m_parser));
   }
   if (m_done) return {};
-  if (m_xml.hasError()) return QStringLiteral("%1 (line %2)").arg(m_xml.errorString()).arg(m_xml.lineNumber());
   if (!m_hasTop) return QStringLiteral("no Top element");
   return {};
 }
@@ -240,9 +292,8 @@ bool readWildfireXml(std::string_view decoded, AssemblyModel& model) {
   const std::string_view rest = decoded.substr(9);
   if (length > rest.size())
     return damaged(QStringLiteral("%1 bytes of XML declared, %2 present").arg(length).arg(rest.size()));
-  const QByteArray xml = QByteArray::fromRawData(rest.data(), static_cast<qsizetype>(length));
-  XmlWalk walk(xml);
-  if (const QString why = walk.run(); !why.isEmpty()) return damaged(why);
+  XmlWalk walk;
+  if (const QString why = walk.run(rest.substr(0, length)); !why.isEmpty()) return damaged(why);
   for (ModelComponent& c : walk.components) model.add(std::move(c));
   if (model.model.isEmpty() && !walk.ownName.isEmpty())
     model.model = walk.ownType.isEmpty() ? walk.ownName : walk.ownName + u'.' + walk.ownType;

@@ -2,6 +2,7 @@
 // placeholders, references, suppression, foreign parts, generics, and
 // streams that must fail into a note.
 
+#include "reader/intcode.h"
 #include "reader/psbtokens.h"
 #include "readerfixtures.h"
 
@@ -58,7 +59,10 @@ TEST(PsbTokens, DependencyRules) {
 TEST(PsbTokens, DamagedStreamsFailIntoANote) {
   const std::string good = Psb().modelWithDependencies(1).dependency("BOLT", "prt", 2, true).closeModel().bytes();
   std::string claims = good;
-  claims.replace(good.find("type_har") + 10, 3, fixtures::intCode(std::int64_t{1} << 31));
+  const std::size_t countAt = good.find("type_har") + 10;
+  ByteCursor count(good, countAt);
+  ASSERT_TRUE(readIntCode(count));
+  claims.replace(countAt, count.offset() - countAt, fixtures::intCode(std::int64_t{1} << 31));
   // A million nested structs, in a few bytes: M and its string index each repeated by E7.
   std::string deep = "\xE0\x00PSB_Tokens\x00\xE2\xE0\x04type_har\x00\xF8"s + fixtures::intCode(1000001) + "M";
   deep += std::string(250000, '\xE7');
