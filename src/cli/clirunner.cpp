@@ -71,7 +71,13 @@ CliRunner::CliRunner(CliOptions options, QString reportFolder, std::FILE* out, s
   m_settings.writeReports = m_options.writeReports;
   // Absolute, so the paths printed (JSON's "report") do not depend on where
   // the run started.
-  m_settings.reportFolder = reportFolder.isEmpty() ? reportFolder : absolutePathOf(reportFolder);
+#ifndef _WIN32  // there a path like "C:name" is relative to a drive's own folder
+  std::error_code ec;
+  m_settings.workingFolder = std::filesystem::current_path(ec);
+  if (ec) m_settings.workingFolder.clear();
+#endif
+  m_settings.reportFolder =
+      reportFolder.isEmpty() ? reportFolder : absolutePathOf(reportFolder, m_settings.workingFolder);
   m_settings.date = QDate::currentDate();
 }
 

@@ -108,9 +108,14 @@ class FileSink final : public ListSink {
 
 }  // namespace
 
-QString absolutePathOf(const QString& path) {
+QString absolutePathOf(const QString& path, const std::filesystem::path& workingFolder) {
+  const std::filesystem::path native = platform::toNativePath(path);
+  if (!workingFolder.empty() && !native.empty()) {
+    if (native.is_absolute()) return platform::fromNativePath(native.lexically_normal());
+    return platform::fromNativePath((workingFolder / native).lexically_normal());
+  }
   std::error_code ec;
-  const auto absolute = std::filesystem::absolute(platform::toNativePath(path), ec);
+  const auto absolute = std::filesystem::absolute(native, ec);
   if (ec) return path;
   return platform::fromNativePath(absolute.lexically_normal());
 }
@@ -123,7 +128,7 @@ FileOutcome handleFile(const WorkItem& item, const FileJobSettings& settings, Ou
     outcome.skipNote = folderSkipNote(item.entry);
     if (!outcome.skipNote.isEmpty()) return outcome;
   }
-  outcome.absolutePath = absolutePathOf(item.path);
+  outcome.absolutePath = absolutePathOf(item.path, settings.workingFolder);
   if (settings.json) {
     out.append("{\"file\":");
     appendJsonString(out, outcome.absolutePath);

@@ -9,6 +9,7 @@
 #include <QDate>
 #include <QString>
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 
 namespace kelvaron::cli {
@@ -43,6 +44,10 @@ struct FileJobSettings {
   bool heads = false;  ///< text blocks start with "==> FILE <=="
   QString reportFolder;
   QDate date;
+  /// The run's working folder, asked once: a folder tree of thousands of
+  /// files would otherwise ask the system for it once per file. Empty: asked
+  /// for each path.
+  std::filesystem::path workingFolder;
 };
 
 /// Handles one file: a folder found by a search gets a skip note; anything
@@ -55,7 +60,8 @@ struct FileJobSettings {
 FileOutcome handleFile(const WorkItem& item, const FileJobSettings& settings, OutputBuffer& out, bool separate,
                        const YieldHook& yield = {}, const std::function<void()>& beforeCommit = {});
 
-/// The absolute form of `path`, with "." and ".." folded.
-QString absolutePathOf(const QString& path);
+/// The absolute form of `path`, with "." and ".." folded; a relative path is
+/// taken from `workingFolder`, or from the current folder when that is empty.
+QString absolutePathOf(const QString& path, const std::filesystem::path& workingFolder = {});
 
 }  // namespace kelvaron::cli
