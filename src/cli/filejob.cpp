@@ -37,8 +37,18 @@ void appendJsonEnd(OutputBuffer& out, const FileOutcome& outcome, const Assembly
 class FileSink final : public ListSink {
  public:
   FileSink(const WorkItem& item, const FileJobSettings& settings, OutputBuffer& out, bool separate,
-           ReportWriter* report, FileOutcome& outcome)
-      : m_item(item), m_settings(settings), m_out(out), m_separate(separate), m_report(report), m_outcome(outcome) {}
+           ReportWriter* report, FileOutcome& outcome, const std::function<void(std::int64_t)>& opening)
+      : m_item(item),
+        m_settings(settings),
+        m_out(out),
+        m_separate(separate),
+        m_report(report),
+        m_outcome(outcome),
+        m_opening(opening) {}
+
+  void opening(std::int64_t bytes) override {
+    if (m_opening) m_opening(bytes);
+  }
 
   void heading(std::string_view line) override {
     if (!m_settings.json && !m_settings.longList) {
@@ -102,6 +112,7 @@ class FileSink final : public ListSink {
   bool m_separate;
   ReportWriter* m_report;
   FileOutcome& m_outcome;
+  const std::function<void(std::int64_t)>& m_opening;
   std::int64_t m_parts = 0;
   OutputBuffer m_longNames{nullptr};
 };
@@ -121,7 +132,8 @@ QString absolutePathOf(const QString& path, const std::filesystem::path& working
 }
 
 FileOutcome handleFile(const WorkItem& item, const FileJobSettings& settings, OutputBuffer& out, bool separate,
-                       const YieldHook& yield, const std::function<void()>& beforeCommit) {
+                       const YieldHook& yield, const std::function<void()>& beforeCommit,
+                       const std::function<void(std::int64_t bytes)>& opening) {
   FileOutcome outcome;
   outcome.file = item.path;
   if (item.fromFolder) {
@@ -137,7 +149,7 @@ FileOutcome handleFile(const WorkItem& item, const FileJobSettings& settings, Ou
   std::optional<ReportWriter> report;
   if (settings.writeReports)
     report.emplace(reportPath(settings.reportFolder, outcome.absolutePath), outcome.absolutePath);
-  FileSink sink(item, settings, out, separate, report ? &*report : nullptr, outcome);
+  FileSink sink(item, settings, out, separate, report ? &*report : nullptr, outcome, opening);
   const AssemblyAnalysis analysis = streamAssembly(item.path, sink, yield);
   outcome.assembly = analysis.assembly;
   outcome.partCount = analysis.partCount;

@@ -55,10 +55,13 @@ struct FileJobSettings {
 /// names are found, and its report written unless that is switched off. The
 /// report goes through a temporary file and appears only when the file was
 /// fully analysed; `beforeCommit` (optional) runs just before it is put in
-/// place. `separate` puts an empty line before the text block. Safe to call
-/// from several threads at once for different files and buffers.
+/// place. `separate` puts an empty line before the text block. `opening`
+/// (optional) is told the file's size before any byte of it is read, -1 when
+/// unknown (see ListSink::opening). Safe to call from several threads at once
+/// for different files and buffers.
 FileOutcome handleFile(const WorkItem& item, const FileJobSettings& settings, OutputBuffer& out, bool separate,
-                       const YieldHook& yield = {}, const std::function<void()>& beforeCommit = {});
+                       const YieldHook& yield = {}, const std::function<void()>& beforeCommit = {},
+                       const std::function<void(std::int64_t bytes)>& opening = {});
 
 /// The absolute form of `path`, with "." and ".." folded; a relative path is
 /// taken from `workingFolder`, or from the current folder when that is empty.
