@@ -83,6 +83,7 @@ AssemblyAnalysis streamAssembly(const QString& path, ListSink& sink, const Yield
   // Opened before the extension test so that every unreadable path is
   // reported the same way, whatever its name.
   if (!assemblyName) {
+    sink.opening(-1);
     wholeFileScan();
     return result;
   }
@@ -92,9 +93,11 @@ AssemblyAnalysis streamAssembly(const QString& path, ListSink& sink, const Yield
   reader::FileSource source;
   QString reason;
   if (!source.open(path, &reason)) {
+    sink.opening(-1);
     wholeFileScan();
     return result;
   }
+  sink.opening(source.size());
   result.assembly = true;
   result.model = reader::readAssembly(source);
   const reader::AssemblyModel& model = result.model;

@@ -42,6 +42,10 @@ class ListSink {
   virtual void heading(std::string_view line) = 0;
   /// Each component in file order; false stops the scan.
   virtual bool component(const ComponentView& c) = 0;
+  /// Told once, before any byte of the file is read, how many bytes it holds
+  /// as the open file reports it, or -1 when the file is read another way (a
+  /// caller that budgets memory then has to ask itself).
+  virtual void opening(std::int64_t bytes) { (void)bytes; }
 };
 
 /// Analyses the file at `path`, streaming its list to `sink`, so memory does

@@ -71,7 +71,13 @@ CliRunner::CliRunner(CliOptions options, QString reportFolder, std::FILE* out, s
   m_settings.writeReports = m_options.writeReports;
   // Absolute, so the paths printed (JSON's "report") do not depend on where
   // the run started.
-  m_settings.reportFolder = reportFolder.isEmpty() ? reportFolder : absolutePathOf(reportFolder);
+#ifndef _WIN32  // there a path like "C:name" is relative to a drive's own folder
+  std::error_code ec;
+  m_settings.workingFolder = std::filesystem::current_path(ec);
+  if (ec) m_settings.workingFolder.clear();
+#endif
+  m_settings.reportFolder =
+      reportFolder.isEmpty() ? reportFolder : absolutePathOf(reportFolder, m_settings.workingFolder);
   m_settings.date = QDate::currentDate();
 }
 
@@ -209,12 +215,15 @@ void CliRunner::runInParallel(const std::vector<WorkItem>& items, int jobs) {
     for (;;) {
       const std::size_t i = next.fetch_add(1);
       if (i >= n || stopping()) break;
-      const std::size_t size = fileSizeOf(items[i].path);
-      {
+      // The file's size counts once the reader has opened it (its own fstat
+      // gives it, saving a stat per file) and before any byte is read.
+      std::size_t size = 0;
+      const auto admit = [&, i](std::int64_t bytes) {
+        size = bytes >= 0 ? static_cast<std::size_t>(bytes) : fileSizeOf(items[i].path);
         std::unique_lock lock(mutex);
         waitUntil(lock, [&] { return emitted == i || held + size <= kHeldBudget; });
         held += size;
-      }
+      };
       // Past its share the output goes straight out, once this file is the head.
       OutputBuffer buffer(nullptr, outputShare, [&, i](std::string& pending) {
         std::unique_lock lock(mutex);
@@ -236,7 +245,7 @@ void CliRunner::runInParallel(const std::vector<WorkItem>& items, int jobs) {
         std::unique_lock lock(mutex);
         waitUntil(lock, [&] { return slots[static_cast<std::size_t>(earlier[i])].done; });
       };
-      FileOutcome outcome = handleFile(items[i], m_settings, buffer, false, yield, waitForEarlierReport);
+      FileOutcome outcome = handleFile(items[i], m_settings, buffer, false, yield, waitForEarlierReport, admit);
       std::lock_guard lock(mutex);
       slots[i].outcome = std::move(outcome);
       slots[i].bytes = buffer.take();

@@ -37,8 +37,18 @@ void appendJsonEnd(OutputBuffer& out, const FileOutcome& outcome, const Assembly
 class FileSink final : public ListSink {
  public:
   FileSink(const WorkItem& item, const FileJobSettings& settings, OutputBuffer& out, bool separate,
-           ReportWriter* report, FileOutcome& outcome)
-      : m_item(item), m_settings(settings), m_out(out), m_separate(separate), m_report(report), m_outcome(outcome) {}
+           ReportWriter* report, FileOutcome& outcome, const std::function<void(std::int64_t)>& opening)
+      : m_item(item),
+        m_settings(settings),
+        m_out(out),
+        m_separate(separate),
+        m_report(report),
+        m_outcome(outcome),
+        m_opening(opening) {}
+
+  void opening(std::int64_t bytes) override {
+    if (m_opening) m_opening(bytes);
+  }
 
   void heading(std::string_view line) override {
     if (!m_settings.json && !m_settings.longList) {
@@ -102,28 +112,35 @@ class FileSink final : public ListSink {
   bool m_separate;
   ReportWriter* m_report;
   FileOutcome& m_outcome;
+  const std::function<void(std::int64_t)>& m_opening;
   std::int64_t m_parts = 0;
   OutputBuffer m_longNames{nullptr};
 };
 
 }  // namespace
 
-QString absolutePathOf(const QString& path) {
+QString absolutePathOf(const QString& path, const std::filesystem::path& workingFolder) {
+  const std::filesystem::path native = platform::toNativePath(path);
+  if (!workingFolder.empty() && !native.empty()) {
+    if (native.is_absolute()) return platform::fromNativePath(native.lexically_normal());
+    return platform::fromNativePath((workingFolder / native).lexically_normal());
+  }
   std::error_code ec;
-  const auto absolute = std::filesystem::absolute(platform::toNativePath(path), ec);
+  const auto absolute = std::filesystem::absolute(native, ec);
   if (ec) return path;
   return platform::fromNativePath(absolute.lexically_normal());
 }
 
 FileOutcome handleFile(const WorkItem& item, const FileJobSettings& settings, OutputBuffer& out, bool separate,
-                       const YieldHook& yield, const std::function<void()>& beforeCommit) {
+                       const YieldHook& yield, const std::function<void()>& beforeCommit,
+                       const std::function<void(std::int64_t bytes)>& opening) {
   FileOutcome outcome;
   outcome.file = item.path;
   if (item.fromFolder) {
     outcome.skipNote = folderSkipNote(item.entry);
     if (!outcome.skipNote.isEmpty()) return outcome;
   }
-  outcome.absolutePath = absolutePathOf(item.path);
+  outcome.absolutePath = absolutePathOf(item.path, settings.workingFolder);
   if (settings.json) {
     out.append("{\"file\":");
     appendJsonString(out, outcome.absolutePath);
@@ -132,7 +149,7 @@ FileOutcome handleFile(const WorkItem& item, const FileJobSettings& settings, Ou
   std::optional<ReportWriter> report;
   if (settings.writeReports)
     report.emplace(reportPath(settings.reportFolder, outcome.absolutePath), outcome.absolutePath);
-  FileSink sink(item, settings, out, separate, report ? &*report : nullptr, outcome);
+  FileSink sink(item, settings, out, separate, report ? &*report : nullptr, outcome, opening);
   const AssemblyAnalysis analysis = streamAssembly(item.path, sink, yield);
   outcome.assembly = analysis.assembly;
   outcome.partCount = analysis.partCount;

@@ -9,6 +9,7 @@
 #include <QDate>
 #include <QString>
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 
 namespace kelvaron::cli {
@@ -43,6 +44,10 @@ struct FileJobSettings {
   bool heads = false;  ///< text blocks start with "==> FILE <=="
   QString reportFolder;
   QDate date;
+  /// The run's working folder, asked once: a folder tree of thousands of
+  /// files would otherwise ask the system for it once per file. Empty: asked
+  /// for each path.
+  std::filesystem::path workingFolder;
 };
 
 /// Handles one file: a folder found by a search gets a skip note; anything
@@ -50,12 +55,16 @@ struct FileJobSettings {
 /// names are found, and its report written unless that is switched off. The
 /// report goes through a temporary file and appears only when the file was
 /// fully analysed; `beforeCommit` (optional) runs just before it is put in
-/// place. `separate` puts an empty line before the text block. Safe to call
-/// from several threads at once for different files and buffers.
+/// place. `separate` puts an empty line before the text block. `opening`
+/// (optional) is told the file's size before any byte of it is read, -1 when
+/// unknown (see ListSink::opening). Safe to call from several threads at once
+/// for different files and buffers.
 FileOutcome handleFile(const WorkItem& item, const FileJobSettings& settings, OutputBuffer& out, bool separate,
-                       const YieldHook& yield = {}, const std::function<void()>& beforeCommit = {});
+                       const YieldHook& yield = {}, const std::function<void()>& beforeCommit = {},
+                       const std::function<void(std::int64_t bytes)>& opening = {});
 
-/// The absolute form of `path`, with "." and ".." folded.
-QString absolutePathOf(const QString& path);
+/// The absolute form of `path`, with "." and ".." folded; a relative path is
+/// taken from `workingFolder`, or from the current folder when that is empty.
+QString absolutePathOf(const QString& path, const std::filesystem::path& workingFolder = {});
 
 }  // namespace kelvaron::cli
