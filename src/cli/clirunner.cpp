@@ -67,11 +67,11 @@ ExitStatus CliRunner::run() {
   const int cores = std::max(m_options.jobs > 0 ? m_options.jobs : QThread::idealThreadCount(), 1);
   // The analyses start while the folders are still searched; --latest needs
   // every name first, and a list is printed as it stands.
-  const bool overlap = cores > 1 && !m_options.listOnly && !m_options.latest;
+  const auto isFolder = [](const QString& arg) { return platform::isFolder(arg); };
+  const bool overlap = cores > 1 && !m_options.listOnly && !m_options.latest &&
+                       std::any_of(m_options.files.begin(), m_options.files.end(), isFolder);
   if (overlap) {
-    const auto isFolder = [](const QString& arg) { return platform::isFolder(arg); };
-    m_settings.heads =
-        m_options.files.size() > 1 || std::any_of(m_options.files.begin(), m_options.files.end(), isFolder);
+    m_settings.heads = true;  // as collectItems() decides for a run with a folder
     runInParallel([this](const AddItem& add) { collect(add); }, cores);
   } else {
     const std::vector<WorkItem> items = collectItems();
