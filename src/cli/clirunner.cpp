@@ -11,6 +11,7 @@
 #include <QHash>
 #include <QThread>
 #include <condition_variable>
+#include <deque>
 #include <filesystem>
 #include <mutex>
 #include <thread>
@@ -42,21 +43,6 @@ std::size_t fileSizeOf(const QString& path) {
 
 bool isTerminal(std::FILE* stream) { return stream && isatty(fileno(stream)) != 0; }
 
-// For each item, the index of the nearest earlier one whose report has the
-// same path, else -1: that report must be in place first, so the later
-// file's report replaces it as in a run one file at a time.
-std::vector<std::ptrdiff_t> earlierSameReport(const std::vector<WorkItem>& items, const QString& folder) {
-  std::vector<std::ptrdiff_t> earlier(items.size(), -1);
-  QHash<QString, std::ptrdiff_t> last;
-  for (std::size_t i = 0; i < items.size(); ++i) {
-    const QString target = reportPath(folder, items[i].path);
-    const auto it = last.find(target);
-    if (it != last.end()) earlier[i] = *it;
-    last.insert(target, static_cast<std::ptrdiff_t>(i));
-  }
-  return earlier;
-}
-
 }  // namespace
 
 CliRunner::CliRunner(CliOptions options, QString reportFolder, std::FILE* out, std::FILE* err)
@@ -84,31 +70,30 @@ CliRunner::CliRunner(CliOptions options, QString reportFolder, std::FILE* out, s
 ExitStatus CliRunner::run() {
   QElapsedTimer clock;
   clock.start();
-  const std::vector<WorkItem> items = collectItems();
-  if (m_options.listOnly) {
-    m_progress.clear();
-    m_files = static_cast<std::int64_t>(items.size());
-    for (const WorkItem& item : items) {
-      if (item.fromFolder) {
-        if (const QString note = folderSkipNote(item.entry); !note.isEmpty()) {
-          --m_files;
-          ++m_skipped;
-          m_out.flush();
-          printMessage(note);
-          continue;
-        }
+  const int cores = std::max(m_options.jobs > 0 ? m_options.jobs : QThread::idealThreadCount(), 1);
+  // The analyses start while the folders are still searched; --latest needs
+  // every name first, and a list is printed as it stands.
+  const auto isFolder = [](const QString& arg) { return platform::isFolder(arg); };
+  const bool overlap = cores > 1 && !m_options.listOnly && !m_options.latest &&
+                       std::any_of(m_options.files.begin(), m_options.files.end(), isFolder);
+  if (overlap) {
+    m_settings.heads = true;  // as collectItems() decides for a run with a folder
+    runInParallel([this](const AddItem& add) { collect(add); }, cores);
+  } else {
+    const std::vector<WorkItem> items = collectItems();
+    if (m_options.listOnly) {
+      printList(items);
+    } else if (!stopping()) {
+      const int jobs = static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(cores), items.size()));
+      if (jobs <= 1) {
+        runInOrder(items);
+      } else {
+        runInParallel(
+            [&items](const AddItem& add) {
+              for (const WorkItem& item : items) add(item);
+            },
+            jobs);
       }
-      m_out.appendText(item.path);
-      m_out.append('\n');
-    }
-  } else if (!stopping()) {
-    const int cores = m_options.jobs > 0 ? m_options.jobs : QThread::idealThreadCount();
-    const int jobs =
-        static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(std::max(cores, 1)), items.size()));
-    if (jobs <= 1) {
-      runInOrder(items);
-    } else {
-      runInParallel(items, jobs);
     }
   }
   m_progress.clear();
@@ -123,21 +108,20 @@ ExitStatus CliRunner::run() {
   return m_stop && m_stop->load(std::memory_order_relaxed) ? ExitStatus::Interrupted : status;
 }
 
-std::vector<WorkItem> CliRunner::collectItems() {
-  std::vector<WorkItem> items;
+bool CliRunner::collect(const AddItem& add) {
   bool anyFolder = false;
   std::int64_t found = 0;
   for (const QString& arg : m_options.files) {
     if (stopping()) break;
     if (!platform::isFolder(arg)) {
-      items.push_back({arg, false, {}});
+      add({arg, false, {}});
       continue;
     }
     anyFolder = true;
     WalkHooks hooks;
     hooks.stopRequested = [this] { return stopping(); };
     hooks.found = [&](const FoundEntry& entry) {
-      items.push_back({entry.path, true, entry});
+      add({entry.path, true, entry});
       m_progress.searching(++found);
     };
     hooks.yield = [this] { return !stopping(); };
@@ -152,6 +136,30 @@ std::vector<WorkItem> CliRunner::collectItems() {
       ++m_failures;
     }
   }
+  return anyFolder;
+}
+
+void CliRunner::printList(const std::vector<WorkItem>& items) {
+  m_progress.clear();
+  m_files = static_cast<std::int64_t>(items.size());
+  for (const WorkItem& item : items) {
+    if (item.fromFolder) {
+      if (const QString note = folderSkipNote(item.entry); !note.isEmpty()) {
+        --m_files;
+        ++m_skipped;
+        m_out.flush();
+        printMessage(note);
+        continue;
+      }
+    }
+    m_out.appendText(item.path);
+    m_out.append('\n');
+  }
+}
+
+std::vector<WorkItem> CliRunner::collectItems() {
+  std::vector<WorkItem> items;
+  const bool anyFolder = collect([&items](WorkItem item) { items.push_back(std::move(item)); });
   m_settings.heads = anyFolder || m_options.files.size() > 1;
   if (!m_options.latest) return items;
 
@@ -181,20 +189,27 @@ void CliRunner::runInOrder(const std::vector<WorkItem>& items) {
   }
 }
 
-void CliRunner::runInParallel(const std::vector<WorkItem>& items, int jobs) {
+void CliRunner::runInParallel(const std::function<void(const AddItem&)>& feed, int jobs) {
   struct Slot {
+    WorkItem item;
+    std::ptrdiff_t earlier = -1;  // the nearest earlier file with the same report path, else -1
     bool done = false;
     bool live = false;  // its output began going straight out, ahead of done
     FileOutcome outcome;
     std::string bytes;
   };
-  const std::size_t n = items.size();
-  std::vector<Slot> slots(n);
-  std::atomic<std::size_t> next{0};
+  // Slots are appended while the workers use earlier ones: a deque keeps
+  // them in place. Every access is under `mutex`, or by the one worker that
+  // took the slot, to fields only it touches.
+  std::deque<Slot> slots;
   std::mutex mutex;
-  std::condition_variable moved;  // a file's output went out, memory was given back, or a file finished
-  std::size_t emitted = 0;        // files whose output has gone out; the next one is "the head"
-  std::size_t held = 0;           // bytes held by files that are not the head (file bytes, finished output)
+  std::condition_variable moved;    // a file's output went out, memory was given back, or a file finished
+  std::condition_variable arrived;  // an item was added, or the search ended
+  std::condition_variable allDone;  // the last worker has ended
+  bool searching = true;            // output waits until the search ends, so its messages come first
+  std::size_t next = 0;             // the next item a worker takes
+  std::size_t emitted = 0;          // files whose output has gone out; the next one is "the head"
+  std::size_t held = 0;             // bytes held by files that are not the head (file bytes, finished output)
   int running = jobs;
   // Each file's output goes out in file order, so the others' must wait. What
   // they hold is bounded: a file that is not the head is read only while the
@@ -203,32 +218,36 @@ void CliRunner::runInParallel(const std::vector<WorkItem>& items, int jobs) {
   // So at most the largest file plus the budget is held, whatever the jobs.
   const std::size_t outputShare =
       std::clamp<std::size_t>(kHeldBudget / (4 * static_cast<std::size_t>(jobs)), std::size_t{64} << 10, kOutputChunk);
-  const std::vector<std::ptrdiff_t> earlier =
-      m_settings.writeReports ? earlierSameReport(items, m_settings.reportFolder) : std::vector<std::ptrdiff_t>(n, -1);
   const YieldHook yield = [this] { return !stopping(); };
   // Waits (bounded steps, so a stop is seen) until `ready` holds under the lock.
-  const auto waitUntil = [&](std::unique_lock<std::mutex>& lock, const auto& ready) {
-    while (!ready() && !stopping()) moved.wait_for(lock, std::chrono::milliseconds(20));
+  const auto waitUntil = [&](std::condition_variable& cv, std::unique_lock<std::mutex>& lock, const auto& ready) {
+    while (!ready() && !stopping()) cv.wait_for(lock, std::chrono::milliseconds(20));
   };
+  const auto isHead = [&](std::size_t i) { return !searching && emitted == i; };
 
   auto work = [&] {
     for (;;) {
-      const std::size_t i = next.fetch_add(1);
-      if (i >= n || stopping()) break;
+      std::unique_lock lock(mutex);
+      waitUntil(arrived, lock, [&] { return next < slots.size() || !searching; });
+      if (next >= slots.size() || stopping()) break;
+      const std::size_t i = next++;
+      const WorkItem item = slots[i].item;
+      const std::ptrdiff_t earlier = slots[i].earlier;
+      lock.unlock();
       // The file's size counts once the reader has opened it (its own fstat
       // gives it, saving a stat per file) and before any byte is read.
       std::size_t size = 0;
       const auto admit = [&, i](std::int64_t bytes) {
-        size = bytes >= 0 ? static_cast<std::size_t>(bytes) : fileSizeOf(items[i].path);
-        std::unique_lock lock(mutex);
-        waitUntil(lock, [&] { return emitted == i || held + size <= kHeldBudget; });
+        size = bytes >= 0 ? static_cast<std::size_t>(bytes) : fileSizeOf(item.path);
+        std::unique_lock admitLock(mutex);
+        waitUntil(moved, admitLock, [&] { return isHead(i) || held + size <= kHeldBudget; });
         held += size;
       };
       // Past its share the output goes straight out, once this file is the head.
       OutputBuffer buffer(nullptr, outputShare, [&, i](std::string& pending) {
-        std::unique_lock lock(mutex);
-        waitUntil(lock, [&] { return emitted == i; });
-        if (emitted != i) {  // stopped: the list is not printed
+        std::unique_lock headLock(mutex);
+        waitUntil(moved, headLock, [&] { return isHead(i); });
+        if (!isHead(i)) {  // stopped: the list is not printed
           pending.clear();
           return;
         }
@@ -236,17 +255,17 @@ void CliRunner::runInParallel(const std::vector<WorkItem>& items, int jobs) {
           slots[i].live = true;
           if (!m_settings.json && m_settings.heads && m_blocks > 0) m_out.append('\n');
         }
-        lock.unlock();  // the main thread leaves m_out alone until this file is done
+        headLock.unlock();  // the main thread leaves m_out alone until this file is done
         m_out.append(pending);
         pending.clear();
       });
       const auto waitForEarlierReport = [&] {
-        if (earlier[i] < 0) return;
-        std::unique_lock lock(mutex);
-        waitUntil(lock, [&] { return slots[static_cast<std::size_t>(earlier[i])].done; });
+        if (earlier < 0) return;
+        std::unique_lock reportLock(mutex);
+        waitUntil(moved, reportLock, [&] { return slots[static_cast<std::size_t>(earlier)].done; });
       };
-      FileOutcome outcome = handleFile(items[i], m_settings, buffer, false, yield, waitForEarlierReport, admit);
-      std::lock_guard lock(mutex);
+      FileOutcome outcome = handleFile(item, m_settings, buffer, false, yield, waitForEarlierReport, admit);
+      lock.lock();
       slots[i].outcome = std::move(outcome);
       slots[i].bytes = buffer.take();
       held = held - size + slots[i].bytes.size();
@@ -254,33 +273,60 @@ void CliRunner::runInParallel(const std::vector<WorkItem>& items, int jobs) {
       moved.notify_all();
     }
     std::lock_guard lock(mutex);
-    --running;
+    if (--running == 0) allDone.notify_one();
   };
   std::vector<std::thread> pool;
   pool.reserve(static_cast<std::size_t>(jobs));
   for (int j = 0; j < jobs; ++j) pool.emplace_back(work);
 
+  // A file whose report shares its path with an earlier file's waits for that
+  // one, so the later report replaces it as in a run one file at a time.
+  QHash<QString, std::ptrdiff_t> lastWithReport;
+  std::ptrdiff_t count = 0;
+  feed([&](WorkItem item) {
+    std::ptrdiff_t earlier = -1;
+    if (m_settings.writeReports) {
+      const QString target = reportPath(m_settings.reportFolder, item.path);
+      if (const auto it = lastWithReport.constFind(target); it != lastWithReport.cend()) earlier = *it;
+      lastWithReport.insert(target, count);
+    }
+    ++count;
+    Slot slot;
+    slot.item = std::move(item);
+    slot.earlier = earlier;
+    {
+      std::lock_guard lock(mutex);
+      slots.push_back(std::move(slot));
+    }
+    arrived.notify_one();
+  });
+  std::unique_lock lock(mutex);
+  searching = false;
+  const std::size_t n = slots.size();
+  arrived.notify_all();
+  moved.notify_all();
+
   // Each file's output goes out as soon as every file before it has. The
   // workers do not wake this thread for each file (thousands of small files
   // would spend more time switching than scanning); it looks every few
-  // milliseconds instead.
-  std::unique_lock lock(mutex);
+  // milliseconds instead, and at once when the last worker ends.
   while (emitted < n) {
     while (emitted < n && slots[emitted].done) {
-      Slot slot = std::move(slots[emitted]);
-      slots[emitted].done = true;  // still done for a later file waiting on its report
+      FileOutcome outcome = std::move(slots[emitted].outcome);
+      std::string bytes = std::move(slots[emitted].bytes);
+      const bool live = slots[emitted].live;  // still done for a later file waiting on its report
       lock.unlock();
-      emit(slot.outcome, slot.bytes, slot.live);
+      emit(outcome, bytes, live);
       lock.lock();
-      held -= slot.bytes.size();
+      held -= bytes.size();
       ++emitted;
       moved.notify_all();
     }
     if (emitted == n || (running == 0 && !slots[emitted].done)) break;  // all done, or stopped
     lock.unlock();
     m_progress.analysing(m_done, static_cast<std::int64_t>(n));
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
     lock.lock();
+    if (running > 0) allDone.wait_for(lock, std::chrono::milliseconds(2));
   }
   lock.unlock();
   for (auto& t : pool) t.join();

@@ -13,6 +13,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
+#include <functional>
 #include <vector>
 
 namespace kelvaron::cli {
@@ -33,9 +34,16 @@ class CliRunner {
   ExitStatus run();
 
  private:
+  using AddItem = std::function<void(WorkItem)>;
+  // Hands every file of the arguments to `add`, in order; true when any
+  // argument was a folder.
+  bool collect(const AddItem& add);
   std::vector<WorkItem> collectItems();
+  void printList(const std::vector<WorkItem>& items);
   void runInOrder(const std::vector<WorkItem>& items);
-  void runInParallel(const std::vector<WorkItem>& items, int jobs);
+  // `feed` hands the items to its argument, in order, on the calling thread;
+  // the analyses start while it still runs.
+  void runInParallel(const std::function<void(const AddItem&)>& feed, int jobs);
   void emit(const FileOutcome& outcome, const std::string& bytes, bool live);
   void finish(const FileOutcome& outcome);
   void printMessage(const QString& message);
