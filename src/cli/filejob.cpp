@@ -119,7 +119,34 @@ class FileSink final : public ListSink {
 
 }  // namespace
 
+namespace {
+
+// A POSIX path that lexical normalisation leaves as it is: no empty, "." or
+// ".." part. The walk's paths under a plain folder are all plain, and such a
+// path needs no trip through std::filesystem.
+bool isPlainPosixPath(QStringView path) {
+  if (path.isEmpty()) return false;
+  qsizetype start = path.startsWith(u'/') ? 1 : 0;
+  for (qsizetype i = start; i <= path.size(); ++i) {
+    if (i < path.size() && path[i] != u'/') continue;
+    const QStringView part = path.sliced(start, i - start);
+    if (part.isEmpty() || part == u"." || part == u"..") return false;
+    start = i + 1;
+  }
+  return true;
+}
+
+}  // namespace
+
 QString absolutePathOf(const QString& path, const std::filesystem::path& workingFolder) {
+  if (separator(nativePathStyle()) == u'/' && isPlainPosixPath(path)) {
+    if (path.startsWith(u'/')) return path;
+    if (!workingFolder.empty()) {
+      const QString folder = platform::fromNativePath(workingFolder);
+      if (folder == u"/") return folder + path;
+      if (folder.startsWith(u'/') && isPlainPosixPath(folder)) return folder + u'/' + path;
+    }
+  }
   const std::filesystem::path native = platform::toNativePath(path);
   if (!workingFolder.empty() && !native.empty()) {
     if (native.is_absolute()) return platform::fromNativePath(native.lexically_normal());
