@@ -43,6 +43,21 @@ std::optional<std::int64_t> number(std::string_view text, int base) {
   return negative ? -v : v;
 }
 
+// A non-negative hexadecimal number of at most 15 digits, as the table writes its offsets.
+std::optional<std::int64_t> hex(std::string_view text) {
+  if (text.empty() || text.size() > 15) return std::nullopt;
+  std::int64_t v = 0;
+  for (const char c : text) {
+    const int d = c >= '0' && c <= '9'   ? c - '0'
+                  : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                  : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                         : -1;
+    if (d < 0) return std::nullopt;
+    v = v * 16 + d;
+  }
+  return v;
+}
+
 QString fromUtf8(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
 // Reads a file line by line through positioned reads of one block at a time.
@@ -87,6 +102,8 @@ struct TocLine {
 
 // One entry line: "<NAME> <off> <len> <ulen> <f0> <type> <flag> <ck1> <ck2>####".
 std::optional<TocLine> parseTocLine(std::string_view line, std::int64_t base, int version) {
+  // The padding is mostly '#', in long runs: skipped eight at a time first.
+  while (line.size() >= 8 && line.substr(line.size() - 8) == "########") line.remove_suffix(8);
   while (!line.empty() && (line.back() == '#' || line.back() == ' ' || line.back() == '\r')) line.remove_suffix(1);
   // A name may hold spaces; the eight numbers are the last words, read from the end.
   std::string_view numbers[8];
@@ -101,10 +118,10 @@ std::optional<TocLine> parseTocLine(std::string_view line, std::int64_t base, in
   std::size_t nameStart = 0;
   while (nameStart < end && line[nameStart] == ' ') ++nameStart;
   if (nameStart == end) return std::nullopt;
-  const auto off = number(numbers[0], 16);
-  const auto len = number(numbers[1], 16);
-  const auto ulen = number(numbers[2], 16);
-  if (!off || !len || !ulen || *off < 0 || *len < 0 || *ulen < 0) return std::nullopt;
+  const auto off = hex(numbers[0]);
+  const auto len = hex(numbers[1]);
+  const auto ulen = hex(numbers[2]);
+  if (!off || !len || !ulen) return std::nullopt;
   return TocLine{line.substr(0, end), base + *off, *len, version >= 2 ? *ulen : 0};
 }
 

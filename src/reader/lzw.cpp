@@ -93,10 +93,12 @@ LzwStatus decodeLzw(std::string_view in, std::size_t maxOutput, std::string& out
   const std::uint32_t tableLimit = 1u << maxBits;
 
   // The output grows in a string sized ahead of the writes; a declared length
-  // sizes it once, but only as far as the codes could really expand.
+  // sizes it once, but only as far as the codes could really expand. Past the
+  // output the string keeps kSlack bytes, so that a short string is copied as
+  // one fixed 16-byte block.
+  constexpr std::size_t kSlack = 16;
   const std::size_t limit =
       static_cast<std::size_t>(std::min<std::uint64_t>(maxOutput, largestOutput(in.size() - 3, tableLimit)));
-  out.resize(std::min(expected, limit));
   std::size_t produced = 0;
   const auto finish = [&](LzwStatus status) {
     out.resize(produced);
@@ -108,10 +110,16 @@ LzwStatus decodeLzw(std::string_view in, std::size_t maxOutput, std::string& out
   int width = kInitialBits;
   std::uint32_t widenAbove = (1u << width) - 1;
   std::uint32_t nextFree = blockMode ? 257 : 256;
-  std::int64_t previous = -1;
-  std::size_t previousLength = 0;
 
+  // The first code is a literal and adds no entry.
+  std::uint32_t code = 0;
+  if (!codes.read(width, code)) return finish(LzwStatus::Complete);
+  if (code >= 256) return finish(LzwStatus::Corrupt);
+  if (maxOutput == 0) return finish(LzwStatus::Capped);
+  out.resize(std::max(std::min(expected, limit), std::min<std::size_t>(limit, 4096)) + kSlack);
+  out[produced++] = static_cast<char>(code);
   std::size_t previousStart = 0;
+  std::size_t previousLength = 1;
 
   for (;;) {
     if (nextFree > widenAbove) {
@@ -119,62 +127,57 @@ LzwStatus decodeLzw(std::string_view in, std::size_t maxOutput, std::string& out
       ++width;
       widenAbove = width == maxBits ? tableLimit : (1u << width) - 1;
     }
-    std::uint32_t code = 0;
     if (!codes.read(width, code)) return finish(LzwStatus::Complete);
-    if (previous < 0) {
-      // The first code is a literal and adds no entry.
-      if (code >= 256) return finish(LzwStatus::Corrupt);
-      if (produced >= maxOutput) return finish(LzwStatus::Capped);
-      if (out.empty()) out.resize(std::min<std::size_t>(limit, 4096));
-      out[produced++] = static_cast<char>(code);
-      previous = code;
-      previousLength = 1;
-      continue;
-    }
-    if (blockMode && code == kClear) {
-      // As gzip does: the next code re-creates entry 256, which no code can name.
-      nextFree = 256;
-      codes.skipToGroupEnd(width);
-      width = kInitialBits;
-      widenAbove = (1u << width) - 1;
-      continue;
-    }
-    // A code equal to the next free entry is the previous string plus its own first byte.
-    if (code > nextFree) return finish(LzwStatus::Corrupt);
+    // A code equal to the next free entry is the previous string plus its own
+    // first byte; every other entry is a string already in the output.
+    std::size_t size = 1;
+    std::size_t from = 0;
     const bool repeat = code == nextFree;
-    const std::size_t size = code < 256 ? 1 : repeat ? previousLength + 1 : w.length[code];
-    const std::size_t from = code < 256 ? 0 : repeat ? previousStart : w.start[code];
-    if (code >= 256 && from + size - (repeat ? 1 : 0) > produced) return finish(LzwStatus::Corrupt);
+    if (code >= 256) {
+      if (blockMode && code == kClear) {
+        // As gzip does: the next code re-creates entry 256, which no code can name.
+        nextFree = 256;
+        codes.skipToGroupEnd(width);
+        width = kInitialBits;
+        widenAbove = (1u << width) - 1;
+        continue;
+      }
+      if (code > nextFree) return finish(LzwStatus::Corrupt);
+      from = repeat ? previousStart : w.start[code];
+      size = repeat ? previousLength + 1 : w.length[code];
+      if (from + size - (repeat ? 1 : 0) > produced) return finish(LzwStatus::Corrupt);
+    }
 
-    const std::size_t room = maxOutput - produced;
-    const std::size_t kept = std::min(size, room);
-    if (produced + kept > out.size()) {
-      out.resize(std::min(std::max({out.size() * 2, produced + kept, std::size_t{4096}}), limit));
-      if (produced + kept > out.size()) return finish(LzwStatus::Corrupt);
+    if (produced + size + kSlack > out.size()) {
+      // The cap: what fits is written, the rest is lost.
+      if (size > maxOutput - produced) {
+        const std::size_t kept = maxOutput - produced;
+        if (produced + kept > out.size()) out.resize(produced + kept);
+        for (std::size_t i = 0; i < kept; ++i) out[produced + i] = code < 256 ? static_cast<char>(code) : out[from + i];
+        produced = maxOutput;
+        return finish(LzwStatus::Capped);
+      }
+      const std::size_t grown = std::min(std::max(out.size() * 2, produced + size), limit) + kSlack;
+      if (produced + size + kSlack > grown) return finish(LzwStatus::Corrupt);
+      out.resize(grown);
     }
     char* const to = out.data() + produced;
     if (code < 256) {
-      if (kept > 0) *to = static_cast<char>(code);
+      *to = static_cast<char>(code);
     } else {
       // Only a repeated string reaches into itself: its last byte is its first.
       const char* const source = out.data() + from;
-      const std::size_t body = repeat ? std::min(kept, size - 1) : kept;
-      if (body <= 16 && from + 16 <= out.size() && produced + 16 <= out.size()) {
+      const std::size_t body = repeat ? size - 1 : size;
+      if (body <= 16) {
         // Short strings dominate: a fixed 16-byte copy, loaded whole before it
-        // is stored (the tail may be the very bytes being written).
+        // is stored (its tail may be the very bytes being written).
         char chunk[16];
         std::memcpy(chunk, source, 16);
         std::memcpy(to, chunk, 16);
-      } else if (body <= 16) {
-        for (std::size_t i = 0; i < body; ++i) to[i] = source[i];
       } else {
         std::memcpy(to, source, body);
       }
-      if (repeat && kept == size) to[size - 1] = source[0];
-    }
-    if (size > room) {
-      produced = maxOutput;
-      return finish(LzwStatus::Capped);
+      if (repeat) to[size - 1] = *source;
     }
 
     if (nextFree < tableLimit) {
@@ -182,7 +185,6 @@ LzwStatus decodeLzw(std::string_view in, std::size_t maxOutput, std::string& out
       w.length[nextFree] = static_cast<std::uint32_t>(previousLength + 1);
       ++nextFree;
     }
-    previous = code;
     previousStart = produced;
     previousLength = size;
     produced += size;
