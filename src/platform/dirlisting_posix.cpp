@@ -19,6 +19,8 @@ struct Folder::Impl {
   Impl(const Impl&) = delete;
   Impl& operator=(const Impl&) = delete;
   int fd = -1;
+  std::optional<FolderId> id;  // asked once
+  bool listed = false;         // the descriptor's position moved
   ~Impl() {
     if (fd >= 0) ::close(fd);
   }
@@ -83,19 +85,76 @@ Folder Folder::openChild(const QString& name, FollowLink follow) const {
 bool Folder::isOpen() const { return m_impl && m_impl->fd >= 0; }
 
 std::optional<FolderId> Folder::id() const {
-  struct stat st {};
-  if (!isOpen() || ::fstat(m_impl->fd, &st) != 0) return std::nullopt;
-  return FolderId{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+  if (!isOpen()) return std::nullopt;
+  if (!m_impl->id) {
+    struct stat st {};
+    if (::fstat(m_impl->fd, &st) != 0) return std::nullopt;
+    m_impl->id = FolderId{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+  }
+  return m_impl->id;
 }
 
 std::optional<std::vector<DirEntry>> Folder::list(QStringView pattern,
                                                   const std::function<bool()>& afterEachFetch) const {
-  struct stat self {};
   if (!isOpen()) {
     errno = EBADF;
     return std::nullopt;
   }
-  if (::fstat(m_impl->fd, &self) != 0) return std::nullopt;
+  const auto self = id();
+  if (!self) return std::nullopt;
+  const bool matchAll = pattern == u"*";
+  std::vector<DirEntry> entries;
+  // One entry as the system gave it; false when the listing is to end.
+  const auto add = [&](const char* raw, unsigned char type, std::uint64_t inode) {
+    if (std::strcmp(raw, ".") != 0 && std::strcmp(raw, "..") != 0) {
+      QString name = decodeName(raw);
+      if (matchAll || wildcardMatch(pattern, name)) {
+        if (type == DT_UNKNOWN) {
+          struct stat st {};
+          if (::fstatat(m_impl->fd, raw, &st, AT_SYMLINK_NOFOLLOW) == 0) {
+            type = S_ISDIR(st.st_mode) ? DT_DIR : S_ISLNK(st.st_mode) ? DT_LNK : DT_REG;
+          }
+        }
+        DirEntry entry;
+        entry.name = std::move(name);
+        entry.isFolder = type == DT_DIR;
+        entry.isLink = type == DT_LNK;
+        entry.id = {self->device, inode};
+        entries.push_back(std::move(entry));
+      }
+    }
+    return !afterEachFetch || afterEachFetch();
+  };
+  // An error part way leaves what was read; the entries listed still count.
+  const auto failed = [&](int error) -> std::optional<std::vector<DirEntry>> {
+    if (afterEachFetch && !afterEachFetch()) return std::nullopt;
+    if (entries.empty()) {
+      errno = error;
+      return std::nullopt;
+    }
+    sortEntries(entries);
+    return entries;
+  };
+
+#if defined(__linux__)
+  // The folder's own descriptor is read directly, with no second open and no
+  // directory stream: a later listing rewinds it to the first entry.
+  if (m_impl->listed && ::lseek(m_impl->fd, 0, SEEK_SET) != 0) return failed(errno);
+  m_impl->listed = true;
+  thread_local char buffer[32768];
+  for (;;) {
+    const ssize_t got = ::getdents64(m_impl->fd, buffer, sizeof buffer);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) return failed(errno);
+    if (got == 0) break;
+    for (ssize_t at = 0; at < got;) {
+      const auto* d = reinterpret_cast<const struct dirent64*>(buffer + at);
+      at += d->d_reclen;
+      if (!add(d->d_name, d->d_type, static_cast<std::uint64_t>(d->d_ino))) return std::nullopt;
+    }
+  }
+  if (afterEachFetch && !afterEachFetch()) return std::nullopt;
+#else
   // A fresh open file description of the same folder, so each listing starts
   // at the first entry whatever an earlier listing left behind.
   const int fd = retrying([&] { return ::openat(m_impl->fd, ".", kFolderFlags); });
@@ -107,44 +166,17 @@ std::optional<std::vector<DirEntry>> Folder::list(QStringView pattern,
     errno = error;
     return std::nullopt;
   }
-  const bool matchAll = pattern == u"*";
-  std::vector<DirEntry> entries;
   for (;;) {
     errno = 0;
     const dirent* d = ::readdir(dir.get());
     if (!d) {
-      const int error = errno;
-      // An error part way leaves what was read; the entries listed still count.
+      if (errno != 0) return failed(errno);
       if (afterEachFetch && !afterEachFetch()) return std::nullopt;
-      if (error != 0 && entries.empty()) {
-        dir.reset();
-        errno = error;
-        return std::nullopt;
-      }
       break;
     }
-    const char* raw = d->d_name;
-    if (std::strcmp(raw, ".") != 0 && std::strcmp(raw, "..") != 0) {
-      QString name = decodeName(raw);
-      if (matchAll || wildcardMatch(pattern, name)) {
-        DirEntry entry;
-        entry.name = std::move(name);
-        unsigned char type = d->d_type;
-        if (type == DT_UNKNOWN) {
-          struct stat st {};
-          if (::fstatat(::dirfd(dir.get()), raw, &st, AT_SYMLINK_NOFOLLOW) == 0) {
-            type = S_ISDIR(st.st_mode) ? DT_DIR : S_ISLNK(st.st_mode) ? DT_LNK : DT_REG;
-          }
-        }
-        entry.isFolder = type == DT_DIR;
-        entry.isLink = type == DT_LNK;
-        entry.id = {static_cast<std::uint64_t>(self.st_dev), static_cast<std::uint64_t>(d->d_ino)};
-        entries.push_back(std::move(entry));
-      }
-    }
-    if (afterEachFetch && !afterEachFetch()) return std::nullopt;
+    if (!add(d->d_name, d->d_type, static_cast<std::uint64_t>(d->d_ino))) return std::nullopt;
   }
-  dir.reset();
+#endif
   sortEntries(entries);
   return entries;
 }

@@ -71,8 +71,11 @@ class LineReader {
     std::size_t lf = m_buffer.find('\n', m_used);
     while (lf == std::string::npos) {
       if (m_buffer.size() - m_used > static_cast<std::size_t>(kMaxLine)) return std::nullopt;
-      // A table block is a few KB: a larger read would mostly copy section bytes.
-      if (!m_source.read(m_at, kBlock, m_more, nullptr) || m_more.empty()) return std::nullopt;
+      // A table block is a few KB: a larger read would mostly copy section
+      // bytes. Reads end on block boundaries, so the first one stays within
+      // the head the caller read already (as many bytes as a block).
+      const std::int64_t length = kBlock - m_at % kBlock;
+      if (!m_source.read(m_at, length, m_more, nullptr) || m_more.empty()) return std::nullopt;
       m_at += static_cast<std::int64_t>(m_more.size());
       m_buffer.erase(0, m_used);
       m_used = 0;

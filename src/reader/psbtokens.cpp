@@ -78,6 +78,13 @@ class IntStream {
   std::optional<IntValue> next() {
     if (m_left <= 0) return std::nullopt;
     if (m_repeats == 0) {
+      // Most integers are one byte below 0x80: the value itself.
+      if (const auto b = m_in.peek(); b && *b < 0x80) {
+        m_in.skip(1);
+        m_last = IntValue{false, *b};
+        --m_left;
+        return m_last;
+      }
       const auto code = readIntCode(m_in);
       if (!code) return std::nullopt;
       if (code->kind == IntCode::Kind::Repeat) {
@@ -291,21 +298,21 @@ bool Walker::run(AssemblyModel& out, QString& why) {
   for (std::int64_t index = 0; !m_types.exhausted(); ++index) {
     const auto letter = m_types.next();
     if (!letter) return why = QStringLiteral("type_har ends before its %1 tokens").arg(m_s.typeCount), false;
-    const auto needInt = [&]() -> std::optional<IntValue> {
-      const auto v = m_ints.next();
-      if (!v) why = QStringLiteral("int_har ends before token %1").arg(index);
-      return v;
-    };
     if (m_stack.empty() && *letter != 'M' && *letter != 'C') {
       return why = QStringLiteral("token %1 ('%2') outside the model").arg(index).arg(QChar(*letter)), false;
+    }
+    // The letters that carry an integer take it before anything else.
+    IntValue value;
+    if (std::string_view("MPSOTIF").find(*letter) != std::string_view::npos) {
+      const auto v = m_ints.next();
+      if (!v) return why = QStringLiteral("int_har ends before token %1").arg(index), false;
+      value = *v;
     }
     switch (*letter) {
       case 'M':
       case 'P':
       case 'S': {
-        const auto v = needInt();
-        if (!v) return false;
-        if (*letter == 'M' && !string(*v)) return why = QStringLiteral("token %1 names no string").arg(index), false;
+        if (*letter == 'M' && !string(value)) return why = QStringLiteral("token %1 names no string").arg(index), false;
         if (m_stack.size() == kMaxDepth) return why = QStringLiteral("nesting deeper than %1").arg(kMaxDepth), false;
         const Role role = childRole();
         if (*letter == 'M') structValue(true);
@@ -316,25 +323,20 @@ bool Walker::run(AssemblyModel& out, QString& why) {
       }
       case 'O':
       case 'T': {
-        const auto v = needInt();
-        if (!v) return false;
-        const auto name = string(*v);
+        const auto name = string(value);
         if (!name) return why = QStringLiteral("token %1 names no string").arg(index), false;
         m_stack.back().field = *name;
         break;
       }
       case 'I': {
-        const auto v = needInt();
-        if (!v) return false;
-        if (!v->null && !string(*v)) return why = QStringLiteral("token %1 names no string").arg(index), false;
-        stringValue(string(*v));
+        const auto text = string(value);
+        if (!value.null && !text) return why = QStringLiteral("token %1 names no string").arg(index), false;
+        stringValue(text);
         m_stack.back().field = {};
         break;
       }
       case 'F': {
-        const auto v = needInt();
-        if (!v) return false;
-        intValue(*v);
+        intValue(value);
         m_stack.back().field = {};
         break;
       }
