@@ -40,26 +40,29 @@ struct IntValue {
 };
 
 // The type letters: one byte each, or a repeat byte for 1..4 more copies of
-// the previous letter; `count` letters in all. Nothing at the end, on a repeat
-// with nothing before it, or past the count.
+// the previous letter; `count` letters in all. next() fails at the end, on a
+// repeat with nothing before it, or past the count. (Plain members, not
+// optionals: the walk reads them once per token.)
 class TypeStream {
  public:
   TypeStream(std::string_view bytes, std::int64_t count) : m_in(bytes), m_left(count) {}
-  std::optional<char> next() {
-    if (m_left <= 0) return std::nullopt;
+  bool next(char& letter) {
+    if (m_left <= 0) return false;
     if (m_repeats == 0) {
       const auto b = m_in.u8();
-      if (!b) return std::nullopt;
+      if (!b) return false;
       if (const int r = repeatCount(*b)) {
-        if (!m_last) return std::nullopt;
+        if (!m_have) return false;
         m_repeats = r;
       } else {
         m_last = static_cast<char>(*b);
+        m_have = true;
       }
     }
     if (m_repeats > 0) --m_repeats;
     --m_left;
-    return m_last;
+    letter = m_last;
+    return true;
   }
   bool exhausted() const { return m_left == 0 && m_repeats == 0; }
   bool consumedAll() const { return exhausted() && m_in.atEnd(); }
@@ -68,35 +71,39 @@ class TypeStream {
   ByteCursor m_in;
   std::int64_t m_left;
   int m_repeats = 0;
-  std::optional<char> m_last;
+  bool m_have = false;
+  char m_last = 0;
 };
 
 // The integers, with the same repeat rule.
 class IntStream {
  public:
   IntStream(std::string_view bytes, std::int64_t count) : m_in(bytes), m_left(count) {}
-  std::optional<IntValue> next() {
-    if (m_left <= 0) return std::nullopt;
+  bool next(IntValue& value) {
+    if (m_left <= 0) return false;
     if (m_repeats == 0) {
       // Most integers are one byte below 0x80: the value itself.
       if (const auto b = m_in.peek(); b && *b < 0x80) {
         m_in.skip(1);
-        m_last = IntValue{false, *b};
-        --m_left;
-        return m_last;
-      }
-      const auto code = readIntCode(m_in);
-      if (!code) return std::nullopt;
-      if (code->kind == IntCode::Kind::Repeat) {
-        if (!m_last) return std::nullopt;
-        m_repeats = static_cast<int>(code->value);
+        m_null = false;
+        m_value = *b;
       } else {
-        m_last = IntValue{code->kind == IntCode::Kind::Null, code->value};
+        const auto code = readIntCode(m_in);
+        if (!code) return false;
+        if (code->kind == IntCode::Kind::Repeat) {
+          if (!m_have) return false;
+          m_repeats = static_cast<int>(code->value);
+        } else {
+          m_null = code->kind == IntCode::Kind::Null;
+          m_value = code->value;
+        }
       }
+      m_have = true;
     }
     if (m_repeats > 0) --m_repeats;
     --m_left;
-    return m_last;
+    value = IntValue{m_null, m_value};
+    return true;
   }
   bool exhausted() const { return m_left == 0 && m_repeats == 0; }
   bool consumedAll() const { return exhausted() && m_in.atEnd(); }
@@ -105,7 +112,9 @@ class IntStream {
   ByteCursor m_in;
   std::int64_t m_left;
   int m_repeats = 0;
-  std::optional<IntValue> m_last;
+  bool m_have = false;
+  bool m_null = false;
+  std::int64_t m_value = 0;
 };
 
 // The pieces of the token stream. The type letters and the integers are
@@ -296,29 +305,29 @@ void Walker::finishDependency(AssemblyModel& out) {
 
 bool Walker::run(AssemblyModel& out, QString& why) {
   for (std::int64_t index = 0; !m_types.exhausted(); ++index) {
-    const auto letter = m_types.next();
-    if (!letter) return why = QStringLiteral("type_har ends before its %1 tokens").arg(m_s.typeCount), false;
-    if (m_stack.empty() && *letter != 'M' && *letter != 'C') {
-      return why = QStringLiteral("token %1 ('%2') outside the model").arg(index).arg(QChar(*letter)), false;
+    char letter = 0;
+    if (!m_types.next(letter))
+      return why = QStringLiteral("type_har ends before its %1 tokens").arg(m_s.typeCount), false;
+    if (m_stack.empty() && letter != 'M' && letter != 'C') {
+      return why = QStringLiteral("token %1 ('%2') outside the model").arg(index).arg(QChar(letter)), false;
     }
     // The letters that carry an integer take it before anything else.
     IntValue value;
-    if (std::string_view("MPSOTIF").find(*letter) != std::string_view::npos) {
-      const auto v = m_ints.next();
-      if (!v) return why = QStringLiteral("int_har ends before token %1").arg(index), false;
-      value = *v;
+    if (letter == 'M' || letter == 'P' || letter == 'S' || letter == 'O' || letter == 'T' || letter == 'I' ||
+        letter == 'F') {
+      if (!m_ints.next(value)) return why = QStringLiteral("int_har ends before token %1").arg(index), false;
     }
-    switch (*letter) {
+    switch (letter) {
       case 'M':
       case 'P':
       case 'S': {
-        if (*letter == 'M' && !string(value)) return why = QStringLiteral("token %1 names no string").arg(index), false;
+        if (letter == 'M' && !string(value)) return why = QStringLiteral("token %1 names no string").arg(index), false;
         if (m_stack.size() == kMaxDepth) return why = QStringLiteral("nesting deeper than %1").arg(kMaxDepth), false;
         const Role role = childRole();
-        if (*letter == 'M') structValue(true);
+        if (letter == 'M') structValue(true);
         if (!m_stack.empty() && m_stack.back().kind == Kind::Struct) m_stack.back().field = {};
         if (role == Role::Dependency) m_dep = {};
-        m_stack.push_back({*letter == 'M' ? Kind::Struct : *letter == 'P' ? Kind::Array : Kind::Map, role, {}});
+        m_stack.push_back({letter == 'M' ? Kind::Struct : letter == 'P' ? Kind::Array : Kind::Map, role, {}});
         break;
       }
       case 'O':
@@ -352,7 +361,7 @@ bool Walker::run(AssemblyModel& out, QString& why) {
       case 'U': {
         // The stream ends with one close more than it opened.
         if (m_stack.empty()) break;
-        const Kind expected = *letter == 'C' ? Kind::Struct : *letter == 'R' ? Kind::Array : Kind::Map;
+        const Kind expected = letter == 'C' ? Kind::Struct : letter == 'R' ? Kind::Array : Kind::Map;
         if (m_stack.back().kind != expected)
           return why = QStringLiteral("token %1 closes the wrong level").arg(index), false;
         if (m_stack.back().role == Role::Dependency) finishDependency(out);
@@ -361,7 +370,7 @@ bool Walker::run(AssemblyModel& out, QString& why) {
       }
       default:
         return why = QStringLiteral("unknown token letter 0x%1 at token %2")
-                         .arg(static_cast<std::uint8_t>(*letter), 2, 16, QChar(u'0'))
+                         .arg(static_cast<std::uint8_t>(letter), 2, 16, QChar(u'0'))
                          .arg(index),
                false;
     }
@@ -371,7 +380,8 @@ bool Walker::run(AssemblyModel& out, QString& why) {
     return why = QStringLiteral("type_har holds more than its %1 tokens").arg(m_s.typeCount), false;
   // Integers the walk did not ask for still have to fill the stream exactly.
   while (!m_ints.exhausted()) {
-    if (!m_ints.next()) return why = QStringLiteral("int_har ends before its %1 values").arg(m_s.intCount), false;
+    IntValue rest;
+    if (!m_ints.next(rest)) return why = QStringLiteral("int_har ends before its %1 values").arg(m_s.intCount), false;
   }
   if (!m_ints.consumedAll())
     return why = QStringLiteral("int_har holds more than its %1 values").arg(m_s.intCount), false;
