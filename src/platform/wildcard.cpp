@@ -13,7 +13,12 @@ struct Token {
   char16_t folded;  // the case-folded character of a Literal
 };
 
-char16_t foldCase(QChar c) { return c.toCaseFolded().unicode(); }
+// ASCII, nearly every character of a file name, folds without a table.
+char16_t foldCase(QChar c) {
+  const char16_t u = c.unicode();
+  if (u < 0x80) return u >= u'A' && u <= u'Z' ? static_cast<char16_t>(u + 32) : u;
+  return c.toCaseFolded().unicode();
+}
 
 std::vector<Token> tokenize(QStringView pattern) {
   std::vector<Token> tokens;
