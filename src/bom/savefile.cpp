@@ -35,6 +35,10 @@ QString temporaryBeside(const QString& path, QString* error) {
     *error = failure(path, file.errorString());
     return {};
   }
+  // A temporary file is private to its owner; the export it becomes is read
+  // by others as any other file the user saves.
+  file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser |
+                      QFileDevice::WriteUser | QFileDevice::ReadGroup | QFileDevice::ReadOther);
   return file.fileName();
 }
 
