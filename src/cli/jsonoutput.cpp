@@ -47,7 +47,7 @@ void appendJsonString(OutputBuffer& out, const QString& text) {
   const qsizetype n = text.size();
   qsizetype runStart = 0;
   auto flushRun = [&](qsizetype end) {
-    if (end > runStart) out.append(text.mid(runStart, end - runStart).toUtf8().toStdString());
+    if (end > runStart) out.appendUtf8(QStringView(text).sliced(runStart, end - runStart));
   };
   for (qsizetype i = 0; i < n; ++i) {
     const char16_t c = text.at(i).unicode();

@@ -2,6 +2,7 @@
 
 #include "platform/nativepath.h"
 
+#include <algorithm>
 #include <cerrno>
 
 namespace kelvaron::cli {
@@ -27,6 +28,20 @@ void OutputBuffer::appendLatin1AsUtf8(QByteArrayView latin1) {
       m_buffer.append(pair, 2);
     }
     p = q;
+  }
+  if (m_buffer.size() >= m_flushSize) flush();
+}
+
+void OutputBuffer::appendUtf8(QStringView text) {
+  // Names are nearly always ASCII, which goes in without a conversion.
+  if (std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; })) {
+    const std::size_t at = m_buffer.size();
+    m_buffer.resize(at + static_cast<std::size_t>(text.size()));
+    for (qsizetype i = 0; i < text.size(); ++i)
+      m_buffer[at + static_cast<std::size_t>(i)] = static_cast<char>(text[i].unicode());
+  } else {
+    const QByteArray utf8 = text.toUtf8();
+    m_buffer.append(utf8.constData(), static_cast<std::size_t>(utf8.size()));
   }
   if (m_buffer.size() >= m_flushSize) flush();
 }

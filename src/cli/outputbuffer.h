@@ -38,6 +38,8 @@ class OutputBuffer {
   }
   /// Appends Latin-1 bytes (the kept bytes of a component name) as UTF-8.
   void appendLatin1AsUtf8(QByteArrayView latin1);
+  /// Appends UTF-16 text as UTF-8.
+  void appendUtf8(QStringView text);
   /// Appends a text as UTF-8; lone U+DC80..U+DCFF stand for the raw bytes of a
   /// file name that is not valid UTF-8 and are written back as those bytes.
   void appendText(const QString& text);
