@@ -7,7 +7,7 @@ packages=(
   cmake ninja-build g++ ccache pkg-config        # build
   qt6-base-dev qt6-base-dev-tools libgl-dev       # Qt 6 Core/Gui/Widgets/Test
   libgtest-dev libgmock-dev googletest            # tests
-  libcli11-dev libxlsxwriter-dev                  # CLI subcommands, Excel output
+  libcli11-dev libxlsxwriter-dev libexpat1-dev    # CLI subcommands, Excel output, XML model sections
   python3-openpyxl                                # reading Excel files back in tests
   clang libclang-rt-14-dev                        # fuzzing (libFuzzer) and sanitizers
   xvfb xauth fonts-dejavu-core                    # window tests and screenshots
