@@ -24,17 +24,31 @@ QString storedFileName(const QString& name, ComponentType type, const QString& g
   return base.toLower() + (type == ComponentType::Assembly ? QStringLiteral(".asm") : QStringLiteral(".prt"));
 }
 
+namespace {
+
+QString positionKey(ComponentType type, const QString& name) {
+  return (type == ComponentType::Assembly ? u'a' : u'p') + name;
+}
+
+}  // namespace
+
 void AssemblyModel::add(ModelComponent c) {
-  for (ModelComponent& known : components) {
-    if (known.type == c.type && known.name == c.name) {
-      known.quantity += c.quantity;
-      known.suppressed += c.suppressed;
-      if (known.generic.isEmpty()) known.generic = c.generic;
-      if (known.subtype.isEmpty()) known.subtype = c.subtype;
-      return;
-    }
+  if (m_positions.size() != static_cast<qsizetype>(components.size())) {
+    m_positions.clear();
+    for (std::size_t i = 0; i < components.size(); ++i)
+      m_positions.insert(positionKey(components[i].type, components[i].name), i);
+  }
+  const QString key = positionKey(c.type, c.name);
+  if (const auto it = m_positions.constFind(key); it != m_positions.cend()) {
+    ModelComponent& known = components[*it];
+    known.quantity += c.quantity;
+    known.suppressed += c.suppressed;
+    if (known.generic.isEmpty()) known.generic = c.generic;
+    if (known.subtype.isEmpty()) known.subtype = c.subtype;
+    return;
   }
   if (c.file.isEmpty()) c.file = storedFileName(c.name, c.type, c.generic, c.source);
+  m_positions.insert(key, components.size());
   components.push_back(std::move(c));
 }
 

@@ -2,6 +2,7 @@
 // What the format reader gives for one assembly file: how it was written,
 // and the components built into it with their type and how often each is placed.
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
@@ -65,9 +66,15 @@ struct AssemblyModel {
   /// Adds `quantity` active and `suppressed` suppressed instances of
   /// (c.name, c.type): merged into the entry of that pair when there is one,
   /// appended otherwise (with `file` filled in by storedFileName when empty).
+  /// Constant time per call, however many components a file names.
   void add(ModelComponent c);
   /// All active instances, over every component.
   std::int64_t instanceCount() const;
+
+ private:
+  /// Where each (type, name) sits in `components`; rebuilt when the vector
+  /// was changed other than through add().
+  QHash<QString, std::size_t> m_positions;
 };
 
 }  // namespace kelvaron::reader
