@@ -1,5 +1,4 @@
 #include "analysis/assemblyanalysis.h"
-#include "common/realsamples.h"
 #include "common/scanall.h"
 
 #include <QDir>
@@ -46,20 +45,6 @@ TEST(Analysis, StopRequestGivesNoResult) {
   QTemporaryDir dir;
   const auto r = analyseListed(writeFile(dir.filePath("a.asm"), kTwoParts.repeated(300000)), [] { return false; });
   EXPECT_TRUE(r.analysis.stopped && !r.analysis.ok());  // yields come about once per megabyte
-}
-
-// Real files written by the CAD system, with the names each must give.
-TEST(RealAssemblies, GiveTheirComponentNames) {
-  const QDir samples(QStringLiteral(KELVARON_SAMPLES_DIR));
-  if (!samples.exists()) GTEST_SKIP() << "no sample folder at " << KELVARON_SAMPLES_DIR;
-  for (const auto& c : kRealSamples) {
-    SCOPED_TRACE(c.file);
-    const auto [r, lines] = analyseListed(samples.filePath(c.file));
-    ASSERT_TRUE(r.ok()) << r.error.toStdString();
-    QStringList names{kHeading};
-    for (const QByteArray& n : c.names) names << QString::fromUtf8(n);
-    EXPECT_EQ(lines, names);
-  }
 }
 
 }  // namespace

@@ -12,20 +12,6 @@ namespace {
 using Names = std::vector<std::string>;
 using kelvaron::testing::scanAll;
 
-// What the random texts below do not reach: CR LF lines and records further
-// apart than a read block.
-TEST(ComponentScan, NamesInFileOrder) {
-  const std::string far(5000, 'x');
-  const auto names = [](const std::string& bytes) {
-    Names found;
-    for (const auto& component : scanAll(bytes)) found.push_back(component.name.toStdString());
-    return found;
-  };
-  EXPECT_EQ(names("#HEAD: ASSEMBLY TOP\r\n3 3 BOLT_M8\r\n@model_type 1\r\n3 3 N\xFC/T\r\n@model_type 1\r\n"),
-            (Names{"BOLT_M8", "N\xFCT"}));
-  EXPECT_EQ(names(far + "\n3 3 FAR_AWAY\n3 4 2\n" + far + far + "3 3 FURTHER"), (Names{"FAR_AWAY", "FURTHER"}));
-}
-
 // A direct reading of the record rules, quadratic but plain, to check the
 // fast scan against: each name with its 1-based start and its end bound.
 Names referenceScan(const std::string& t) {
