@@ -12,7 +12,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
-#include <QStandardPaths>
 #include <algorithm>
 #include <ostream>
 
@@ -24,22 +23,11 @@ namespace kelvaron::reader::fixtures {
 /// One integer in the PSB integer code; nothing is the null F6.
 inline std::string intCode(std::optional<std::int64_t> value) {
   if (!value) return "\xF6";
-  std::string out;
-  std::int64_t v = *value;
-  if (v < 0) {
-    out += '\xF5';
-    v = -v;
-  }
-  if (v < 0x80) {
-    out += static_cast<char>(v);
-  } else if (v < 0x4000) {
-    out += static_cast<char>(0x80 | (v >> 8));
-    out += static_cast<char>(v & 0xFF);
-  } else {
-    out += '\xEB';
-    for (int shift = 24; shift >= 0; shift -= 8) out += static_cast<char>((v >> shift) & 0xFF);
-  }
-  return out;
+  const std::int64_t v = *value < 0 ? -*value : *value;
+  std::string out = *value < 0 ? "\xF5" : "";
+  if (v < 0x80) return out + char(v);
+  if (v < 0x4000) return out + char(0x80 | (v >> 8)) + char(v & 0xFF);
+  return out + '\xEB' + char(v >> 24) + char((v >> 16) & 0xFF) + char((v >> 8) & 0xFF) + char(v & 0xFF);
 }
 
 /// Builds a PSB token stream token by token; strings are de-duplicated as the writer does.
@@ -216,11 +204,13 @@ inline QString componentLine(const QString& name, const QString& type, qint64 qu
          (source.isEmpty() ? QString() : QStringLiteral(" src=") + source);
 }
 
-inline QStringList modelLines(const AssemblyModel& model) {
+/// The model's components as lines; `detail` adds the subtype and the file name.
+inline QStringList modelLines(const AssemblyModel& model, bool detail = false) {
   QStringList lines;
   for (const ModelComponent& c : model.components)
     lines << componentLine(c.name, QString::fromLatin1(typeName(c.type)), c.quantity, c.suppressed, c.generic,
-                           c.source);
+                           c.source) +
+                 (detail ? QStringLiteral(" sub=%1 f=%2").arg(c.subtype, c.file) : QString());
   return lines;
 }
 
@@ -255,10 +245,8 @@ inline std::vector<std::pair<TocEntry, std::string>> rawSections(const QString& 
 
 /// An LZW stream decoded by `gzip -dc`; nothing when gzip is missing or fails.
 inline std::optional<std::string> gunzip(const std::string& stream) {
-  const QString gzip = QStandardPaths::findExecutable(QStringLiteral("gzip"));
-  if (gzip.isEmpty()) return std::nullopt;
   QProcess p;
-  p.start(gzip, {QStringLiteral("-dc")});
+  p.start(QStringLiteral("gzip"), {QStringLiteral("-dc")});
   if (!p.waitForStarted()) return std::nullopt;
   p.write(stream.data(), qint64(stream.size()));
   p.closeWriteChannel();
