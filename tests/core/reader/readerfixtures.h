@@ -76,15 +76,11 @@ class Psb {
   /// The section payload: E0 00 "PSB_Tokens" 00 E2, format, type_har, int_har, double_xar, string_xar.
   std::string bytes() const {
     using namespace std::string_literals;
-    std::string out =
-        "\xE0\x00PSB_Tokens\x00\xE2\xE0\x01"
-        "format\x00\x00"s;
+    std::string out = "\xE0\x00PSB_Tokens\x00\xE2\xE0\001format\x00\x00"s;
     out += "\xE0\x04type_har\x00\xF8"s + intCode(std::int64_t(m_types.size())) + m_types;
     out += "\xE0\x01int_har\x00\xF8"s + intCode(std::int64_t(m_ints.size()));
     for (const auto& v : m_ints) out += intCode(v);
-    out +=
-        "\xE0\x02"
-        "double_xar\x00\xF8\x01\x0F"s;
+    out += "\xE0\002double_xar\x00\xF8\x01\x0F"s;
     out += "\xE0\x03string_xar\x00\xF8"s + intCode(std::int64_t(m_strings.size()));
     for (const std::string& s : m_strings) out += s + '\0';
     return out + "\xF1";
