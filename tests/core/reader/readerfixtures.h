@@ -221,24 +221,6 @@ inline QStringList expectedLines(const QJsonObject& assembly) {
   return lines;
 }
 
-/// The sections of a binary file in table-of-contents order, each with its
-/// bytes after the "#NAME\n" line; empty for a text-only file.
-inline std::vector<std::pair<TocEntry, std::string>> rawSections(const QString& path) {
-  std::vector<std::pair<TocEntry, std::string>> out;
-  FileSource source;
-  std::string head, banner;
-  if (!source.open(path, nullptr) || !source.read(0, 65536, head, nullptr)) return out;
-  const auto header = parseUgcHeader(head);
-  if (!header || header->base < 0 || !source.read(header->base, 1024, banner, nullptr)) return out;
-  QStringList notes;
-  for (const TocEntry& e : readToc(source, header->base, header->base + std::int64_t(banner.find('\n')) + 1, notes)) {
-    std::string raw;
-    source.read(e.offset, e.length, raw, nullptr);
-    out.emplace_back(e, raw.substr(std::min(raw.size(), std::size_t(e.name.toUtf8().size()) + 2)));
-  }
-  return out;
-}
-
 /// An LZW stream decoded by `gzip -dc`; nothing when gzip is missing or fails.
 inline std::optional<std::string> gunzip(const std::string& stream) {
   QProcess p;

@@ -8,6 +8,7 @@
 #include "reader/wildfirexml.h"
 #include "readerfixtures.h"
 
+#include <array>
 #include <gtest/gtest.h>
 
 namespace kelvaron::reader {
@@ -153,9 +154,7 @@ TEST(WildfireXml, Sections) {
   }
 }
 
-struct Dep {
-  int toModel, depType, objId, objType;
-};
+using Dep = std::array<int, 4>;  // to_model_id, dep_type, obj_id, obj_type
 struct Model {
   int type;
   std::string name, generic;
@@ -173,11 +172,8 @@ std::string depdb(const std::vector<std::optional<Dep>>& deps, const std::vector
     out += first ? "\xF7\x02\xFB" : "\xF1\xF7\x02";
     out += d ? "\xE3" : "\xE1";  // a NULL slot
     if (!d) continue;
-    const auto field = [&](const char* name, int v) { out += (first ? declare(1, name) : "") + intCode(v); };
-    field("to_model_id", d->toModel);
-    field("dep_type", d->depType);
-    field("obj_id", d->objId);
-    field("obj_type", d->objType);
+    const char* const names[] = {"to_model_id", "dep_type", "obj_id", "obj_type"};
+    for (std::size_t i = 0; i < 4; ++i) out += (first ? declare(1, names[i]) : "") + intCode((*d)[i]);
     first = false;
   }
   out += declare(0, "model_db") + "\xF2\xF8" + intCode(int(models.size()));

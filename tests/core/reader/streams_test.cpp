@@ -37,14 +37,11 @@ TEST(PsbTokens, DependencyRules) {
   psb.closeModel();
   AssemblyModel m;
   ASSERT_TRUE(readPsbTokens(psb.bytes(), m)) << m.notes.join(u"; ").toStdString();
-  EXPECT_EQ(fixtures::modelLines(m, true), QStringList({
-                                               "BOLT part 2 1  sub= f=bolt.prt",
-                                               "BOLT assembly 1 0  sub= f=bolt.asm",
-                                               "top base part 1 0  src=SLDPRT sub= f=top base.SLDPRT",
-                                               "ISO4762_M4X10 part 1 0 ISO4762 sub= f=iso4762.prt",
-                                               "CABLE part 1 0  sub=HARNESS_PART f=cable.prt",
-                                               "MIXED part 1 0  sub= f=mixed.prt",
-                                           }));
+  EXPECT_EQ(fixtures::modelLines(m, true),
+            QStringList({"BOLT part 2 1  sub= f=bolt.prt", "BOLT assembly 1 0  sub= f=bolt.asm",
+                         "top base part 1 0  src=SLDPRT sub= f=top base.SLDPRT",
+                         "ISO4762_M4X10 part 1 0 ISO4762 sub= f=iso4762.prt",
+                         "CABLE part 1 0  sub=HARNESS_PART f=cable.prt", "MIXED part 1 0  sub= f=mixed.prt"}));
   EXPECT_EQ(m.model, QStringLiteral("box.asm"));
   EXPECT_TRUE(m.notes.isEmpty());
 }
