@@ -10,6 +10,7 @@
 #include <cctype>
 #include <cstdint>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -61,20 +62,17 @@ TEST(ScanStop, AStopIsSeenWithinOneLongStretch) {
   const std::string junk(8 << 20, '#');
   std::string records;
   for (int i = 0; i < 400000; ++i) records += "3 3 P\n@model_type\n";  // about 7 MB
-  const struct {
-    const char* what;
-    std::string bytes;
-  } cases[] = {
+  const std::pair<const char*, std::string> cases[] = {
       {"inside a name of dropped bytes", "3 3 " + junk},
       {"looking for the next record", "3 3 A\n3 4 " + std::string(8 << 20, 'x')},
       {"looking for the name's end marker", "3 3 A" + std::string(8 << 20, '\n')},
       {"between many short records", records},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.what);
+  for (const auto& [what, bytes] : cases) {
+    SCOPED_TRACE(what);
     int asked = 0;
     const bool finished = kelvaron::scanComponents(
-        c.bytes, [](const kelvaron::ComponentView&) { return true; }, [&] { return ++asked < 2; });
+        bytes, [](const kelvaron::ComponentView&) { return true; }, [&] { return ++asked < 2; });
     EXPECT_FALSE(finished);
     EXPECT_EQ(asked, 2);
   }
@@ -83,21 +81,18 @@ TEST(ScanStop, AStopIsSeenWithinOneLongStretch) {
 TEST(SearchFile, FirstOccurrenceAtOrAfterStart) {
   QTemporaryDir dir;
   const std::string longText(5000, 'z');  // longer than a block
-  const struct {
-    std::int64_t at;  // 1-based position of `text` in a file of 10000 dots
-    std::string text;
-    std::int64_t start, expected;
-  } cases[] = {
+  // The 1-based position of a text in a file of 10000 dots, the text, where the search starts, what it finds.
+  const std::tuple<std::int64_t, std::string, std::int64_t, std::int64_t> cases[] = {
       {101, "3 3 ", 0, 101},     {101, "3 3 ", 101, 101},     {101, "3 3 ", 102, 0},   {101, "3 3 ", 10001, 0},
       {4094, "3 3 ", 0, 4094},   {4095, "3 3 ", 0, 4095},     {4096, "3 3 ", 0, 4096}, {4097, "3 3 ", 0, 4097},
       {4093, "3 3 ", 1, 4093},   {1, "3 3 ", -7, 1},          {9997, "3 3 ", 0, 9997}, {8190, "3 3 ", 4100, 8190},
       {4001, longText, 0, 4001}, {101, "3 3 ", 1LL << 40, 0},
   };
-  for (const auto& c : cases) {
+  for (const auto& [at, text, start, expected] : cases) {
     std::string bytes(10000, '.');
-    bytes.replace(static_cast<std::size_t>(c.at - 1), c.text.size(), c.text);
+    bytes.replace(static_cast<std::size_t>(at - 1), text.size(), text);
     const QString path = kelvaron::testing::writeFile(dir.filePath("f.asm"), bytes);
-    EXPECT_EQ(SearchFileForText(path, c.text, c.start), c.expected) << c.at << " from " << c.start;
+    EXPECT_EQ(SearchFileForText(path, text, start), expected) << at << " from " << start;
   }
 }
 

@@ -90,19 +90,14 @@ const std::string kTokens = fixtures::Psb()
 
 const std::string kModel = "ND:0:Model_L05_PX:1";
 
-struct HostileCase {
-  const char* what;
-  std::vector<Section> sections;
-  const char* note;  // a piece of the note it must give
-};
-
 TEST(Hostile, ContainerCases) {
   // Codes each naming the entry they create: runs of zeros one longer each time, about 64 MB.
   std::vector<std::uint32_t> codes{0};
   for (std::uint32_t c = 256; codes.size() < 11586; ++c) codes.push_back(c);
   const std::string bomb = fixtures::packCodes(codes);
   const std::int64_t bombSize = 11586ll * 11587 / 2;
-  const HostileCase cases[] = {
+  // What, the sections of the file, a piece of the note it must give.
+  const std::tuple<const char*, std::vector<Section>, const char*> cases[] = {
       {"a TOC pointing past the end", {{kModel, kTokens, std::int64_t{1} << 40, {}, {}}}, "outside the file"},
       {"a TOC declaring a 4 GB section", {{kModel, kTokens, {}, std::int64_t{1} << 32, {}}}, "outside the file"},
       {"a TOC offset off the section", {{kModel, kTokens, 5, {}, {}}}, "not where the table of contents says"},
@@ -114,13 +109,11 @@ TEST(Hostile, ContainerCases) {
       // The TOC block starts after the 65-byte banner.
       {"a TOC chain that loops", {{kModel, "x", {}, {}, {}}, {"NEXT_TOC_ENTRY", "", 65, {}, {}}}, "loops"},
   };
-  for (const HostileCase& c : cases) {
-    const std::string file = fixtures::creoFile(c.sections);
-    const AssemblyModel m = readAssembly(MemorySource(file));
-    EXPECT_TRUE(m.failed) << c.what;
-    EXPECT_TRUE(m.notes.join(u"; ").contains(QLatin1String(c.note)))
-        << c.what << ": " << m.notes.join(u"; ").toStdString();
-    expectSane(m, c.what);
+  for (const auto& [what, sections, note] : cases) {
+    const AssemblyModel m = readAssembly(MemorySource(fixtures::creoFile(sections)));
+    EXPECT_TRUE(m.failed) << what;
+    EXPECT_TRUE(m.notes.join(u"; ").contains(QLatin1String(note))) << what << ": " << m.notes.join(u"; ").toStdString();
+    expectSane(m, what);
   }
   // A sound file reads, past the sections no reader wants: the cases fail for their damage alone.
   const std::string good = fixtures::creoFile({

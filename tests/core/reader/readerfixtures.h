@@ -106,39 +106,31 @@ class Psb {
 /// Packs LZW codes as compress writes them: LSB-first from 9 bits, the group
 /// of eight codes padded at each width change and after a CLEAR (256 in block mode).
 inline std::string packCodes(const std::vector<std::uint32_t>& codes, bool blockMode = false, int maxBits = 16) {
-  std::string out = "\x1F\x9D";
-  out += static_cast<char>(maxBits | (blockMode ? 0x80 : 0));
+  std::string out = {'\x1F', '\x9D', char(maxBits | (blockMode ? 0x80 : 0))};
   std::vector<bool> bits;
   std::size_t groupStart = 0;
   int width = 9;
   std::uint32_t nextFree = blockMode ? 257 : 256;
-  bool first = true;
   const auto pad = [&] {
-    const std::size_t group = std::size_t(width) * 8;
-    while ((bits.size() - groupStart) % group != 0) bits.push_back(false);
+    while ((bits.size() - groupStart) % (std::size_t(width) * 8) != 0) bits.push_back(false);
     groupStart = bits.size();
   };
-  for (const std::uint32_t code : codes) {
-    const std::uint32_t limit = width == maxBits ? (1u << maxBits) : (1u << width) - 1;
-    if (nextFree > limit) {
+  for (std::size_t n = 0; n < codes.size(); ++n) {
+    if (nextFree > (width == maxBits ? (1u << maxBits) : (1u << width) - 1)) {
       pad();
       ++width;
     }
-    for (int i = 0; i < width; ++i) bits.push_back(((code >> i) & 1) != 0);
-    if (blockMode && code == 256 && !first) {
+    for (int i = 0; i < width; ++i) bits.push_back(((codes[n] >> i) & 1) != 0);
+    if (blockMode && codes[n] == 256 && n > 0) {
       pad();
       width = 9;
       nextFree = 256;
-      continue;
+    } else if (n > 0 && nextFree < (1u << maxBits)) {
+      ++nextFree;
     }
-    if (!first && nextFree < (1u << maxBits)) ++nextFree;
-    first = false;
   }
-  for (std::size_t i = 0; i < bits.size(); i += 8) {
-    int byte = 0;
-    for (std::size_t j = 0; j < 8 && i + j < bits.size(); ++j) byte |= bits[i + j] ? (1 << j) : 0;
-    out += static_cast<char>(byte);
-  }
+  out.resize(3 + (bits.size() + 7) / 8);
+  for (std::size_t i = 0; i < bits.size(); ++i) out[3 + i / 8] = char(out[3 + i / 8] | (bits[i] << (i % 8)));
   return out;
 }
 
