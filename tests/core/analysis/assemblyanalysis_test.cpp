@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <tuple>
 
 namespace {
 
@@ -76,13 +77,8 @@ TEST(ReaderList, WhatTheReaderRecognisesDecidesWhichNamesAreListed) {
       readAll(corpus.filePath("usnistgov__engineering-design-models/models/PTC/V18/bboxrev2/boombox/top.asm"));
   const QByteArray pince = readAll(corpus.filePath("Buhahahhahah__messing-with-creo/asm0001_pince.asm.21"));
   ASSERT_FALSE(top.isEmpty() || pince.isEmpty());
-  const struct {
-    const char* label;
-    QByteArray bytes;
-    const char* names;  // after the heading, joined by ", "
-    Generation generation;
-    bool fallback;
-  } cases[] = {
+  // What, the file's bytes, the names after the heading, the generation read, whether the scan is a fallback.
+  const std::tuple<const char*, QByteArray, const char*, Generation, bool> cases[] = {
       // Release 17 and later: the later sections' "3 3 " lines are not components.
       {"legacy text: the @depend table only", top, "TOP1_TOP1", Generation::LegacyText, false},
       // BASEPLATE is both an assembly and a part here: one line.
@@ -99,14 +95,14 @@ TEST(ReaderList, WhatTheReaderRecognisesDecidesWhichNamesAreListed) {
        Generation::Unknown, true},
   };
   QTemporaryDir dir;
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.label);
-    const auto [r, lines] = analyseListed(writeFile(dir.filePath("a.asm.1"), c.bytes));
+  for (const auto& [label, bytes, names, generation, fallback] : cases) {
+    SCOPED_TRACE(label);
+    const auto [r, lines] = analyseListed(writeFile(dir.filePath("a.asm.1"), bytes));
     ASSERT_TRUE(r.ok()) << r.error.toStdString();
-    EXPECT_EQ(lines.join(u", "), kHeading + ", " + QString::fromUtf8(c.names));
-    EXPECT_EQ(r.model.generation, c.generation);
-    EXPECT_EQ(r.fallback.isEmpty(), !c.fallback) << r.fallback.toStdString();
-    EXPECT_EQ(!r.notes.isEmpty() && r.notes.last().contains("marker scan over the whole file"), c.fallback);
+    EXPECT_EQ(lines.join(u", "), kHeading + ", " + QString::fromUtf8(names));
+    EXPECT_EQ(r.model.generation, generation);
+    EXPECT_EQ(r.fallback.isEmpty(), !fallback) << r.fallback.toStdString();
+    EXPECT_EQ(!r.notes.isEmpty() && r.notes.last().contains("marker scan over the whole file"), fallback);
   }
 }
 
