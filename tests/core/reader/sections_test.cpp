@@ -99,9 +99,7 @@ const std::string kPlaced = "<Component><Id>40</Id><Number>5</Number></Component
 
 // A decoded section: the right-aligned hex length line, then the XML.
 std::string withLength(const std::string& xml) {
-  char length[10];
-  std::snprintf(length, sizeof length, "%8zX\n", xml.size());
-  return length + xml;
+  return QString::number(xml.size(), 16).toUpper().rightJustified(8).toStdString() + '\n' + xml;
 }
 
 std::string section(const std::string& items, const std::string& more = "") {
