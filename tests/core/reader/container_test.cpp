@@ -16,8 +16,6 @@
 namespace kelvaron::reader {
 namespace {
 
-using fixtures::Section;
-
 std::string headerWith(const std::string& first, const std::string& cmnm) {
   return first + " \\\n#- VERS 0 0 \\\n" + (cmnm.empty() ? "" : "#- CMNM " + cmnm + "    \\\n") +
          "#-END_OF_UGC_HEADER\n";
@@ -94,7 +92,7 @@ TEST(Hostile, ContainerCases) {
   const std::string bomb = fixtures::packCodes(codes);
   const std::int64_t bombSize = 11586ll * 11587 / 2;
   // What, the sections of the file, a piece of the note it must give.
-  const std::tuple<const char*, std::vector<Section>, const char*> cases[] = {
+  const std::tuple<const char*, std::vector<fixtures::Section>, const char*> cases[] = {
       {"a TOC pointing past the end", {{kModel, kTokens, std::int64_t{1} << 40, {}, {}}}, "outside the file"},
       {"a TOC declaring a 4 GB section", {{kModel, kTokens, {}, std::int64_t{1} << 32, {}}}, "outside the file"},
       {"a TOC offset off the section", {{kModel, kTokens, 5, {}, {}}}, "not where the table of contents says"},
