@@ -1,11 +1,15 @@
+// One assembly file through the analysis: which files are scanned, errors,
+// stops, and which names the list holds by what the format reader recognises.
+
 #include "analysis/assemblyanalysis.h"
-#include "common/realsamples.h"
 #include "common/scanall.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <tuple>
 
 namespace {
 
@@ -48,18 +52,76 @@ TEST(Analysis, StopRequestGivesNoResult) {
   EXPECT_TRUE(r.analysis.stopped && !r.analysis.ok());  // yields come about once per megabyte
 }
 
-// Real files written by the CAD system, with the names each must give.
-TEST(RealAssemblies, GiveTheirComponentNames) {
-  const QDir samples(QStringLiteral(KELVARON_SAMPLES_DIR));
-  if (!samples.exists()) GTEST_SKIP() << "no sample folder at " << KELVARON_SAMPLES_DIR;
-  for (const auto& c : kRealSamples) {
-    SCOPED_TRACE(c.file);
-    const auto [r, lines] = analyseListed(samples.filePath(c.file));
-    ASSERT_TRUE(r.ok()) << r.error.toStdString();
-    QStringList names{kHeading};
-    for (const QByteArray& n : c.names) names << QString::fromUtf8(n);
-    EXPECT_EQ(lines, names);
+using kelvaron::reader::Generation;
+
+QByteArray readAll(const QString& path) {
+  QFile f(path);
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+struct Gathered final : kelvaron::ListSink {
+  std::vector<kelvaron::Component> components;
+  void heading(std::string_view) override {}
+  bool component(const kelvaron::ComponentView& c) override {
+    components.push_back({QByteArray(c.name.data(), qsizetype(c.name.size())), c.nameStart, c.end, c.encoding});
+    return true;
   }
+};
+
+// Which names the list holds, by what the format reader recognises: the
+// legacy @depend table only, the reader's names, or the whole-file scan.
+TEST(ReaderList, WhatTheReaderRecognisesDecidesWhichNamesAreListed) {
+  const QDir corpus(QStringLiteral(KELVARON_SAMPLES_DIR "/../proe-corpus"));
+  if (!corpus.exists()) GTEST_SKIP() << "no corpus folder beside " KELVARON_SAMPLES_DIR;
+  const QByteArray top =
+      readAll(corpus.filePath("usnistgov__engineering-design-models/models/PTC/V18/bboxrev2/boombox/top.asm"));
+  const QByteArray pince = readAll(corpus.filePath("Buhahahhahah__messing-with-creo/asm0001_pince.asm.21"));
+  ASSERT_FALSE(top.isEmpty() || pince.isEmpty());
+  // What, the file's bytes, the names after the heading, the generation read, whether the scan is a fallback.
+  const std::tuple<const char*, QByteArray, const char*, Generation, bool> cases[] = {
+      // Release 17 and later: the later sections' "3 3 " lines are not components.
+      {"legacy text: the @depend table only", top, "TOP1_TOP1", Generation::LegacyText, false},
+      // BASEPLATE is both an assembly and a part here: one line.
+      {"Creo: each name once", readAll(corpus.filePath("ashe848__CAD-skateboard/asm0007.asm.2")),
+       "DECK, BASEPLATE, ASM0006TRUCK", Generation::CreoTokens, false},
+      {"Creo: names in UTF-8", readAll(corpus.filePath("Buhahahhahah__messing-with-creo/robot_2023_2024.asm.1")),
+       "CHASSI, ROUE_AVENT, ROUE_ARRI\u00c8RE, ROUE_DOITE, ROUE_GAUCHE, SYST\u00c8ME_CHAINE, BRAS_ROBOT",
+       Generation::CreoTokens, false},
+      {"a header with other text: the whole-file scan",
+       "#UGC:2 ASSEMBLY 887 360 0 1 1 15 1600 9547\n#-END_OF_UGC_HEADER\n3 3 SHAFT\n3 4 2\n", "SHAFT",
+       Generation::Unknown, false},
+      // The table of contents points past the end: the scan still finds the record added behind.
+      {"damaged Creo file: the whole-file scan with a note", pince.left(4000) + "\n3 3 KEPT\n3 4 2\n", "KEPT",
+       Generation::Unknown, true},
+  };
+  QTemporaryDir dir;
+  for (const auto& [label, bytes, names, generation, fallback] : cases) {
+    SCOPED_TRACE(label);
+    const auto [r, lines] = analyseListed(writeFile(dir.filePath("a.asm.1"), bytes));
+    ASSERT_TRUE(r.ok()) << r.error.toStdString();
+    EXPECT_EQ(lines.join(u", "), kHeading + ", " + QString::fromUtf8(names));
+    EXPECT_EQ(r.model.generation, generation);
+    EXPECT_EQ(r.fallback.isEmpty(), !fallback) << r.fallback.toStdString();
+    EXPECT_EQ(!r.notes.isEmpty() && r.notes.last().contains("marker scan over the whole file"), fallback);
+  }
+}
+
+TEST(ReaderList, TheDependTableKeepsFilePositionsAndScanEncoding) {
+  const QString path = QStringLiteral(KELVARON_SAMPLES_DIR "/control.asm");
+  const QByteArray bytes = readAll(path);
+  if (bytes.isEmpty()) GTEST_SKIP() << "no " << path.toStdString();
+  Gathered sink;
+  const auto r = kelvaron::streamAssembly(path, sink);
+  ASSERT_GT(r.model.dependBegin, 0) << "the table must not start the file, or positions prove nothing";
+  const auto whole = scanAll(std::string_view(bytes.constData(), std::size_t(bytes.size())));
+  ASSERT_EQ(sink.components.size(), whole.size());
+  for (std::size_t i = 0; i < whole.size(); ++i) {
+    EXPECT_EQ(sink.components[i].name, whole[i].name);
+    EXPECT_EQ(sink.components[i].nameStart, whole[i].nameStart);
+    EXPECT_EQ(sink.components[i].encoding, kelvaron::NameEncoding::Windows1252);
+  }
+  // End bounds come from the table alone, no longer from markers in later sections.
+  EXPECT_LE(sink.components.back().end, r.model.dependEnd);
 }
 
 }  // namespace

@@ -1,30 +1,23 @@
+// The marker scan: against a plain reading of the record rules, its stop
+// requests, and the search for a text in a file.
+
 #include "analysis/componentscan.h"
 #include "common/scanall.h"
 
+#include <QFile>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <cctype>
 #include <cstdint>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
 
 using Names = std::vector<std::string>;
+using kelvaron::SearchFileForText;
 using kelvaron::testing::scanAll;
-
-// What the random texts below do not reach: CR LF lines and records further
-// apart than a read block.
-TEST(ComponentScan, NamesInFileOrder) {
-  const std::string far(5000, 'x');
-  const auto names = [](const std::string& bytes) {
-    Names found;
-    for (const auto& component : scanAll(bytes)) found.push_back(component.name.toStdString());
-    return found;
-  };
-  EXPECT_EQ(names("#HEAD: ASSEMBLY TOP\r\n3 3 BOLT_M8\r\n@model_type 1\r\n3 3 N\xFC/T\r\n@model_type 1\r\n"),
-            (Names{"BOLT_M8", "N\xFCT"}));
-  EXPECT_EQ(names(far + "\n3 3 FAR_AWAY\n3 4 2\n" + far + far + "3 3 FURTHER"), (Names{"FAR_AWAY", "FURTHER"}));
-}
 
 // A direct reading of the record rules, quadratic but plain, to check the
 // fast scan against: each name with its 1-based start and its end bound.
@@ -61,6 +54,60 @@ TEST(ComponentScan, AgreesWithAPlainReadingOnRandomText) {
       found.push_back(c.name.toStdString() + "@" + std::to_string(c.nameStart) + "-" + std::to_string(c.end));
     ASSERT_EQ(found, referenceScan(text)) << text;
   }
+}
+
+// A name spread over gigabytes of dropped bytes held a stop for seconds; a
+// stop between many short records was ignored.
+TEST(ScanStop, AStopIsSeenWithinOneLongStretch) {
+  const std::string junk(8 << 20, '#');
+  std::string records;
+  for (int i = 0; i < 400000; ++i) records += "3 3 P\n@model_type\n";  // about 7 MB
+  const std::pair<const char*, std::string> cases[] = {
+      {"inside a name of dropped bytes", "3 3 " + junk},
+      {"looking for the next record", "3 3 A\n3 4 " + std::string(8 << 20, 'x')},
+      {"looking for the name's end marker", "3 3 A" + std::string(8 << 20, '\n')},
+      {"between many short records", records},
+  };
+  for (const auto& [what, bytes] : cases) {
+    SCOPED_TRACE(what);
+    int asked = 0;
+    const bool finished = kelvaron::scanComponents(
+        bytes, [](const kelvaron::ComponentView&) { return true; }, [&] { return ++asked < 2; });
+    EXPECT_FALSE(finished);
+    EXPECT_EQ(asked, 2);
+  }
+}
+
+TEST(SearchFile, FirstOccurrenceAtOrAfterStart) {
+  QTemporaryDir dir;
+  const std::string longText(5000, 'z');  // longer than a block
+  // The 1-based position of a text in a file of 10000 dots, the text, where the search starts, what it finds.
+  const std::tuple<std::int64_t, std::string, std::int64_t, std::int64_t> cases[] = {
+      {101, "3 3 ", 0, 101},     {101, "3 3 ", 101, 101},     {101, "3 3 ", 102, 0},   {101, "3 3 ", 10001, 0},
+      {4094, "3 3 ", 0, 4094},   {4095, "3 3 ", 0, 4095},     {4096, "3 3 ", 0, 4096}, {4097, "3 3 ", 0, 4097},
+      {4093, "3 3 ", 1, 4093},   {1, "3 3 ", -7, 1},          {9997, "3 3 ", 0, 9997}, {8190, "3 3 ", 4100, 8190},
+      {4001, longText, 0, 4001}, {101, "3 3 ", 1LL << 40, 0},
+  };
+  for (const auto& [at, text, start, expected] : cases) {
+    std::string bytes(10000, '.');
+    bytes.replace(static_cast<std::size_t>(at - 1), text.size(), text);
+    const QString path = kelvaron::testing::writeFile(dir.filePath("f.asm"), bytes);
+    EXPECT_EQ(SearchFileForText(path, text, start), expected) << at << " from " << start;
+  }
+}
+
+TEST(SearchFile, NothingToFindAndNothingCreated) {
+  QTemporaryDir dir;
+  const QString path = kelvaron::testing::writeFile(dir.filePath("f.asm"), std::string(9000, '.') + "3 3 ");
+  const QString missing = dir.filePath("missing.asm");
+  for (const QString& file : {path, dir.path(), missing, kelvaron::testing::writeFile(dir.filePath("e.asm"), "")})
+    EXPECT_EQ(SearchFileForText(file, file == path ? "3 4 " : "3 3 ", 0), 0) << file.toStdString();
+  EXPECT_EQ(SearchFileForText(path, "", 0), 0);
+  EXPECT_FALSE(QFile::exists(missing)) << "searching must not create the file";
+  int blocks = 0;  // two blocks without a hit before the third holds it
+  EXPECT_EQ(SearchFileForText(path, "3 3 ", 0, [&] { return ++blocks > 0; }), 9001);
+  EXPECT_EQ(blocks, 2);
+  EXPECT_EQ(SearchFileForText(path, "3 3 ", 0, [] { return false; }), 0);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <tuple>
 
 using kelvaron::PathStyle;
 
@@ -11,10 +12,8 @@ namespace {
 
 TEST(PathSplit, ExtensionAndName) {
   constexpr auto W = PathStyle::Windows, P = PathStyle::Posix;
-  const struct {
-    PathStyle style;
-    QString path, ext, name;
-  } cases[] = {
+  const std::tuple<PathStyle, QString, QString, QString> cases[] = {
+      // style, path, extension, name
       {W, R"(C:\a\b\top.asm.3)", ".asm", "top"},
       {W, "top.asm.12", ".asm", "top"},
       {W, "C:top.asm", ".asm", "top"},
@@ -32,9 +31,9 @@ TEST(PathSplit, ExtensionAndName) {
       {P, R"(/w/x\top.asm.7)", ".asm", R"(x\top)"},                   // "\" is an ordinary character here
       {P, "/" + QString(40000, u'x') + "/top.asm.3", ".asm", "top"},  // no length limit
   };
-  for (const auto& c : cases) {
-    EXPECT_EQ(kelvaron::GetExt(c.path, c.style), c.ext) << c.path.left(20).toStdString();
-    EXPECT_EQ(kelvaron::Zerlege(c.path, c.style), c.name) << c.path.left(20).toStdString();
+  for (const auto& [style, path, ext, name] : cases) {
+    EXPECT_EQ(kelvaron::GetExt(path, style), ext) << path.left(20).toStdString();
+    EXPECT_EQ(kelvaron::Zerlege(path, style), name) << path.left(20).toStdString();
   }
 }
 

@@ -12,7 +12,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
-#include <QStandardPaths>
 #include <algorithm>
 #include <ostream>
 
@@ -24,22 +23,11 @@ namespace kelvaron::reader::fixtures {
 /// One integer in the PSB integer code; nothing is the null F6.
 inline std::string intCode(std::optional<std::int64_t> value) {
   if (!value) return "\xF6";
-  std::string out;
-  std::int64_t v = *value;
-  if (v < 0) {
-    out += '\xF5';
-    v = -v;
-  }
-  if (v < 0x80) {
-    out += static_cast<char>(v);
-  } else if (v < 0x4000) {
-    out += static_cast<char>(0x80 | (v >> 8));
-    out += static_cast<char>(v & 0xFF);
-  } else {
-    out += '\xEB';
-    for (int shift = 24; shift >= 0; shift -= 8) out += static_cast<char>((v >> shift) & 0xFF);
-  }
-  return out;
+  const std::int64_t v = *value < 0 ? -*value : *value;
+  std::string out = *value < 0 ? "\xF5" : "";
+  if (v < 0x80) return out + char(v);
+  if (v < 0x4000) return out + char(0x80 | (v >> 8)) + char(v & 0xFF);
+  return out + '\xEB' + char(v >> 24) + char((v >> 16) & 0xFF) + char((v >> 8) & 0xFF) + char(v & 0xFF);
 }
 
 /// Builds a PSB token stream token by token; strings are de-duplicated as the writer does.
@@ -88,15 +76,11 @@ class Psb {
   /// The section payload: E0 00 "PSB_Tokens" 00 E2, format, type_har, int_har, double_xar, string_xar.
   std::string bytes() const {
     using namespace std::string_literals;
-    std::string out =
-        "\xE0\x00PSB_Tokens\x00\xE2\xE0\x01"
-        "format\x00\x00"s;
+    std::string out = "\xE0\x00PSB_Tokens\x00\xE2\xE0\001format\x00\x00"s;
     out += "\xE0\x04type_har\x00\xF8"s + intCode(std::int64_t(m_types.size())) + m_types;
     out += "\xE0\x01int_har\x00\xF8"s + intCode(std::int64_t(m_ints.size()));
     for (const auto& v : m_ints) out += intCode(v);
-    out +=
-        "\xE0\x02"
-        "double_xar\x00\xF8\x01\x0F"s;
+    out += "\xE0\002double_xar\x00\xF8\x01\x0F"s;
     out += "\xE0\x03string_xar\x00\xF8"s + intCode(std::int64_t(m_strings.size()));
     for (const std::string& s : m_strings) out += s + '\0';
     return out + "\xF1";
@@ -109,52 +93,44 @@ class Psb {
     return *this;
   }
   std::int64_t index(std::string_view s) {
-    const auto at = std::find(m_strings.begin(), m_strings.end(), s);
-    if (at != m_strings.end()) return at - m_strings.begin();
-    m_strings.emplace_back(s);
-    return std::int64_t(m_strings.size() - 1);
+    const auto [at, added] = m_indices.try_emplace(std::string(s), std::int64_t(m_strings.size()));
+    if (added) m_strings.emplace_back(s);
+    return at->second;
   }
   std::string m_types;
   std::vector<std::optional<std::int64_t>> m_ints;
   std::vector<std::string> m_strings;
+  std::unordered_map<std::string, std::int64_t> m_indices;
 };
 
 /// Packs LZW codes as compress writes them: LSB-first from 9 bits, the group
 /// of eight codes padded at each width change and after a CLEAR (256 in block mode).
 inline std::string packCodes(const std::vector<std::uint32_t>& codes, bool blockMode = false, int maxBits = 16) {
-  std::string out = "\x1F\x9D";
-  out += static_cast<char>(maxBits | (blockMode ? 0x80 : 0));
+  std::string out = {'\x1F', '\x9D', char(maxBits | (blockMode ? 0x80 : 0))};
   std::vector<bool> bits;
   std::size_t groupStart = 0;
   int width = 9;
   std::uint32_t nextFree = blockMode ? 257 : 256;
-  bool first = true;
   const auto pad = [&] {
-    const std::size_t group = std::size_t(width) * 8;
-    while ((bits.size() - groupStart) % group != 0) bits.push_back(false);
+    while ((bits.size() - groupStart) % (std::size_t(width) * 8) != 0) bits.push_back(false);
     groupStart = bits.size();
   };
-  for (const std::uint32_t code : codes) {
-    const std::uint32_t limit = width == maxBits ? (1u << maxBits) : (1u << width) - 1;
-    if (nextFree > limit) {
+  for (std::size_t n = 0; n < codes.size(); ++n) {
+    if (nextFree > (width == maxBits ? (1u << maxBits) : (1u << width) - 1)) {
       pad();
       ++width;
     }
-    for (int i = 0; i < width; ++i) bits.push_back(((code >> i) & 1) != 0);
-    if (blockMode && code == 256 && !first) {
+    for (int i = 0; i < width; ++i) bits.push_back(((codes[n] >> i) & 1) != 0);
+    if (blockMode && codes[n] == 256 && n > 0) {
       pad();
       width = 9;
       nextFree = 256;
-      continue;
+    } else if (n > 0 && nextFree < (1u << maxBits)) {
+      ++nextFree;
     }
-    if (!first && nextFree < (1u << maxBits)) ++nextFree;
-    first = false;
   }
-  for (std::size_t i = 0; i < bits.size(); i += 8) {
-    int byte = 0;
-    for (std::size_t j = 0; j < 8 && i + j < bits.size(); ++j) byte |= bits[i + j] ? (1 << j) : 0;
-    out += static_cast<char>(byte);
-  }
+  out.resize(3 + (bits.size() + 7) / 8);
+  for (std::size_t i = 0; i < bits.size(); ++i) out[3 + i / 8] = char(out[3 + i / 8] | (bits[i] << (i % 8)));
   return out;
 }
 
@@ -216,11 +192,13 @@ inline QString componentLine(const QString& name, const QString& type, qint64 qu
          (source.isEmpty() ? QString() : QStringLiteral(" src=") + source);
 }
 
-inline QStringList modelLines(const AssemblyModel& model) {
+/// The model's components as lines; `detail` adds the subtype and the file name.
+inline QStringList modelLines(const AssemblyModel& model, bool detail = false) {
   QStringList lines;
   for (const ModelComponent& c : model.components)
     lines << componentLine(c.name, QString::fromLatin1(typeName(c.type)), c.quantity, c.suppressed, c.generic,
-                           c.source);
+                           c.source) +
+                 (detail ? QStringLiteral(" sub=%1 f=%2").arg(c.subtype, c.file) : QString());
   return lines;
 }
 
@@ -235,30 +213,10 @@ inline QStringList expectedLines(const QJsonObject& assembly) {
   return lines;
 }
 
-/// The sections of a binary file in table-of-contents order, each with its
-/// bytes after the "#NAME\n" line; empty for a text-only file.
-inline std::vector<std::pair<TocEntry, std::string>> rawSections(const QString& path) {
-  std::vector<std::pair<TocEntry, std::string>> out;
-  FileSource source;
-  std::string head, banner;
-  if (!source.open(path, nullptr) || !source.read(0, 65536, head, nullptr)) return out;
-  const auto header = parseUgcHeader(head);
-  if (!header || header->base < 0 || !source.read(header->base, 1024, banner, nullptr)) return out;
-  QStringList notes;
-  for (const TocEntry& e : readToc(source, header->base, header->base + std::int64_t(banner.find('\n')) + 1, notes)) {
-    std::string raw;
-    source.read(e.offset, e.length, raw, nullptr);
-    out.emplace_back(e, raw.substr(std::min(raw.size(), std::size_t(e.name.toUtf8().size()) + 2)));
-  }
-  return out;
-}
-
 /// An LZW stream decoded by `gzip -dc`; nothing when gzip is missing or fails.
 inline std::optional<std::string> gunzip(const std::string& stream) {
-  const QString gzip = QStandardPaths::findExecutable(QStringLiteral("gzip"));
-  if (gzip.isEmpty()) return std::nullopt;
   QProcess p;
-  p.start(gzip, {QStringLiteral("-dc")});
+  p.start(QStringLiteral("gzip"), {QStringLiteral("-dc")});
   if (!p.waitForStarted()) return std::nullopt;
   p.write(stream.data(), qint64(stream.size()));
   p.closeWriteChannel();

@@ -8,24 +8,27 @@
 #include "reader/wildfirexml.h"
 #include "readerfixtures.h"
 
+#include <array>
 #include <gtest/gtest.h>
 
 namespace kelvaron::reader {
 namespace {
 
+// What a case must read into: its component lines joined by ", ", or
+// "refused"; after a '|', a piece of a note the reader must give.
 struct Case {
   const char* what;
   std::string bytes;
-  bool ok;            // read, or refused
-  QStringList lines;  // what it reads into; none when refused
-  const char* note;   // a piece of a note the reader must give, or ""
+  QString want;
 };
 
 void check(const Case& c, bool ok, const AssemblyModel& m) {
   SCOPED_TRACE(c.what);
-  EXPECT_EQ(ok, c.ok) << m.notes.join(u"; ").toStdString();
-  EXPECT_EQ(fixtures::modelLines(m), c.ok ? c.lines : QStringList());
-  EXPECT_TRUE(m.notes.join(u'\n').contains(QLatin1String(c.note))) << m.notes.join(u"; ").toStdString();
+  const std::string notes = m.notes.join(u"; ").toStdString();
+  EXPECT_EQ((ok ? QString() : QStringLiteral("refused")) + fixtures::modelLines(m).join(u", "),
+            c.want.section(u'|', 0, 0))
+      << notes;
+  EXPECT_TRUE(m.notes.join(u'\n').contains(c.want.section(u'|', 1))) << notes;
 }
 
 // The object with its @depend table of `elements` entries, the banner after it and the own name after that.
@@ -42,75 +45,44 @@ std::string cutBefore(const std::string& bytes, const char* text) { return bytes
 TEST(LegacyText, Tables) {
   const std::string bolt = "2 2 \n3 3 BOLT\n3 4 2\n3 6 1\n3 7 2\n";
   const Case cases[] = {
-      {"a layout and a reference are no components",
-       legacy(3, "2 2 \n3 3 LAY\n3 4 19\n3 6 1\n3 7 1\n2 2 \n3 3 REF\n3 4 2\n3 6 1\n3 7 8\n" + bolt),
-       true,
-       {"BOLT part 1 0 "},
-       ""},
+      {"a layout, even marked placed, and a reference are no components",
+       legacy(3, "2 2 \n3 3 LAY\n3 4 19\n3 6 1\n3 7 2\n2 2 \n3 3 REF\n3 4 2\n3 6 1\n3 7 8\n" + bolt), "BOLT part 1 0 "},
       {"instance types with k*v and a trailing-comma continuation",
        legacy(1, "2 2 \n3 3 CHAIN\n3 4 2\n3 6 29\n3 7 32770\n3 16 [29]\n$2*2,9*32768,\n$16*2,32770,2\n"),
-       true,
-       {"CHAIN part 20 9 "},
-       ""},
+       "CHAIN part 20 9 "},
       {"a one-element array written as a level line",
        legacy(2,
               "2 2 \n3 3 PIN\n3 4 2\n3 6 1\n3 7 2\n3 16 [1]\n4 16 32768\n2 2 \n3 3 SUB\n3 4 1\n3 6 1\n3 7 2\n"
               "3 16 [1]\n4 16 2\n"),
-       true,
-       {"PIN part 0 1 ", "SUB assembly 1 0 "},
-       ""},
+       "PIN part 0 1 , SUB assembly 1 0 "},
       {"an id declared again with another name, a name under a new id",
        legacy(2,
               "2 2 \n3 3 A\n3 4 2\n3 6 4\n3 7 2\n@reason 7 10\n@dep_type 8 1\n3 7 \n2 2 \n3 3 B\n3 4 2\n"
               "3 6 5\n3 7 8\n3 8 2\n"),
-       true,
-       {"A part 4 0 ", "B part 5 0 "},
-       ""},
+       "A part 4 0 , B part 5 0 "},
       {"a mixed entry without instance types counts all and says so",
-       legacy(1, "2 2 \n3 3 KNOB\n3 4 2\n3 6 3\n3 7 32770\n"),
-       true,
-       {"KNOB part 3 0 "},
-       "includes suppressed"},
-      {"a wholly suppressed entry",
-       legacy(1, "2 2 \n3 3 CASE\n3 4 1\n3 6 2\n3 7 32768\n"),
-       true,
-       {"CASE assembly 0 2 "},
-       ""},
-      {"a family-table instance",
-       legacy(1, "2 2 \n3 3 TOP1_!TOP1\n3 4 2\n3 6 1\n3 7 2\n"),
-       true,
-       {"TOP1_ part 1 0 TOP1"},
-       ""},
-      {"a Windows-1252 name",
-       legacy(1, "2 2 \n3 3 \x80X\xe9\n3 4 2\n3 6 1\n3 7 2\n"),
-       true,
-       {QStringLiteral(u"\u20acX\u00e9 part 1 0 ")},
-       ""},
-      {"fewer elements than declared", legacy(3, bolt), false, {}, "declares 3 elements but holds 1"},
-      {"cut after an element's first line",
-       cutBefore(legacy(2, bolt + "2 2 \n3 3 NUT\n"), "3 3 NUT"),
-       false,
-       {},
-       "without a model"},
-      {"no table", "#P_OBJECT 6\n@P_object 1 0\n0 1 ->\n#END_OF_P_OBJECT\n", false, {}, "no @depend table"},
-      {"a bad number", legacy(1, "2 2 \n3 3 BOLT\n3 4 2x\n"), false, {}, "malformed number"},
-      {"a bad value list", legacy(1, "2 2 \n3 3 B\n3 7 2\n3 16 [2]\n$2,*\n"), false, {}, "malformed value"},
-      {"a stray line", legacy(1, bolt + "garbage\n"), false, {}, "unknown form"},
-      {"an empty model name",
-       legacy(2, "2 2 \n3 3 !G\n3 4 2\n3 6 3\n3 7 2\n" + bolt),
-       true,
-       {"BOLT part 1 0 "},
-       "without a name"},
-      {"an element without a name", legacy(1, "2 2 \n3 4 2\n3 6 1\n3 7 2\n"), false, {}, "without a model"},
-      {"a line longer than the bound", legacy(1, "2 2 \n3 3 " + std::string(1 << 21, 'A')), false, {}, "longer than"},
+       legacy(1, "2 2 \n3 3 KNOB\n3 4 2\n3 6 3\n3 7 32770\n"), "KNOB part 3 0 |includes suppressed"},
+      {"a wholly suppressed entry", legacy(1, "2 2 \n3 3 CASE\n3 4 1\n3 6 2\n3 7 32768\n"), "CASE assembly 0 2 "},
+      {"a family-table instance", legacy(1, "2 2 \n3 3 TOP1_!TOP1\n3 4 2\n3 6 1\n3 7 2\n"), "TOP1_ part 1 0 TOP1"},
+      {"a Windows-1252 name", legacy(1, "2 2 \n3 3 \x80X\xe9\n3 4 2\n3 6 1\n3 7 2\n"), "\u20acX\u00e9 part 1 0 "},
+      {"fewer elements than declared", legacy(3, bolt), "refused|declares 3 elements but holds 1"},
+      {"cut after an element's first line", cutBefore(legacy(2, bolt + "2 2 \n3 3 NUT\n"), "3 3 NUT"),
+       "refused|without a model"},
+      {"no table", "#P_OBJECT 6\n@P_object 1 0\n0 1 ->\n#END_OF_P_OBJECT\n", "refused|no @depend table"},
+      {"a bad number", legacy(1, "2 2 \n3 3 BOLT\n3 4 2x\n"), "refused|malformed number"},
+      {"a bad value list", legacy(1, "2 2 \n3 3 B\n3 7 2\n3 16 [2]\n$2,*\n"), "refused|malformed value"},
+      {"a stray line", legacy(1, bolt + "garbage\n"), "refused|unknown form"},
+      {"an empty model name", legacy(2, "2 2 \n3 3 !G\n3 4 2\n3 6 3\n3 7 2\n" + bolt), "BOLT part 1 0 |without a name"},
+      {"an element without a name", legacy(1, "2 2 \n3 4 2\n3 6 1\n3 7 2\n"), "refused|without a model"},
+      {"a line longer than the bound", legacy(1, "2 2 \n3 3 " + std::string(1 << 21, 'A')), "refused|longer than"},
   };
   for (const Case& c : cases) {
     AssemblyModel m;
     readLegacyText(MemorySource(c.bytes), 0, -1, m);
     check(c, !m.failed, m);
-    if (!c.ok) continue;
-    EXPECT_EQ(m.model, QStringLiteral("OWN")) << c.what;
-    EXPECT_EQ(m.writer, QStringLiteral("Version G-03-26")) << c.what;
+    if (m.failed) continue;
+    EXPECT_EQ(m.model + u' ' + m.writer, QStringLiteral("OWN Version G-03-26")) << c.what;
+    EXPECT_EQ(m.notes.isEmpty(), !c.want.contains(u'|')) << c.what << ": " << m.notes.join(u"; ").toStdString();
     // The window's marker scan runs over exactly the table.
     EXPECT_EQ(c.bytes.substr(std::size_t(m.dependBegin), 11), "@depend 2 0") << c.what;
     EXPECT_EQ(c.bytes.substr(std::size_t(m.dependEnd), 13), "@dep_db 30 0\n") << c.what;
@@ -127,9 +99,7 @@ const std::string kPlaced = "<Component><Id>40</Id><Number>5</Number></Component
 
 // A decoded section: the right-aligned hex length line, then the XML.
 std::string withLength(const std::string& xml) {
-  char length[10];
-  std::snprintf(length, sizeof length, "%8zX\n", xml.size());
-  return length + xml;
+  return QString::number(xml.size(), 16).toUpper().rightJustified(8).toStdString() + '\n' + xml;
 }
 
 std::string section(const std::string& items, const std::string& more = "") {
@@ -150,52 +120,39 @@ TEST(WildfireXml, Sections) {
        section(item("A", "prt", "2", "<Component xsi:nil=\"true\"/>") +
                item("A", "prt", "2", "<Component xsi:nil=\"1\"><Id>40</Id></Component>") +
                item("B", "prt", "8", "<Component/>") + item("C", "prt", "8", "") + item("A", "prt", "2", kPlaced)),
-       true,
-       {"A part 1 0 "},
-       ""},
+       "A part 1 0 "},
       {"active and suppressed instances, aggregated by name and type",
        section(item("W", "asm", "2", kPlaced) + item("W", "prt", "2", kPlaced) + item("W", "asm", "32768", kPlaced) +
                item("W", "asm", "2", kPlaced)),
-       true,
-       {"W assembly 2 1 ", "W part 1 0 "},
-       ""},
+       "W assembly 2 1 , W part 1 0 "},
       {"a foreign part, a subtype, a family-table instance",
        section(item("top base", "SLDPRT", "2", kPlaced) +
                item("SHEET", "prt", "2", kPlaced, "<SubType>SHEETMETAL</SubType>") +
                "<item><ToModelDescriptor><Type>prt</Type></ToModelDescriptor><ToModelNameAsStored>ISO_M4</"
                "ToModelNameAsStored><ToLibraryNameAsStored>ISO</ToLibraryNameAsStored><DepType>2</DepType>" +
                kPlaced + "</item>"),
-       true,
-       {"top base part 1 0  src=SLDPRT", "SHEET part 1 0 ", "ISO_M4 part 1 0 ISO"},
-       ""},
+       "top base part 1 0  src=SLDPRT, SHEET part 1 0 , ISO_M4 part 1 0 ISO"},
       {"items outside Top/Dependencies/Dependencies are no dependencies",
-       section(item("A", "prt", "2", kPlaced),
-               "<Parameters><Parameters>" + item("P", "prt", "2", kPlaced) + "</Parameters></Parameters>"),
-       true,
-       {"A part 1 0 "},
-       ""},
-      {"a length that is no hex number", "    68Z5\n" + good.substr(9), false, {}, "malformed length"},
-      {"more XML declared than present", good.substr(0, good.size() - 40), false, {}, "declared"},
-      {"the XML cut before its end", withLength(good.substr(9, 300)), false, {}, "(line "},
-      {"no Top element", withLength("<?xml version=\"1.0\"?><Tip><Dependencies/></Tip>"), false, {}, "no Top"},
-      {"a component without a type number", section(item("A", "prt", "x", kPlaced)), false, {}, "dependency type"},
-      {"elements nested too deep", section(deep + item("A", "prt", "2", kPlaced)), false, {}, "too deep"},
+       section(item("A", "prt", "2", kPlaced) + "</Dependencies><Parameters>" + item("P", "prt", "2", kPlaced) +
+               "</Parameters><Dependencies>"),
+       "A part 1 0 "},
+      {"a length that is no hex number", "    68Z5\n" + good.substr(9), "refused|malformed length"},
+      {"more XML declared than present", good.substr(0, good.size() - 40), "refused|declared"},
+      {"the XML cut before its end", withLength(good.substr(9, 300)), "refused|(line "},
+      {"no Top element", withLength("<?xml version=\"1.0\"?><Tip><Dependencies/></Tip>"), "refused|no Top"},
+      {"a component without a type number", section(item("A", "prt", "x", kPlaced)), "refused|dependency type"},
+      {"elements nested too deep", section(deep + item("A", "prt", "2", kPlaced)), "refused|too deep"},
       {"nothing after Top's dependency list is read",
-       section(item("A", "prt", "2", kPlaced), "<Parameters><x></Parameters>" + deep),
-       true,
-       {"A part 1 0 "},
-       ""},
+       section(item("A", "prt", "2", kPlaced), "<Parameters><x></Parameters>" + deep), "A part 1 0 "},
   };
   for (const Case& c : cases) {
     AssemblyModel m;
     check(c, readWildfireXml(c.bytes, m), m);
-    EXPECT_TRUE(!c.ok || m.model == u"box.asm") << c.what;
+    EXPECT_TRUE(m.components.empty() || m.model == u"box.asm") << c.what;
   }
 }
 
-struct Dep {
-  int toModel, depType, objId, objType;
-};
+using Dep = std::array<int, 4>;  // to_model_id, dep_type, obj_id, obj_type
 struct Model {
   int type;
   std::string name, generic;
@@ -213,11 +170,8 @@ std::string depdb(const std::vector<std::optional<Dep>>& deps, const std::vector
     out += first ? "\xF7\x02\xFB" : "\xF1\xF7\x02";
     out += d ? "\xE3" : "\xE1";  // a NULL slot
     if (!d) continue;
-    const auto field = [&](const char* name, int v) { out += (first ? declare(1, name) : "") + intCode(v); };
-    field("to_model_id", d->toModel);
-    field("dep_type", d->depType);
-    field("obj_id", d->objId);
-    field("obj_type", d->objType);
+    const char* const names[] = {"to_model_id", "dep_type", "obj_id", "obj_type"};
+    for (std::size_t i = 0; i < 4; ++i) out += (first ? declare(1, names[i]) : "") + intCode((*d)[i]);
     first = false;
   }
   out += declare(0, "model_db") + "\xF2\xF8" + intCode(int(models.size()));
@@ -242,38 +196,25 @@ TEST(Depdb, Tables) {
       {"placements index model_db, NULL slots included",
        depdb({Dep{0, 2, 40, 3}, std::nullopt, Dep{2, 2, 41, 3}, Dep{0, 2, 42, 3}},
              {Model{2, "A", ""}, std::nullopt, Model{1, "C", ""}}),
-       true,
-       {"A part 2 0 ", "C assembly 1 0 "},
-       ""},
+       "A part 2 0 , C assembly 1 0 "},
       {"references and non-feature entries place nothing",
        depdb({Dep{0, 10, 7, 3}, Dep{-3, 4, 1, 242}, Dep{0, 8, 9, 3}, Dep{1, 2, 7, 3}},
              {Model{2, "SHROUD", ""}, Model{2, "KNOB", ""}}),
-       true,
-       {"KNOB part 1 0 "},
-       ""},
+       "KNOB part 1 0 "},
       {"flexible variants count under their generic",
        depdb({Dep{0, 2, 5, 3}, Dep{1, 2, 6, 3}, Dep{2, 2, 7, 3}},
              {Model{2, "ROLLER", ""}, Model{2, "ROLLER#AF1", "ROLLER"}, Model{2, "ROLLER#AF2", ""}}),
-       true,
-       {"ROLLER part 3 0 "},
-       ""},
-      {"a placement of a NULL slot", depdb({Dep{1, 2, 40, 3}}, {Model{2, "A", ""}, std::nullopt}), false, {}, ""},
-      {"a placement past model_db", depdb({Dep{2, 2, 40, 3}}, {Model{2, "A", ""}}), false, {}, ""},
-      {"a model of unknown type", depdb({Dep{0, 2, 40, 3}}, {Model{19, "L", ""}}), false, {}, ""},
+       "ROLLER part 3 0 "},
+      {"a placement of a NULL slot", depdb({Dep{1, 2, 40, 3}}, {Model{2, "A", ""}, std::nullopt}), "refused"},
+      {"a placement past model_db", depdb({Dep{2, 2, 40, 3}}, {Model{2, "A", ""}}), "refused"},
+      {"a model of unknown type", depdb({Dep{0, 2, 40, 3}}, {Model{19, "L", ""}}), "refused"},
       {"a count far beyond the bytes",
-       declare(0, "p_dep_db") + "\xE3" + declare(0, "dep_db") + "\xF8\xEB\x7F\xFF\xFF\xFF\xE1\xE1",
-       false,
-       {},
-       ""},
-      {"another field where dep_db belongs",
-       declare(0, "p_dep_db") + "\xE3" + declare(0, "model_db") + "\xF8\x00",
-       false,
-       {},
-       ""},
+       declare(0, "p_dep_db") + "\xE3" + declare(0, "dep_db") + "\xF8\xEB\x7F\xFF\xFF\xFF\xE1\xE1", "refused"},
+      {"another field where dep_db belongs", declare(0, "p_dep_db") + "\xE3" + declare(0, "model_db") + "\xF8\x00",
+       "refused"},
   };
   // Every cut before the closing F4 04 loses bytes the list needs.
-  for (std::size_t cut = 0; cut + 2 < good.size(); ++cut)
-    cases.push_back({"a cut", good.substr(0, cut), false, {}, ""});
+  for (std::size_t cut = 0; cut + 2 < good.size(); ++cut) cases.push_back({"a cut", good.substr(0, cut), "refused"});
   for (const Case& c : cases) {
     AssemblyModel m;
     m.notes << QStringLiteral("before");

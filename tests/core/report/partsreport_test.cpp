@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <tuple>
 #include <unistd.h>
 
 using kelvaron::PathStyle;
@@ -15,11 +16,7 @@ namespace {
 
 TEST(ReportPath, FolderRules) {
   constexpr auto W = PathStyle::Windows, P = PathStyle::Posix;
-  const struct {
-    const char *folder, *assembly;
-    PathStyle style;
-    const char* expected;
-  } cases[] = {
+  const std::tuple<const char*, const char*, PathStyle, const char*> cases[] = {
       {R"(C:\out)", R"(C:\cad\motor.asm.3)", W, R"(C:\out\motor__Kelvaron.txt)"},
       {R"(C:\)", R"(C:\cad\motor.asm.3)", W, R"(C:\motor__Kelvaron.txt)"},
       {R"(C:\out\)", R"(C:\cad\motor.asm)", W, R"(C:\out\\motor__Kelvaron.txt)"},
@@ -28,7 +25,8 @@ TEST(ReportPath, FolderRules) {
       {"/", "/cad/motor.asm", P, "/motor__Kelvaron.txt"},
       {"/home/u/out/", "/cad/x.y.asm.12", P, "/home/u/out/x__Kelvaron.txt"},
   };
-  for (const auto& c : cases) EXPECT_EQ(kelvaron::reportPath(c.folder, c.assembly, c.style), c.expected);
+  for (const auto& [folder, assembly, style, expected] : cases)
+    EXPECT_EQ(kelvaron::reportPath(folder, assembly, style), expected);
 }
 
 class Report : public ::testing::Test {

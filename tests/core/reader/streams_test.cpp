@@ -1,12 +1,17 @@
-// The rules of the Creo token stream that the real files do not all pin:
-// placeholders, references, suppression, foreign parts, generics, and
-// streams that must fail into a note.
+// The decoded streams of a binary file on handmade input: the LZW code
+// stream, for the rules real files never use and against gzip -dc across
+// every code width (the corpus test reads the compressed sections of real
+// files); and the rules of the Creo token stream that the real files do not
+// all pin: placeholders, references, suppression, foreign parts, generics,
+// and streams that must fail into a note.
 
 #include "reader/intcode.h"
+#include "reader/lzw.h"
 #include "reader/psbtokens.h"
 #include "readerfixtures.h"
 
 #include <gtest/gtest.h>
+#include <tuple>
 
 namespace kelvaron::reader {
 namespace {
@@ -14,13 +19,17 @@ namespace {
 using fixtures::Psb;
 using namespace std::string_literals;
 
-QStringList summary(const AssemblyModel& m) {
-  QStringList out = fixtures::modelLines(m);
-  for (qsizetype i = 0; i < out.size(); ++i) {
-    const ModelComponent& c = m.components[std::size_t(i)];
-    out[i] += QStringLiteral(" sub=%1 f=%2").arg(c.subtype, c.file);
-  }
-  return out;
+// Components are merged through an index, not by comparing each with all
+// before it: 300,000 distinct ones in a crafted stream take a moment where a
+// quadratic merge takes minutes (the suite's time limit stops that).
+TEST(PsbTokens, ManyDistinctComponentsAreMergedInLinearTime) {
+  constexpr int kCount = 300000;
+  Psb psb;
+  psb.modelWithDependencies(kCount);
+  for (int i = 0; i < kCount; ++i) psb.dependency("P" + std::to_string(i), "prt", 2, true);
+  AssemblyModel m;
+  ASSERT_TRUE(readPsbTokens(psb.closeModel().bytes(), m));
+  EXPECT_EQ(m.components.size(), std::size_t{kCount});
 }
 
 TEST(PsbTokens, DependencyRules) {
@@ -42,14 +51,11 @@ TEST(PsbTokens, DependencyRules) {
   psb.closeModel();
   AssemblyModel m;
   ASSERT_TRUE(readPsbTokens(psb.bytes(), m)) << m.notes.join(u"; ").toStdString();
-  EXPECT_EQ(summary(m), QStringList({
-                            "BOLT part 2 1  sub= f=bolt.prt",
-                            "BOLT assembly 1 0  sub= f=bolt.asm",
-                            "top base part 1 0  src=SLDPRT sub= f=top base.SLDPRT",
-                            "ISO4762_M4X10 part 1 0 ISO4762 sub= f=iso4762.prt",
-                            "CABLE part 1 0  sub=HARNESS_PART f=cable.prt",
-                            "MIXED part 1 0  sub= f=mixed.prt",
-                        }));
+  EXPECT_EQ(fixtures::modelLines(m, true),
+            QStringList({"BOLT part 2 1  sub= f=bolt.prt", "BOLT assembly 1 0  sub= f=bolt.asm",
+                         "top base part 1 0  src=SLDPRT sub= f=top base.SLDPRT",
+                         "ISO4762_M4X10 part 1 0 ISO4762 sub= f=iso4762.prt",
+                         "CABLE part 1 0  sub=HARNESS_PART f=cable.prt", "MIXED part 1 0  sub= f=mixed.prt"}));
   EXPECT_EQ(m.model, QStringLiteral("box.asm"));
   EXPECT_TRUE(m.notes.isEmpty());
 }
@@ -92,6 +98,50 @@ TEST(PsbTokens, DamagedStreamsFailIntoANote) {
   }
   AssemblyModel m;
   EXPECT_TRUE(readPsbTokens(good, m));  // the cases above are damage, not a broken builder
+}
+
+using fixtures::packCodes;
+
+TEST(Lzw, HandmadeStreams) {
+  const std::string full = packCodes({'a', 'b', 256, 258, 'c'});
+  const std::tuple<const char*, std::string, std::size_t, LzwStatus, std::string> cases[] = {
+      {"literals", packCodes({'a', 'b', 'c'}), 100, LzwStatus::Complete, "abc"},
+      {"a code names an earlier pair", packCodes({'a', 'b', 256, 257}), 100, LzwStatus::Complete, "ababba"},
+      {"a code equal to the next free entry", packCodes({'a', 256, 257}), 100, LzwStatus::Complete, "aaaaaa"},
+      {"block mode: CLEAR restarts the table", packCodes({'a', 'b', 256, 'c', 'd', 257}, true), 100,
+       LzwStatus::Complete, "abcdcd"},
+      {"without block mode 256 is an entry", packCodes({'a', 'b', 256}, false), 100, LzwStatus::Complete, "abab"},
+      {"a code past the next free entry", packCodes({'a', 'b', 300, 'c'}), 100, LzwStatus::Corrupt, "ab"},
+      {"a first code that is no literal", packCodes({300}), 100, LzwStatus::Corrupt, ""},
+      {"a CLEAR first", packCodes({256, 'a'}, true), 100, LzwStatus::Corrupt, ""},
+      {"truncated inside a code", full.substr(0, full.size() - 1), 100, LzwStatus::Complete, "abababa"},
+      {"output capped", full, 3, LzwStatus::Capped, "aba"},
+      {"no magic", "\x1F\x8B\x08", 100, LzwStatus::Corrupt, ""},
+      {"more than 16 bits", std::string("\x1F\x9D\x11", 3) + "abc", 100, LzwStatus::Corrupt, ""},
+      {"header only", std::string("\x1F\x9D\x10", 3), 100, LzwStatus::Complete, ""},
+  };
+  for (const auto& [what, stream, cap, status, output] : cases) {
+    std::string out;
+    EXPECT_EQ(decodeLzw(stream, cap, out), status) << what;
+    EXPECT_EQ(out, output) << what;
+  }
+}
+
+// Literals with a back reference every tenth code cross every width from 9
+// to 16 bits and the end of the table: the padding at each change must match.
+TEST(Lzw, EveryWidthAndAFullTableSameAsGzip) {
+  std::vector<std::uint32_t> codes;
+  for (std::uint32_t i = 0; i < 70000; ++i) {
+    const std::uint32_t nextFree = 255 + i;
+    codes.push_back(i % 10 == 9 && nextFree < 65536 ? nextFree - 3 : (i * 7) % 256);
+  }
+  const std::string stream = packCodes(codes);
+  std::string ours;
+  ASSERT_EQ(decodeLzw(stream, std::size_t{1} << 24, ours), LzwStatus::Complete);
+  EXPECT_GT(ours.size(), codes.size());
+  const auto theirs = fixtures::gunzip(stream);
+  if (!theirs) GTEST_SKIP() << "gzip absent";
+  EXPECT_TRUE(ours == *theirs);
 }
 
 }  // namespace
