@@ -25,6 +25,7 @@ TEST_F(CliFolders, WalkOrderReportsAndFailuresAreTheSameForOneJobOrMany) {
   put("tree/readme.txt", assemblyBytes({"NOT_AN_ASSEMBLY"}));
   put("single.asm", assemblyBytes({"S1"}));
   std::filesystem::create_symlink(path("tree/nowhere").toStdString(), path("tree/sub/gone.asm").toStdString());
+  std::filesystem::create_symlink("old.asm.1", path("tree/link.asm.2").toStdString());
   for (const QStringList& jobs : {QStringList{"-j", "1"}, QStringList{"--jobs=3"}}) {
     SCOPED_TRACE(jobs.join(' ').toStdString());
     clearReports();
@@ -36,12 +37,13 @@ TEST_F(CliFolders, WalkOrderReportsAndFailuresAreTheSameForOneJobOrMany) {
                          listing({"B1"}, "tree/b.asm") + "\n" + listing({"D1"}, "tree/old.asm.1/deep/d.asm") + "\n" +
                          listing({"B3"}, "tree/sub/b.asm.3") + "\n" + listing({"C1"}, "tree/sub/c.asm.1") + "\n" +
                          listing({"C2"}, "tree/sub/c.asm.2"));
-    EXPECT_TRUE(r.err.startsWith("kelvaron-cli: skipped tree/old.asm.1: a folder, not a file\n"
+    EXPECT_TRUE(r.err.startsWith("kelvaron-cli: skipped tree/link.asm.2: a folder, not a file\n"
+                                 "kelvaron-cli: skipped tree/old.asm.1: a folder, not a file\n"
                                  "kelvaron-cli: cannot read tree/sub/gone.asm: ") &&
-                r.err.count('\n') == 2)
+                r.err.count('\n') == 3)
         << r.err.constData();
     EXPECT_TRUE(r.summary.startsWith("8 files, 8 parts, 7 reports written, 1 failures, ") &&
-                r.summary.endsWith(" s, 1 folders skipped"))
+                r.summary.endsWith(" s, 2 folders skipped"))
         << r.summary.constData();
     EXPECT_EQ(entries(rep()), (QStringList{"A__Kelvaron.txt", "b__Kelvaron.txt", "c__Kelvaron.txt", "d__Kelvaron.txt",
                                            "single__Kelvaron.txt"}));

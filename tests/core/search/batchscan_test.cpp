@@ -1,13 +1,10 @@
 #include "search/batchscan.h"
 
-#include "common/scanall.h"
 #include "search/cFindFile.h"
 
 #include "scratchtree.h"
 
 #include <gtest/gtest.h>
-
-#include <filesystem>
 
 using namespace kelvaron;
 using kelvaron::testing::ScratchTree;
@@ -24,32 +21,6 @@ QString relative(const FolderMatches& found, const QString& root) {
 FolderMatches collect(const QString& folder, const WalkHooks& hooks = {}) {
   cFindFile finder;
   return collectAssemblies(finder, folder, hooks);
-}
-
-TEST(BatchScan, CollectsInWalkOrderAndAnalysesEachFile) {
-  ScratchTree t;
-  t.dir("old.asm.1");
-  for (const char* f : {"top.asm.2", "readme.txt", "old.asm.1/inner.asm", "gone.asm.3", "caf\xE9.asm.1"})
-    t.file(f, "3 3 " + std::string(f).substr(0, 3) + "@model_type 2\n");
-  t.link("old.asm.1", "link.asm.2");
-  int counted = 0;
-  const FolderMatches found = collect(t.path(), {.found = [&](const FoundEntry&) { ++counted; }});
-  EXPECT_FALSE(found.stopped);
-  EXPECT_EQ(counted, static_cast<int>(found.entries.size()));
-  EXPECT_EQ(relative(found, t.path()), QStringLiteral("caf") + QChar(0xDCE9) +
-                                           ".asm.1 gone.asm.3 link.asm.2 old.asm.1 top.asm.2 old.asm.1/inner.asm");
-
-  // The name that is not UTF-8 is read through the path the walk gave; a file
-  // that vanished after the walk is an error of its own and the rest go on; a
-  // folder named like an assembly, or a link to one, is skipped with a note.
-  std::filesystem::remove(t.root() + "/gone.asm.3");
-  QStringList outcomes;
-  for (const FoundEntry& entry : found.entries) {
-    const auto [analysis, lines] = kelvaron::testing::analyseListed(entry.path);
-    const QString note = folderSkipNote(entry);
-    outcomes << (!note.isEmpty() ? note.section(": ", -1) : analysis.ok() ? lines.mid(1).join(' ') : "error");
-  }
-  EXPECT_EQ(outcomes.join('|'), "caf|error|a folder, not a file|a folder, not a file|top|old");
 }
 
 TEST(BatchScan, StopKeepsWhatWasFoundAndUnwindsEveryLevel) {
