@@ -1,5 +1,5 @@
 // kelvaron-cli against hostile or unlucky conditions (special files are the
-// platform tests' business): folders it may not list, links, closed streams, system limits, dot names, option
+// platform tests' business): folders it may not list, closed streams, system limits, dot names, option
 // forms, memory with many big files.
 
 #include "cli_testenv.h"
@@ -31,19 +31,6 @@ TEST_F(CliReliability, AFolderThatCannotBeListedIsAFailure) {
   EXPECT_EQ(r.exitCode, 1);
   EXPECT_EQ(r.out, listing({"A1"}, "t/a.asm"));
   EXPECT_EQ(r.err, "kelvaron-cli: cannot search t/locked: Permission denied\n");
-}
-
-// Links to folders were never entered: a linked folder of assemblies was lost.
-TEST_F(CliReliability, LinksToFoldersAreEnteredOnce) {
-  put("other/b.asm", assemblyBytes({"B1"}));
-  put("t/sub/a.asm", assemblyBytes({"A1"}));
-  for (const auto& [target, name] :
-       {std::pair{"../other", "t/link"}, {"..", "t/sub/up"}, {"nowhere", "t/dangling"}, {"sub/a.asm", "t/file.asm"}}) {
-    ASSERT_EQ(::symlink(target, QFile::encodeName(path(name)).constData()), 0) << name;
-  }
-  const CliResult r = run({"--list", "t"});
-  EXPECT_EQ(r.exitCode, 0) << r.err.data();
-  EXPECT_EQ(r.out, "t/file.asm\nt/sub/a.asm\nt/link/b.asm\n");  // real folders first
 }
 
 // With stdout and stderr closed, the files opened next took their descriptors:

@@ -83,12 +83,15 @@ TEST(cFindFile, WalkOrderSubfoldersAndFinalSearchpath) {
   t.link("..", "sub2/back.asm.1");
   t.link("c.asm", "sub2/alias.asm.2");
   t.link(t.root(), "loop");
+  ScratchTree other;  // a link out of the tree is entered, after the real folders
+  other.file("o.asm");
+  t.link(other.root(), "alink");
   for (const QString& start : {t.path(), t.path() + "/"}) {
     Walk w(start, "*.asm.*", t.path());
     EXPECT_EQ(w.run(),
               ".hidden.asm A.asm b.asm.1 old.asm.1 - .git/X.Asm.3 - old.asm.1/inner.asm - Sub1/d.asm.2 - "
-              "Sub1/deep/e.ASM - sub2/alias.asm.2 sub2/back.asm.1 sub2/c.asm");
-    EXPECT_EQ(w.finder.sSearchpath(), t.path("sub2"));
+              "Sub1/deep/e.ASM - sub2/alias.asm.2 sub2/back.asm.1 sub2/c.asm - alink/o.asm");
+    EXPECT_EQ(w.finder.sSearchpath(), t.path("alink"));
   }
   Walk flat(t.path(), "*.asm.*");  // without subfolders: no StopSearch at all
   flat.finder.sInclSubfolders(false);
