@@ -12,11 +12,6 @@ namespace {
 
 using CliReliability = CliTest;
 
-// Runs `script` with bash in the test folder; $CLI is the binary.
-CliResult runShell(const QString& dir, const QString& script) {
-  return runCli({"-c", "CLI=" KELVARON_CLI_BINARY "; " + script}, dir, "config-empty", "/bin/bash");
-}
-
 // A folder that could not be listed was skipped silently with exit status 0.
 TEST_F(CliReliability, AFolderThatCannotBeListedIsAFailure) {
   put("t/a.asm", assemblyBytes({"A1"}));
@@ -37,7 +32,7 @@ TEST_F(CliReliability, AFolderThatCannotBeListedIsAFailure) {
 // the list went into the report folder's descriptor and failed, messages into reports.
 TEST_F(CliReliability, ClosedStandardStreamsAreReopened) {
   put("a.asm", assemblyBytes({"A1"}));
-  CliResult r = runShell(m_dir.path(), "\"$CLI\" --report-dir rep a.asm missing.asm >&-");
+  CliResult r = shell("\"$CLI\" --report-dir rep a.asm missing.asm >&-");
   EXPECT_EQ(r.exitCode, 1);
   EXPECT_EQ(r.err, "kelvaron-cli: cannot read missing.asm: No such file or directory\n");
   EXPECT_TRUE(r.summary.startsWith("2 files, 1 parts, 1 reports written, 1 failures")) << r.summary.data();
@@ -47,7 +42,7 @@ TEST_F(CliReliability, ClosedStandardStreamsAreReopened) {
     args << QString("f%1.asm").arg(i) << QString("missing%1.asm").arg(i);
   }
   clearReports();
-  EXPECT_EQ(runShell(m_dir.path(), "\"$CLI\" " + args.join(' ') + " >&- 2>&-; echo $?").out, "1\n");
+  EXPECT_EQ(shell("\"$CLI\" " + args.join(' ') + " >&- 2>&-; echo $?").out, "1\n");
   ASSERT_EQ(entries(rep()).size(), 10);
   for (const QString& report : entries(rep()))
     EXPECT_FALSE(readBytes(rep() + "/" + report).contains("kelvaron-cli")) << report.toStdString();
@@ -58,7 +53,7 @@ TEST_F(CliReliability, ClosedStandardStreamsAreReopened) {
 TEST_F(CliReliability, SystemLimitsAreFailuresThatSayWhy) {
   QString deep = "mkdir t && cd t";
   for (int i = 0; i < 40; ++i) deep += " && mkdir d && cd d";
-  ASSERT_EQ(runShell(m_dir.path(), deep + " && : > a.asm").exitCode, 0);
+  ASSERT_EQ(shell(deep + " && : > a.asm").exitCode, 0);
   for (int i = 0; i < 8; ++i) put(QString("m/m%1.asm").arg(i), assemblyBytes(QList<QByteArray>(2000, "PART")));
   const struct {
     const char* script;
@@ -73,7 +68,7 @@ TEST_F(CliReliability, SystemLimitsAreFailuresThatSayWhy) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.script);
-    const CliResult r = runShell(m_dir.path(), QString(c.script) + "; echo $?");
+    const CliResult r = shell(QString(c.script) + "; echo $?");
     EXPECT_TRUE(c.err.isEmpty() ? r.err.isEmpty() : r.err.contains(c.err)) << r.err.data();
     EXPECT_TRUE(r.out.size() == 2 && QByteArray(c.status).contains(r.out.at(0))) << r.out.data();
   }
@@ -103,8 +98,8 @@ TEST_F(CliReliability, MemoryStaysBoundedWithManyFilesAndJobs) {
   put("big.asm", bigAssembly(64));
   for (const char* args : {"--json -j 2 big.asm big.asm", "-j 4 big.asm big.asm big.asm"}) {
     SCOPED_TRACE(args);
-    const CliResult r = runShell(m_dir.path(), QString("/usr/bin/time -f %M -o peak \"$CLI\" --no-report ") + args +
-                                                   " >/dev/null 2>&1; cat peak");
+    const CliResult r =
+        shell(QString("/usr/bin/time -f %M -o peak \"$CLI\" --no-report ") + args + " >/dev/null 2>&1; cat peak");
     ASSERT_GT(r.out.trimmed().toLongLong(), 0) << r.out.data() << r.err.data();
     EXPECT_LE(r.out.trimmed().toLongLong(), (64 + 64) * 1024);
   }
