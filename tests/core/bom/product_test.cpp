@@ -9,12 +9,9 @@ namespace {
 QString flat(const std::vector<bom::FlatItem>& items) {
   QStringList out;
   for (const bom::FlatItem& i : items)
-    out << QStringLiteral("%1 %2 %3 %4 %5")
-               .arg(i.name)
-               .arg(i.quantity)
-               .arg(i.suppressed)
-               .arg(i.parents)
-               .arg(bom::statusName(i.status));
+    out << QStringList{i.name, QString::number(i.quantity), QString::number(i.suppressed), QString::number(i.parents),
+                       bom::statusName(i.status)}
+               .join(u' ');
   return out.join(QStringLiteral(", "));
 }
 
@@ -66,6 +63,10 @@ TEST_F(ProductTest, ProblemsAreMarkedAndTheRestIsDone) {
       {"an unreadable sub-assembly", "p/a.asm: +BAD*2 +SUB GOOD; p/sub.asm: +BAD GOOD*3; p/bad.asm; p/good.prt", "",
        "BAD 3 0 2 unreadable, GOOD 4 0 2 ok, SUB 1 0 1 ok", ""},
       {"an unreadable top gives nothing", "p/a.asm", "", "", ""},
+      {"found for one parent, missing for another: missing", "p/a.asm: X +SUB; q/sub.asm: X; p/x.prt", "q",
+       "SUB 1 0 1 ok, X 2 0 2 missing", ""},
+      {"a part and an assembly of one name are two items", "p/a.asm: +X X; p/x.asm: Y; p/x.prt", "",
+       "X 1 0 1 ok, X 1 0 1 ok, Y 1 0 1 missing", ""},
   };
   int n = 0;
   for (const Case& c : cases) {

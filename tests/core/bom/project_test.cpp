@@ -77,11 +77,8 @@ TEST(DiffModels, EveryKindOfChange) {
   QStringList got;
   for (const bom::ComponentChange& c : bom::diffModels(oldModel, newModel))
     got << QStringLiteral("%1 %2 %3 %4>%5 %6>%7")
-               .arg(bom::changeName(c.kind), reader::typeName(c.type), c.name)
-               .arg(c.oldQuantity)
-               .arg(c.newQuantity)
-               .arg(c.oldSuppressed)
-               .arg(c.newSuppressed);
+               .arg(bom::changeName(c.kind), reader::typeName(c.type), c.name, QString::number(c.oldQuantity),
+                    QString::number(c.newQuantity), QString::number(c.oldSuppressed), QString::number(c.newSuppressed));
   EXPECT_EQ(got, QStringList({"added part F 0>2 0>0", "added part E 0>1 0>0", "removed part C 1>0 0>0",
                               "removed assembly E 1>0 0>0", "changed part B 1>1 0>1", "changed part D 3>4 1>1"}));
   EXPECT_TRUE(bom::diffModels(oldModel, oldModel).empty());
