@@ -1,12 +1,14 @@
-// Reading files whatever they are and whatever happens to them while read:
-// special files refused without waiting, a file that changes is an error,
-// paths past the system's limit read like any other.
+// Files and folders as the system gives them: folders listed in one order,
+// reports written whole or not at all, files read whatever they are and
+// whatever happens to them while read, paths past the system's limit.
 
 #include "platform/atomicfile.h"
+#include "platform/dirlisting.h"
 #include "platform/filebytes.h"
 #include "platform/nativefile.h"
 #include "scratchtree.h"
 
+#include <QDir>
 #include <gtest/gtest.h>
 #include <climits>
 #include <fcntl.h>
@@ -20,6 +22,68 @@ using kelvaron::testing::ScratchTree;
 
 const QString kNotRegular = QStringLiteral("not a regular file");
 const QString kChanged = QStringLiteral("the file changed while it was read");
+
+// Names sorted case-insensitively, ties by bytes; a link is marked, never opened as a child, and leads to the
+// same folder identity as its target.
+TEST(DirListing, SortedKindsAndLinks) {
+  ScratchTree tmp;
+  for (const char* n : {"b.asm", "A.asm", "a.asm", "C_x", "cx", "B.ASM.2"}) tmp.file(n);
+  tmp.dir("sub.asm.1");
+  tmp.link("sub.asm.1", "alias");
+  tmp.link("b.asm", "filelink.asm.9");
+  const Folder folder = Folder::open(tmp.path());
+  const auto entries = folder.list(u"*");
+  ASSERT_TRUE(entries);
+  QStringList names;  // name, folder?, link?
+  for (const DirEntry& e : *entries) names << QString("%1 %2%3").arg(e.name).arg(e.isFolder).arg(e.isLink);
+  EXPECT_EQ(names, (QStringList{"A.asm 00", "a.asm 00", "alias 01", "b.asm 00", "B.ASM.2 00", "cx 00", "C_x 00",
+                                "filelink.asm.9 01", "sub.asm.1 10"}));
+  EXPECT_EQ(folder.list(u"*.asm.*")->size(), 6u);
+  EXPECT_FALSE(folder.openChild("alias").isOpen());
+  const Folder sub = folder.openChild("sub.asm.1");
+  ASSERT_TRUE(sub.isOpen());
+  EXPECT_EQ(sub.id(), Folder::open(tmp.path() + "/alias").id());
+  EXPECT_NE(sub.id(), folder.id());
+  EXPECT_FALSE(Folder::open(tmp.path() + "/missing").list(u"*"));
+}
+
+int entryCount(const ScratchTree& t) {
+  return static_cast<int>(QDir(t.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).size());
+}
+
+// Reports written whole or not at all: the temporary has no name, so nothing
+// is left whatever ends the process (a commit past the file-size limit is a
+// CLI test). A replaced report came out 0644, and a read-only one was replaced.
+TEST(AtomicFileTest, KeepsModeAndRefusesReadOnly) {
+  const struct {
+    mode_t before;  // 0: no file before
+    bool written;
+  } cases[] = {{0, true}, {0640, true}, {0600, true}, {0444, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.before);
+    ScratchTree t;
+    const std::string target = t.root() + "/r.txt";
+    if (c.before != 0) {
+      t.file("r.txt", "old");
+      ASSERT_EQ(::chmod(target.c_str(), c.before), 0);
+    }
+    AtomicFile f;
+    QString reason;
+    ASSERT_EQ(f.open(t.path("r.txt"), &reason), c.written);
+    if (c.written) {
+      f.write("new");
+      EXPECT_EQ(entryCount(t), c.before != 0 ? 1 : 0) << "the temporary has no name while written";
+      ASSERT_TRUE(f.commit(&reason)) << reason.toStdString();
+    } else {
+      EXPECT_EQ(reason, QStringLiteral("the report is read-only"));
+    }
+    FileBytes content;
+    EXPECT_TRUE(content.open(t.path("r.txt")) && content.bytes() == (c.written ? "new" : "old"));
+    struct stat st {};
+    EXPECT_TRUE(::stat(target.c_str(), &st) == 0 && (c.before == 0 || (st.st_mode & 07777) == c.before));
+    EXPECT_EQ(entryCount(t), 1);
+  }
+}
 
 // A FIFO once hung the run: opening waited for a writer that never came.
 TEST(FileReading, OnlyRegularFilesAreRead) {
