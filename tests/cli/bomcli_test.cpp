@@ -34,19 +34,15 @@ QByteArray legacyAssembly(const QString& words) {
   return b + "@dep_db 30 0\n1 30 ->\n#END_OF_P_OBJECT\n";
 }
 
-class BomCliTest : public CliTest {
- protected:
-  // top (BOLT x4, SUB x2, GONE), sub in a library folder (BOLT x3, NUT 1+1 suppressed).
-  void makeProduct() {
-    put("p/top.asm.2", legacyAssembly("BOLT*4 +SUB*2 GONE"));
-    put("lib/sub.asm", legacyAssembly("BOLT*3 NUT~1"));
-    put("p/bolt.prt", "");
-    put("lib/nut.prt.2", "");
-  }
-};
+using BomCli = CliTest;
 
-TEST_F(BomCliTest, ExitStatuses) {
-  makeProduct();
+// One product for every command: top (BOLT x4, SUB x2, GONE), sub in a library
+// folder (BOLT x3, NUT 1+1 suppressed).
+TEST_F(BomCli, ExitStatusesAndOutputs) {
+  put("p/top.asm.2", legacyAssembly("BOLT*4 +SUB*2 GONE"));
+  put("lib/sub.asm", legacyAssembly("BOLT*3 NUT~1"));
+  put("p/bolt.prt", "");
+  put("lib/nut.prt.2", "");
   put("ok/a.asm", legacyAssembly("X*2"));
   put("ok/x.prt", "");
   put("bad/a.asm", "not an assembly at all\n");
@@ -84,10 +80,7 @@ TEST_F(BomCliTest, ExitStatuses) {
   }
   EXPECT_TRUE(run({"--no-report", "./bom"}).summary.startsWith("1 file,")) << "./bom is a file to list";
   EXPECT_TRUE(readBytes(path("bom.xlsx")).startsWith("PK"));
-}
 
-TEST_F(BomCliTest, TreeAndFlatCsvAndOutputFile) {
-  makeProduct();
   const CliResult tree = run({"bom", "--search", "lib", "--format", "csv", "p/top.asm.2"});
   EXPECT_EQ(tree.exitCode, 0) << tree.err.toStdString();
   EXPECT_EQ(tree.out,
@@ -109,10 +102,8 @@ TEST_F(BomCliTest, TreeAndFlatCsvAndOutputFile) {
             "1,0,1,part,GONE,,missing\r\n"
             "2,2,1,part,NUT,../lib/nut.prt.2,ok\r\n"
             "2,0,1,assembly,SUB,../lib/sub.asm,ok\r\n");
-}
 
-TEST_F(BomCliTest, WhereUsedGivesOneJsonDocumentPerName) {
-  makeProduct();
+  // where-used: one JSON document per name.
   const CliResult r = run({"where-used", "--indirect", "--format", "json", "nut", "bolt.prt", "--in", "p", "lib"});
   EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
   const QString top = R"({"assembly":"$/p/top.asm.2","path":["$/p/top.asm.2")";
