@@ -3,33 +3,24 @@
 
 #include "cli/cli_testenv.h"
 
-#include <QRegularExpression>
-
 namespace kelvaron::clitest {
 namespace {
 
-// A legacy text assembly (Release 14 to Wildfire 4 layout) with components
-// written "NAME*quantity~suppressed", a leading + for a sub-assembly.
-QByteArray legacyAssembly(const QString& words) {
-  const QStringList comps = words.split(u' ', Qt::SkipEmptyParts);
+// A legacy text assembly (Release 14 to Wildfire 4 layout) from words
+// "NAME*quantity", a leading + for a sub-assembly, a trailing ~ for one more
+// instance that is suppressed.
+QByteArray legacyAssembly(const QByteArray& words) {
   QByteArray b =
-      "#UGC:2 ASSEMBLY 887 360 0 1 1 15 1600 9547\n#-END_OF_UGC_HEADER\n#P_OBJECT 6\n@P_object 1 0\n"
-      "0 1 ->\n@depend 2 0\n1 2 [" +
-      QByteArray::number(comps.size()) +
-      "]\n"
-      "@model_name 3 10\n@model_type 4 1\n@bom_count 6 1\n@dep_type 7 1\n@comp_dep_types 16 1\n";
-  for (const QString& c : comps) {
-    const QRegularExpressionMatch m = QRegularExpression(R"(^(\+?)(\w+)(?:\*(\d+))?(?:~(\d+))?$)").match(c);
-    const QByteArray q = m.captured(3).isEmpty() ? "1" : m.captured(3).toUtf8(), s = m.captured(4).toUtf8();
-    const QByteArray all = QByteArray::number(q.toInt() + s.toInt());
-    const bool both = q != "0" && !s.isEmpty();
-    b += "2 2 \n3 3 " + m.captured(2).toUtf8() + "\n3 4 " + (m.captured(1).isEmpty() ? "2" : "1") + "\n3 6 " + all +
-         "\n3 7 " +
-         (both          ? "32770"
-          : s.isEmpty() ? "2"
-                        : "32768") +
-         "\n";
-    if (both) b += "3 16 [" + all + "]\n$" + q + "*2," + s + "*32768\n";
+      "#UGC:2 ASSEMBLY 887 360 0 1 1 15 1600 9547\n#-END_OF_UGC_HEADER\n#P_OBJECT 6\n@P_object 1 0\n0 1 ->\n"
+      "@depend 2 0\n1 2 [" +
+      QByteArray::number(words.count(' ') + 1) +
+      "]\n@model_name 3 10\n@model_type 4 1\n@bom_count 6 1\n@dep_type 7 1\n@comp_dep_types 16 1\n";
+  for (const QByteArray& w : words.split(' ')) {
+    const bool sub = w.startsWith('+'), suppressed = w.endsWith('~');
+    const QList<QByteArray> nameAndCount = w.mid(sub, w.size() - sub - suppressed).split('*');
+    const QByteArray q = nameAndCount.value(1, "1"), all = QByteArray::number(q.toInt() + suppressed);
+    b += "2 2 \n3 3 " + nameAndCount[0] + "\n3 4 " + (sub ? "1" : "2") + "\n3 6 " + all + "\n3 7 " +
+         (suppressed ? "32770\n3 16 [" + all + "]\n$" + q + "*2,1*32768\n" : QByteArray("2\n"));
   }
   return b + "@dep_db 30 0\n1 30 ->\n#END_OF_P_OBJECT\n";
 }
@@ -40,7 +31,7 @@ using BomCli = CliTest;
 // folder (BOLT x3, NUT 1+1 suppressed).
 TEST_F(BomCli, ExitStatusesAndOutputs) {
   put("p/top.asm.2", legacyAssembly("BOLT*4 +SUB*2 GONE"));
-  put("lib/sub.asm", legacyAssembly("BOLT*3 NUT~1"));
+  put("lib/sub.asm", legacyAssembly("BOLT*3 NUT~"));
   put("p/bolt.prt", "");
   put("lib/nut.prt.2", "");
   put("ok/a.asm", legacyAssembly("X*2"));
