@@ -100,23 +100,6 @@ TEST(cFindFile, WalkOrderSubfoldersAndFinalSearchpath) {
   EXPECT_EQ(flat.finder.sSearchpath(), t.path());
 }
 
-TEST(cFindFile, CancelEndsOnlyTheFolderThatGotIt) {
-  ScratchTree t;
-  for (const char* d : {"a", "a/a1", "a/a2", "b"}) t.dir(d);
-  for (const char* f : {"r.asm", "a/a.asm", "a/a1/x.asm", "a/a2/y.asm", "b/b.asm"}) t.file(f);
-  const std::pair<int, QString> cases[] = {
-      {1, "r.asm -"},
-      {2, "r.asm - a/a.asm - - b/b.asm"},
-      {3, "r.asm - a/a.asm - a/a1/x.asm - - b/b.asm"},
-      {4, "r.asm - a/a.asm - a/a1/x.asm - a/a2/y.asm -"},
-  };
-  for (const auto& [cancelAt, walk] : cases) {
-    Walk w(t.path(), "*.asm");
-    w.onStop = [&](int n, bool& Cancel) { Cancel = n == cancelAt; };
-    EXPECT_EQ(w.run(), walk) << "cancel at StopSearch " << cancelAt;
-  }
-}
-
 TEST(cFindFile, NoFolderIsEnteredTwice) {
   // Regression: without the identity check the bound folder was walked twice.
   ScratchTree t;
@@ -201,23 +184,29 @@ FolderMatches collect(const QString& folder, const WalkHooks& hooks = {}) {
   return collectAssemblies(finder, folder, hooks);
 }
 
-TEST(BatchScan, StopKeepsWhatWasFoundAndUnwindsEveryLevel) {
+// A Cancel ends the walk of the folder whose subfolder was to be entered; the
+// batch's stop keeps what was found and refuses the next descent at every level.
+TEST(cFindFile, CancelEndsOnlyTheFolderThatGotItAndAStopEndsAll) {
   ScratchTree t;
-  for (const char* d : {"a", "a/deep", "b"}) t.dir(d);
-  for (const char* f : {"r.asm", "a/a.asm", "a/deep/d.asm", "b/b.asm"}) t.file(f);
-  const std::pair<int, QString> cases[] = {
-      // the how-many-th question answers "stop"
-      {1, "r.asm"},
-      {2, "r.asm a/a.asm"},
-      {3, "r.asm a/a.asm a/deep/d.asm"},
-      {0, "r.asm a/a.asm a/deep/d.asm b/b.asm"},
+  for (const char* d : {"a", "a/a1", "a/a2", "b"}) t.dir(d);
+  for (const char* f : {"r.asm", "a/a.asm", "a/a1/x.asm", "a/a2/y.asm", "b/b.asm"}) t.file(f);
+  const std::tuple<int, QString, QString> cases[] = {
+      // the n-th StopSearch cancels and the n-th question answers "stop" (0: none): the walk, the batch's paths
+      {1, "r.asm -", "r.asm"},
+      {2, "r.asm - a/a.asm - - b/b.asm", "r.asm a/a.asm"},
+      {3, "r.asm - a/a.asm - a/a1/x.asm - - b/b.asm", "r.asm a/a.asm a/a1/x.asm"},
+      {4, "r.asm - a/a.asm - a/a1/x.asm - a/a2/y.asm -", "r.asm a/a.asm a/a1/x.asm a/a2/y.asm"},
+      {0, "r.asm - a/a.asm - a/a1/x.asm - a/a2/y.asm - b/b.asm", "r.asm a/a.asm a/a1/x.asm a/a2/y.asm b/b.asm"},
   };
-  for (const auto& [stopAt, paths] : cases) {
+  for (const auto& [at, walk, paths] : cases) {
+    Walk w(t.path(), "*.asm");
+    w.onStop = [&](int n, bool& Cancel) { Cancel = n == at; };
+    EXPECT_EQ(w.run(), walk) << "cancel at StopSearch " << at;
     int asked = 0;
-    const FolderMatches found = collect(t.path(), {.stopRequested = [&] { return ++asked == stopAt; }});
-    EXPECT_EQ(relative(found, t.path()), paths) << "stop at " << stopAt;
-    EXPECT_EQ(found.stopped, stopAt != 0);
-    EXPECT_EQ(asked, stopAt ? stopAt : 3) << "no question after the stop";
+    const FolderMatches found = collect(t.path(), {.stopRequested = [&] { return ++asked == at; }});
+    EXPECT_EQ(relative(found, t.path()), paths) << "stop at " << at;
+    EXPECT_EQ(found.stopped, at != 0);
+    EXPECT_EQ(asked, at ? at : 4) << "no question after the stop";
   }
   int fetches = 0;  // a yield that answers "stop" ends the walk inside the first listing
   const FolderMatches cut = collect(t.path(), {.yield = [&] { return ++fetches < 2; }});
