@@ -20,14 +20,10 @@ TEST_F(CliFolders, WalkOrderReportsAndFailuresAreTheSameForOneJobOrMany) {
   // The first file is slow to scan, so parallel runs finish out of order; the
   // same report name in two folders goes to the later one in walk order.
   put("tree/A.ASM.2", "3 3 A1\n" + QByteArray(8 << 20, '.') + "\n3 3 A2\n");
-  for (const auto& [file, name] : {std::pair{"tree/b.asm", "B1"},
-                                   {"tree/sub/c.asm.1", "C1"},
-                                   {"tree/sub/c.asm.2", "C2"},
-                                   {"tree/sub/b.asm.3", "B3"},
-                                   {"tree/old.asm.1/deep/d.asm", "D1"},
-                                   {"tree/readme.txt", "NOT_AN_ASSEMBLY"},
-                                   {"single.asm", "S1"}})
-    put(file, assemblyBytes({name}));
+  for (const QString fileAndName :
+       {"tree/b.asm B1", "tree/sub/c.asm.1 C1", "tree/sub/c.asm.2 C2", "tree/sub/b.asm.3 B3",
+        "tree/old.asm.1/deep/d.asm D1", "tree/readme.txt NOT_AN_ASSEMBLY", "single.asm S1"})
+    put(fileAndName.section(' ', 0, 0), assemblyBytes({fileAndName.section(' ', 1).toUtf8()}));
   std::filesystem::create_symlink(path("tree/nowhere").toStdString(), path("tree/sub/gone.asm").toStdString());
   std::filesystem::create_symlink("old.asm.1", path("tree/link.asm.2").toStdString());
   for (const QStringList& jobs : {QStringList{"-j", "1"}, QStringList{"--jobs=3"}}) {
