@@ -68,7 +68,8 @@ TEST_F(CliFolders, ASignalStopsTheRunAndLeavesNoHalfReport) {
   put("last.asm", assemblyBytes({"L1"}));
   // Per signal: the exit status, the reports, how often last.asm was listed, the summary line.
   const CliResult r = shell(
-      "for s in INT TERM HUP QUIT; do rm -f rep/*; \"$CLI\" -j 1 --report-dir rep first.asm big.asm last.asm >out "
+      "for s in INT TERM HUP QUIT; do rm -f rep/* out err; \"$CLI\" -j 1 --report-dir rep first.asm big.asm last.asm "
+      ">out "
       "2>err &"
       " until grep -q P10000000 out || ! kill -0 $! 2>/dev/null; do sleep 0.01; done; kill -$s $!; wait $!;"
       " echo $s $? $(ls rep) $(grep -c last.asm out) $(grep -c '^kelvaron-cli: summary: 1 file, 1 parts, 1 reports"

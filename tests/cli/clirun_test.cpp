@@ -125,8 +125,7 @@ TEST_F(CliRun, JsonGivesOneEscapedObjectPerFile) {
     EXPECT_EQ(o.keys(), (QStringList{"assembly", "components", "error", "file", "format", "notes", "parts", "report"}))
         << lines[i].constData();
     EXPECT_EQ(o["file"].toString(), native(dir + e.name));
-    EXPECT_EQ(o["report"].toString(), e.report.isEmpty() ? "" : native(QFile::encodeName(rep()) + "/" + e.report));
-    EXPECT_EQ(o["report"].isNull(), e.report.isEmpty());
+    EXPECT_EQ(o["report"], e.report.isEmpty() ? QJsonValue() : native(QFile::encodeName(rep()) + "/" + e.report));
     // Line 1 of the report is the file's path, its bytes kept.
     std::ifstream report(platform::toNativePath(o["report"].toString()), std::ios::binary);
     std::string line1;

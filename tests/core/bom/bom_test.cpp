@@ -29,20 +29,13 @@ QString flat(const std::vector<bom::FlatItem>& items) {
   return out.join(QStringLiteral(", "));
 }
 
-class ProductTest : public BomTest {
- protected:
-  bom::Product load(const QString& top, const QStringList& search = {}) {
-    QStringList dirs;
-    for (const QString& s : search) dirs << path(s);
-    return bom::loadProduct(path(top), dirs, loader());
-  }
-};
+class ProductTest : public BomTest {};
 
 TEST_F(ProductTest, TotalsMultiplyAlongEveryPathAtEachDepth) {
   make(
       "p/top.asm.2: +SUB*2 BOLT*4 +DEEP; p/sub.asm: BOLT*3 NUT*2~1 +DEEP; p/deep.asm: NUT*5 BOLT; p/bolt.prt;"
       "p/nut.prt.3");
-  const bom::Product product = load("p/top.asm.2");
+  const bom::Product product = bom::loadProduct(path("p/top.asm.2"), {}, loader());
   // BOLT: 4 + 2*3 + (2 + 1)*1; NUT: 2*2 + (2 + 1)*5, suppressed 2*1; DEEP: 2*1 + 1.
   EXPECT_EQ(flat(bom::flatItems(product, 0)), "BOLT 13 0 3 ok, DEEP 3 0 2 ok, NUT 19 2 2 ok, SUB 2 0 1 ok");
   EXPECT_EQ(flat(bom::flatItems(product, 1)), "BOLT 4 0 1 ok, DEEP 1 0 1 ok, SUB 2 0 1 ok");
@@ -86,7 +79,9 @@ TEST_F(ProductTest, ProblemsAreMarkedAndTheRestIsDone) {
   for (const Case& c : cases) {
     startCase(QStringLiteral("case%1").arg(n++));  // none sees another's files
     make(c.files);
-    const bom::Product product = load("p/a.asm", QString(c.search).split(u' ', Qt::SkipEmptyParts));
+    QStringList search;
+    for (const QString& s : QString(c.search).split(u' ', Qt::SkipEmptyParts)) search << path(s);
+    const bom::Product product = bom::loadProduct(path("p/a.asm"), search, loader());
     QStringList notes = product.notes;
     EXPECT_EQ(flat(bom::flatItems(product, 0, &notes)), c.flat) << c.what;
     const QString note = QString::fromUtf8(c.note).replace(u'$', path({}));
