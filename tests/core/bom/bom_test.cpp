@@ -90,11 +90,9 @@ TEST_F(ProductTest, ProblemsAreMarkedAndTheRestIsDone) {
   }
 }
 
-class FileIndexTest : public BomTest {};
-
 // Each case: files (see make()), search roots (comma-separated), the name asked for from
 // folder p, the file expected ("" for missing) and the other places noted (space-separated).
-TEST_F(FileIndexTest, ResolvesByFolderOrderAndHighestVersion) {
+TEST_F(ProductTest, FilesResolveByFolderOrderAndHighestVersion) {
   struct Case {
     const char *what, *files, *roots, *name, *expected, *others;
   } cases[] = {
@@ -237,9 +235,7 @@ TEST(TableFormats, TextAndCsv) {
   EXPECT_TRUE(bom::formatCsv(plain).startsWith("quantity,name,file\r\n1,TOP,")) << "a plain table has no level column";
 }
 
-class JsonTest : public BomTest {};
-
-TEST_F(JsonTest, TreeNestsChildrenAndFlatListsItems) {
+TEST_F(ProductTest, JsonTreeNestsChildrenAndFlatListsItems) {
   make("p/top.asm: +SUB*2 GONE; p/sub.asm: BOLT*3~1; p/bolt.prt");
   const bom::Product product = bom::loadProduct(path("p/top.asm"), {}, loader());
   const QString part =
