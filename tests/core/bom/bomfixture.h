@@ -26,11 +26,13 @@ inline reader::AssemblyModel model(const QString& words) {
   for (const QString& w : words.split(u' ', Qt::SkipEmptyParts)) {
     const QRegularExpressionMatch g = word.match(w);
     EXPECT_TRUE(g.hasMatch()) << w.toStdString();
-    m.add({.name = g.captured(2),
-           .type = g.captured(1).isEmpty() ? ComponentType::Part : ComponentType::Assembly,
-           .quantity = g.captured(3).isEmpty() ? 1 : g.captured(3).toLongLong(),
-           .suppressed = g.captured(4).toLongLong(),
-           .generic = g.captured(5)});
+    reader::ModelComponent c;
+    c.type = g.captured(1).isEmpty() ? ComponentType::Part : ComponentType::Assembly;
+    c.name = g.captured(2);
+    c.quantity = g.captured(3).isEmpty() ? 1 : g.captured(3).toLongLong();
+    c.suppressed = g.captured(4).toLongLong();
+    c.generic = g.captured(5);
+    m.add(c);
   }
   return m;
 }
