@@ -94,9 +94,7 @@ TEST_F(CliReliability, AFolderThatCannotBeListedIsAFailure) {
   put("t/locked/x.asm", assemblyBytes({"X1"}));
   ASSERT_EQ(::chmod(QFile::encodeName(path("t/locked")).constData(), 0), 0);
   // root reads any folder; in a user namespace without mappings it is held to the mode bits.
-  CliResult r = ::geteuid() == 0 ? runCli({"-U", KELVARON_CLI_BINARY, "--no-report", "t"}, m_dir.path(), "config-empty",
-                                          "/usr/bin/unshare")
-                                 : run({"--no-report", "t"});
+  const CliResult r = shell(QString(::geteuid() == 0 ? "unshare -U " : "") + "\"$CLI\" --no-report t");
   ::chmod(QFile::encodeName(path("t/locked")).constData(), 0755);
   if (r.exitCode == 1 && r.err.startsWith("unshare:")) GTEST_SKIP() << "no user namespace for root: " << r.err.data();
   EXPECT_EQ(r.exitCode, 1);

@@ -56,32 +56,29 @@ int entryCount(const ScratchTree& t) {
 // is left whatever ends the process (a commit past the file-size limit is a
 // CLI test). A replaced report came out 0644, and a read-only one was replaced.
 TEST(AtomicFileTest, KeepsModeAndRefusesReadOnly) {
-  const struct {
-    mode_t before;  // 0: no file before
-    bool written;
-  } cases[] = {{0, true}, {0640, true}, {0600, true}, {0444, false}};
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.before);
+  // The mode of the report before (0: none), whether it is written.
+  for (const auto& [before, written] : {std::pair<mode_t, bool>{0, true}, {0640, true}, {0600, true}, {0444, false}}) {
+    SCOPED_TRACE(before);
     ScratchTree t;
     const std::string target = t.root() + "/r.txt";
-    if (c.before != 0) {
+    if (before != 0) {
       t.file("r.txt", "old");
-      ASSERT_EQ(::chmod(target.c_str(), c.before), 0);
+      ASSERT_EQ(::chmod(target.c_str(), before), 0);
     }
     AtomicFile f;
     QString reason;
-    ASSERT_EQ(f.open(t.path("r.txt"), &reason), c.written);
-    if (c.written) {
+    ASSERT_EQ(f.open(t.path("r.txt"), &reason), written);
+    if (written) {
       f.write("new");
-      EXPECT_EQ(entryCount(t), c.before != 0 ? 1 : 0) << "the temporary has no name while written";
+      EXPECT_EQ(entryCount(t), before != 0 ? 1 : 0) << "the temporary has no name while written";
       ASSERT_TRUE(f.commit(&reason)) << reason.toStdString();
     } else {
       EXPECT_EQ(reason, QStringLiteral("the report is read-only"));
     }
     FileBytes content;
-    EXPECT_TRUE(content.open(t.path("r.txt")) && content.bytes() == (c.written ? "new" : "old"));
+    EXPECT_TRUE(content.open(t.path("r.txt")) && content.bytes() == (written ? "new" : "old"));
     struct stat st {};
-    EXPECT_TRUE(::stat(target.c_str(), &st) == 0 && (c.before == 0 || (st.st_mode & 07777) == c.before));
+    EXPECT_TRUE(::stat(target.c_str(), &st) == 0 && (before == 0 || (st.st_mode & 07777) == before));
     EXPECT_EQ(entryCount(t), 1);
   }
 }
@@ -95,10 +92,8 @@ TEST(FileReading, OnlyRegularFilesAreRead) {
   t.link("/dev/null", "null.asm");
   t.link("missing", "dangling.asm");
   t.dir("sub.asm");
-  const struct {
-    const char* name;
-    QString error;  // empty: read
-  } cases[] = {
+  const std::pair<const char*, QString> cases[] = {
+      // the file, the error (none: read)
       {"a.asm", {}},
       {"fifo.asm", kNotRegular},
       {"zero.asm", kNotRegular},
@@ -106,14 +101,13 @@ TEST(FileReading, OnlyRegularFilesAreRead) {
       {"dangling.asm", QStringLiteral("No such file or directory")},
       {"sub.asm", QStringLiteral("Is a directory")},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
+  for (const auto& [name, error] : cases) {
+    SCOPED_TRACE(name);
     FileBytes bytes;
     NativeFile native;
-    const QString path = t.path(c.name);
-    EXPECT_TRUE(bytes.open(path) == c.error.isEmpty() && bytes.errorString() == c.error)
+    EXPECT_TRUE(bytes.open(t.path(name)) == error.isEmpty() && bytes.errorString() == error)
         << bytes.errorString().toStdString();
-    EXPECT_TRUE(native.open(path) == c.error.isEmpty() && native.errorString() == c.error)
+    EXPECT_TRUE(native.open(t.path(name)) == error.isEmpty() && native.errorString() == error)
         << native.errorString().toStdString();
   }
 }
