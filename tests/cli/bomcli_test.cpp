@@ -40,11 +40,8 @@ TEST_F(BomCli, ExitStatusesAndOutputs) {
   put("old.asm.1", legacyAssembly("X*2 Y"));
   put("new.asm.2", legacyAssembly("X*3"));
   put("bom", assemblyBytes({"BOMPART"}));
-  struct Case {
-    QStringList args;
-    int exit;
-    const char* err;  // a fragment standard error must hold, or ""
-  } cases[] = {
+  // The arguments, the exit status, a fragment standard error must hold (or "").
+  const std::tuple<QStringList, int, const char*> cases[] = {
       {{"check", "ok"}, 0, ""},
       {{"check", "p", "lib"}, 1, ""},
       {{"check", "bad"}, 1, ""},
@@ -64,10 +61,10 @@ TEST_F(BomCli, ExitStatusesAndOutputs) {
       {{"where-used", "BOLT"}, 2, "--in"},
       {{"--no-report", "./bom"}, 0, ""},  // a file named like a subcommand keeps the old meaning
   };
-  for (const Case& c : cases) {
-    const CliResult r = run(c.args);
-    EXPECT_EQ(r.exitCode, c.exit) << c.args.join(' ').toStdString() << "\n" << r.err.toStdString();
-    EXPECT_TRUE(r.err.contains(c.err)) << c.args.join(' ').toStdString() << "\n" << r.err.toStdString();
+  for (const auto& [args, exit, err] : cases) {
+    const CliResult r = run(args);
+    EXPECT_EQ(r.exitCode, exit) << args.join(' ').toStdString() << "\n" << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains(err)) << args.join(' ').toStdString() << "\n" << r.err.toStdString();
   }
   EXPECT_TRUE(run({"--no-report", "./bom"}).summary.startsWith("1 file,")) << "./bom is a file to list";
   EXPECT_TRUE(readBytes(path("bom.xlsx")).startsWith("PK"));

@@ -139,39 +139,32 @@ class ProjectTest : public BomTest {
 };
 
 TEST_F(ProjectTest, CheckFindsMissingUnreadableUnusedAndTop) {
-  struct Case {
-    bool latest;
-    int jobs;
-    const char* unused;
-    int reads;
-  } cases[] = {
+  // --latest?, jobs, the unused files, the files read.
+  const std::tuple<bool, int, QString, int> cases[] = {
       {false, 1, "unused.prt unused.prt.2", 5},
       {true, 1, "lib/oldpart.prt unused.prt unused.prt.2", 4},
       {false, 4, "unused.prt unused.prt.2", 5},
   };
-  for (const Case& c : cases) {
+  for (const auto& [latest, jobs, unusedFiles, reads] : cases) {
     m_reads.clear();
-    const bom::CheckResult r = bom::checkProject(scan(c.latest, c.jobs));
+    const bom::CheckResult r = bom::checkProject(scan(latest, jobs));
     QStringList unused = r.unused, missing;
     unused.sort();
     for (const auto& m : r.missing) missing << m.file + " <- " + rel(m.neededBy);
     QStringList got{missing.join(u','), r.unreadable.size() == 1 ? rel({r.unreadable[0].path}) : "?", rel(r.top),
                     rel(unused)};
-    const QString neededBy = c.latest ? "top.asm" : "top.asm sub/sub.asm.1";
-    EXPECT_EQ(got, QStringList({"gone.prt <- " + neededBy, "bad.asm", "top.asm top2.asm", c.unused}))
-        << c.latest << " " << c.jobs;
-    EXPECT_EQ(m_reads.size(), c.reads);
+    const QString neededBy = latest ? "top.asm" : "top.asm sub/sub.asm.1";
+    EXPECT_EQ(got, QStringList({"gone.prt <- " + neededBy, "bad.asm", "top.asm top2.asm", unusedFiles}))
+        << latest << " " << jobs;
+    EXPECT_EQ(m_reads.size(), reads);
     for (const QString& f : m_reads.keys()) EXPECT_EQ(m_reads.value(f), 1) << f.toStdString();
   }
 }
 
 // Each expected use: "assembly quantity" or, followed up, "quantity path…".
 TEST_F(ProjectTest, WhereUsedDirectAndUpToTheTops) {
-  struct Case {
-    const char* name;
-    bool indirect;
-    const char* expected;
-  } cases[] = {
+  const std::tuple<QString, bool, QString> cases[] = {
+      // the name, followed up?, the uses
       {"bolt", false, "top.asm 4, sub/sub.asm.1 1, sub/sub.asm.3 2"},
       {"Washer.PRT", false, "sub/sub.asm.3 1"},
       {"washer", true, "2 top.asm sub/sub.asm.3, 1 top2.asm sub/sub.asm.3"},
@@ -179,14 +172,14 @@ TEST_F(ProjectTest, WhereUsedDirectAndUpToTheTops) {
       {"nothing", true, ""},
   };
   const bom::ProjectScan s = scan(false);
-  for (const Case& c : cases) {
+  for (const auto& [name, indirect, expected] : cases) {
     QStringList got;
-    for (const bom::Usage& u : bom::whereUsed(s, QString::fromUtf8(c.name), c.indirect)) {
-      EXPECT_EQ(u.assembly, c.indirect ? u.path.value(0) : u.assembly) << c.name;
-      got << (c.indirect ? QString::number(u.quantity) + u' ' + rel(u.path)
-                         : rel({u.assembly}) + u' ' + QString::number(u.quantity));
+    for (const bom::Usage& u : bom::whereUsed(s, name, indirect)) {
+      EXPECT_EQ(u.assembly, indirect ? u.path.value(0) : u.assembly) << name.toStdString();
+      got << (indirect ? QString::number(u.quantity) + u' ' + rel(u.path)
+                       : rel({u.assembly}) + u' ' + QString::number(u.quantity));
     }
-    EXPECT_EQ(got.join(QStringLiteral(", ")), c.expected) << c.name;
+    EXPECT_EQ(got.join(QStringLiteral(", ")), expected) << name.toStdString();
   }
 }
 
