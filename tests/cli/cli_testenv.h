@@ -100,6 +100,10 @@ class CliTest : public ::testing::Test {
   QString path(const QString& name) const { return m_dir.filePath(name); }
   QString rep() const { return path("rep"); }
   CliResult run(const QStringList& args) const { return runCli(args, m_dir.path()); }
+  /// Runs `script` with bash in the test folder; $CLI is the binary.
+  CliResult shell(const QString& script) const {
+    return runCli({"-c", "CLI=" KELVARON_CLI_BINARY "; " + script}, m_dir.path(), "config-empty", "/bin/bash");
+  }
   /// Writes `bytes` to `name`, creating its folders.
   void put(const QString& name, const QByteArray& bytes) const {
     QDir(m_dir.path()).mkpath(QFileInfo(path(name)).path());

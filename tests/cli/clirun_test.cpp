@@ -1,5 +1,5 @@
-// kelvaron-cli end to end on files: command line, exit status, text and JSON
-// output, reports written or not.
+// kelvaron-cli end to end on files: command line, exit status, text, --long
+// and JSON output (with what the format reader found), reports written or not.
 
 #include "cli_testenv.h"
 #include "platform/nativepath.h"
@@ -15,34 +15,8 @@ namespace {
 
 using CliRun = CliTest;
 
-TEST_F(CliRun, CommandLine) {
-  put("a.asm", assemblyBytes({"X1"}));
-  const QByteArray needsJobs = "kelvaron-cli: option '--jobs' needs a number from 1 to 256\nTry 'kelvaron-cli --help'";
-  const struct {
-    QStringList args;
-    int exit;
-    QByteArray out, err;  // how standard output and standard error start
-  } cases[] = {
-      {{"--json"}, 2, "", "kelvaron-cli: no FILE given\nTry 'kelvaron-cli --help'"},
-      {{"--bogus", "a.asm"}, 2, "", "kelvaron-cli: unknown option '--bogus'\n"},
-      {{"a.asm", "--report-dir"}, 2, "", "kelvaron-cli: option '--report-dir' needs a folder\nTry"},
-      {{"--report-dir=", "a.asm"}, 2, "", "kelvaron-cli: option '--report-dir' needs a folder\nTry"},
-      {{"-j", "a.asm"}, 2, "", needsJobs},
-      {{"--jobs", "257", "a.asm"}, 2, "", needsJobs},
-      {{"--version", "-h", "--bogus"}, 0, "Usage: kelvaron-cli [OPTION]... FILE|FOLDER...\n", ""},
-      {{"--version"}, 0, QByteArray("kelvaron-cli ") + KELVARON_VERSION + "\n", ""},
-      {{"--no-report", "--", "--json"}, 1, "", "kelvaron-cli: cannot read --json: "},
-  };
-  for (const auto& c : cases) {
-    const auto r = run(c.args);
-    EXPECT_EQ(r.exitCode, c.exit) << c.args.join(' ').toStdString();
-    EXPECT_TRUE(r.out.startsWith(c.out) && c.out.isEmpty() == r.out.isEmpty()) << r.out.constData();
-    EXPECT_TRUE(r.err.startsWith(c.err) && c.err.isEmpty() == r.err.isEmpty()) << r.err.constData();
-  }
-  EXPECT_TRUE(entries(rep()).isEmpty() && entries(sharedFolder("home")).isEmpty());
-}
-
-TEST_F(CliRun, EachFileIsListedAndReportedAndAFailureDoesNotStopTheOthers) {
+// The command line's rows, then each file listed and reported, a failure not stopping the others.
+TEST_F(CliRun, CommandLineAndEachFileIsListedAndReported) {
   put("a.asm", assemblyBytes({"X1"}));
   put("b.txt", assemblyBytes({"NOT_SCANNED"}));
   put("c.ASM", assemblyBytes({"Y1", "Y2"}));
@@ -54,13 +28,23 @@ TEST_F(CliRun, EachFileIsListedAndReportedAndAFailureDoesNotStopTheOthers) {
     return "kelvaron-cli: cannot write " + QFile::encodeName(path(folder)) + "/a__Kelvaron.txt: ";
   };
   const QByteArray x1 = listing({"X1"});
+  const QByteArray needsJobs = "kelvaron-cli: option '--jobs' needs a number from 1 to 256\nTry 'kelvaron-cli --help'";
+  const QByteArray needsFolder = "kelvaron-cli: option '--report-dir' needs a folder\nTry";
   const struct {
     QStringList args;
     int exit;
     QByteArray out;
-    QByteArray err;  // how the one message line starts; empty: no message
+    QByteArray err;  // how the message starts, its last line still to come; empty: no message
     QStringList reports;
   } cases[] = {
+      {{"--json"}, 2, "", "kelvaron-cli: no FILE given\nTry 'kelvaron-cli --help'", {}},
+      {{"--bogus", "a.asm"}, 2, "", "kelvaron-cli: unknown option '--bogus'\n", {}},
+      {{"a.asm", "--report-dir"}, 2, "", needsFolder, {}},
+      {{"--report-dir=", "a.asm"}, 2, "", needsFolder, {}},
+      {{"-j", "a.asm"}, 2, "", needsJobs, {}},
+      {{"--jobs", "257", "a.asm"}, 2, "", needsJobs, {}},
+      {{"--version"}, 0, QByteArray("kelvaron-cli ") + KELVARON_VERSION + "\n", "", {}},
+      {{"--no-report", "--", "--json"}, 1, "", "kelvaron-cli: cannot read --json: ", {}},
       {{"--report-dir=" + rep(), "a.asm"}, 0, x1, "", {"a__Kelvaron.txt"}},
       {{"--no-report", "a.asm"}, 0, x1, "", {}},
       {{"--report-dir", path("missing"), "a.asm"}, 1, x1, cannotWrite("missing"), {}},
@@ -83,12 +67,17 @@ TEST_F(CliRun, EachFileIsListedAndReportedAndAFailureDoesNotStopTheOthers) {
     const auto r = run(c.args);
     EXPECT_EQ(r.exitCode, c.exit);
     EXPECT_EQ(r.out, c.out);
-    // One line that names the file and gives a reason.
+    // A message that names the file and gives a reason, or the usage hint.
     EXPECT_TRUE(c.err.isEmpty() ? r.err.isEmpty()
-                                : r.err.startsWith(c.err) && r.err.count('\n') == 1 && r.err.size() > c.err.size() + 1)
+                                : r.err.startsWith(c.err) && r.err.count('\n') == c.err.count('\n') + 1 &&
+                                      r.err.size() > c.err.size() + 1)
         << r.err.constData();
     EXPECT_EQ(entries(rep()), c.reports);
   }
+  const CliResult help = run({"--version", "-h", "--bogus"});
+  EXPECT_TRUE(help.exitCode == 0 && help.err.isEmpty() &&
+              help.out.startsWith("Usage: kelvaron-cli [OPTION]... FILE|FOLDER...\n"))
+      << help.out.constData();
   // Nothing was created besides the reports: no missing input, folder or temporary file.
   EXPECT_EQ(entries(m_dir.path()), (QStringList{"-x.asm", "a.asm", "b.txt", "blocked", "c.ASM", "plainfile", "rep"}));
   EXPECT_EQ(entries(path("blocked")), QStringList{"a__Kelvaron.txt"});
@@ -111,9 +100,7 @@ TEST_F(CliRun, JsonGivesOneEscapedObjectPerFile) {
   } expected[] = {
       {"we\"ird\\na\tme.asm",
        "we\"ird\\na\tme__Kelvaron.txt",
-       {"GEH\xC4USE",
-        "D\xDC"
-        "SE_1.5"},
+       {"GEH\304USE", "D\334SE_1.5"},
        {u"GEHÄUSE"_qs, u"DÜSE_15"_qs}},
       {"caf\xE9.asm.2", "caf\xE9__Kelvaron.txt", {"A"}, {"A"}},
       {"notes.txt", "notes__Kelvaron.txt", {"B"}, {}},
@@ -134,13 +121,11 @@ TEST_F(CliRun, JsonGivesOneEscapedObjectPerFile) {
   ASSERT_EQ(lines.size(), 5) << r.out.constData();
   for (int i = 0; i < 4; ++i) {
     const auto& e = expected[i];
-    QJsonParseError pe;
-    const QJsonObject o = QJsonDocument::fromJson(lines[i], &pe).object();
-    ASSERT_EQ(pe.error, QJsonParseError::NoError) << lines[i].constData();
-    EXPECT_EQ(o.keys(), (QStringList{"assembly", "components", "error", "file", "format", "notes", "parts", "report"}));
+    const QJsonObject o = QJsonDocument::fromJson(lines[i]).object();  // none when the line is no JSON
+    EXPECT_EQ(o.keys(), (QStringList{"assembly", "components", "error", "file", "format", "notes", "parts", "report"}))
+        << lines[i].constData();
     EXPECT_EQ(o["file"].toString(), native(dir + e.name));
-    EXPECT_EQ(o["report"].toString(), e.report.isEmpty() ? "" : native(QFile::encodeName(rep()) + "/" + e.report));
-    EXPECT_EQ(o["report"].isNull(), e.report.isEmpty());
+    EXPECT_EQ(o["report"], e.report.isEmpty() ? QJsonValue() : native(QFile::encodeName(rep()) + "/" + e.report));
     // Line 1 of the report is the file's path, its bytes kept.
     std::ifstream report(platform::toNativePath(o["report"].toString()), std::ios::binary);
     std::string line1;
@@ -165,6 +150,80 @@ TEST_F(CliRun, ReportFolderComesFromTheSavedSettingsElseHome) {
   EXPECT_EQ(runCli({"--report-dir", path("other"), "a.asm.4"}, m_dir.path(), "config-own").exitCode, 0);
   EXPECT_EQ(entries(path("other")), QStringList{"a__Kelvaron.txt"});
   EXPECT_TRUE(entries(sharedFolder("home")).isEmpty());
+}
+
+using CliModel = CliTest;
+
+QString sample(const char* name) { return QStringLiteral(KELVARON_SAMPLES_DIR "/") + QLatin1String(name); }
+
+TEST_F(CliModel, JsonCarriesFormatComponentsAndNotes) {
+  if (!QFileInfo::exists(sample("asm0001_pince.asm.21"))) GTEST_SKIP() << "no samples at " KELVARON_SAMPLES_DIR;
+  put("notes.txt", "3 3 X\n");
+  const auto r = run({"--json", "--no-report", sample("asm0001_pince.asm.21"), sample("top_head.asm"), "notes.txt"});
+  ASSERT_EQ(r.exitCode, 0) << r.err.constData();
+  const QList<QByteArray> lines = r.out.split('\n');
+  ASSERT_EQ(lines.size(), 4) << r.out.constData();
+  // The keys of before come first, in their order; the new ones after them.
+  EXPECT_TRUE(lines[0].startsWith("{\"file\":") && lines[0].contains("\"error\":null,\"format\":{")) << lines[0].data();
+  const auto object = [&](int i) { return QJsonDocument::fromJson(lines[i]).object(); };
+  const auto json = [](const char* text) { return QJsonDocument::fromJson(text).object(); };
+  const QJsonObject creo = object(0);
+  EXPECT_EQ(creo["format"].toObject(),
+            json(R"j({"generation":"creo-tokens","writer":"Creo 9.0 (9.0.0.0)","model":"asm0001_pince.asm"})j"));
+  const QJsonArray parts = creo["components"].toArray();
+  ASSERT_EQ(parts.size(), 9);
+  EXPECT_EQ(parts[0].toObject(), json(R"j({"name":"top base","type":"part","quantity":1,"suppressed":0,)j"
+                                      R"j("source":"SLDPRT","file":"top base.SLDPRT"})j"));
+  EXPECT_EQ(creo["parts"].toArray()[7].toString(), u"MAINTIEN_PIÈCE_V3"_qs);
+  EXPECT_EQ(creo["notes"].toArray(), QJsonArray{});
+
+  const QJsonObject legacy = object(1);
+  EXPECT_EQ(legacy["format"].toObject(),
+            json(R"j({"generation":"legacy-text","writer":"Version H-01-21","model":null})j"));
+  EXPECT_EQ(legacy["components"].toArray(),
+            QJsonArray{json(R"j({"name":"TOP1_","type":"part","quantity":1,"suppressed":0,"generic":"TOP1",)j"
+                            R"j("file":"top1.prt"})j")});
+  EXPECT_TRUE(object(2)["format"].isNull() && object(2)["components"].toArray().isEmpty());
+}
+
+TEST_F(CliModel, LongListsAlignedComponentsAfterTheWriterLine) {
+  if (!QFileInfo::exists(sample("baseplate.asm.2"))) GTEST_SKIP() << "no samples at " KELVARON_SAMPLES_DIR;
+  put("plain.asm", "3 3 SHAFT\n3 4 2\n");
+  const auto r =
+      runCli({"-l", "--no-report", "baseplate.asm.2", "top_head.asm", "boom_box_head.asm"}, KELVARON_SAMPLES_DIR);
+  ASSERT_EQ(r.exitCode, 0) << r.err.constData();
+  EXPECT_TRUE(
+      r.out.startsWith("==> baseplate.asm.2 <==\n"
+                       "Creo 3.0 (M080): 3 components, 9 instances\n"
+                       "  1  part  BASEPLATE\n"
+                       "  4  part  ROUNDBOLT\n"
+                       "  4  part  SMALLNUT\n"
+                       "\n"
+                       "==> top_head.asm <==\n"
+                       "Version H-01-21: 1 component, 1 instance\n"
+                       "  1  part  TOP1_  generic TOP1\n"
+                       "\n"
+                       "==> boom_box_head.asm <==\n"
+                       "legacy-text: 12 components, 11 instances\n"
+                       "  1                part      BOOM_BOX_SKEL\n"))
+      << r.out.constData();
+  EXPECT_TRUE(r.out.contains("\n  0  1 suppressed  assembly  CASSETTE\n  1                assembly  POWER_SUPPLY\n"));
+  // Without a model the marker scan's names follow the first line.
+  EXPECT_EQ(run({"--long", "--no-report", "plain.asm"}).out, "unknown layout: 1 name by the marker scan\n  SHAFT\n");
+}
+
+TEST_F(CliModel, ADamagedFileFallsBackToTheScanWithANoteAndExitZero) {
+  QFile f(sample("asm0001_pince.asm.21"));
+  if (!f.open(QIODevice::ReadOnly)) GTEST_SKIP() << "no samples at " KELVARON_SAMPLES_DIR;
+  // Cut where the table of contents still points into the missing part.
+  put("cut.asm.3", f.read(4000) + "\n3 3 KEPT\n3 4 2\n");
+  const auto r = run({"--report-dir", rep(), "cut.asm.3"});
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_EQ(r.out, kHeading + "\nKEPT\n");
+  EXPECT_TRUE(r.err.startsWith("kelvaron-cli: cut.asm.3: ") &&
+              r.err.endsWith("; the names come from the marker scan over the whole file\n"))
+      << r.err.constData();
+  EXPECT_EQ(entries(rep()), QStringList{"cut__Kelvaron.txt"});
 }
 
 }  // namespace

@@ -9,12 +9,8 @@
 #include <QDir>
 #include <QString>
 
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdlib>
-#include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <stdexcept>
 #include <string>
@@ -38,27 +34,23 @@ class ScratchTree {
   QString path(const std::string& rel) const { return platform::fromNativeBytes(full(rel)); }
   const std::string& root() const { return m_root; }
 
-  void dir(const std::string& rel) const { check(::mkdir(full(rel).c_str(), 0755), rel); }
+  void dir(const std::string& rel) const { std::filesystem::create_directory(full(rel)); }
   void file(const std::string& rel, const std::string& contents = {}) const {
-    std::ofstream out(full(rel), std::ios::binary);
-    check(out && out << contents ? 0 : -1, rel);
+    if (!(std::ofstream(full(rel), std::ios::binary) << contents)) throw std::runtime_error("cannot create " + rel);
   }
   void link(const std::string& target, const std::string& rel) const {
-    check(::symlink(target.c_str(), full(rel).c_str()), rel);
+    std::filesystem::create_symlink(target, full(rel));
   }
   /// `levels` nested folders `name` below the root holding `bottomFile`, made
   /// one `cd -P` at a time, so the full path may exceed PATH_MAX.
   void chain(const std::string& name, int levels, const std::string& bottomFile) const {
     std::string script = "cd -P '" + m_root + "'";
     for (int i = 0; i < levels; ++i) script += " && mkdir " + name + " && cd -P " + name;
-    check(std::system((script + " && : > " + bottomFile).c_str()) == 0 ? 0 : -1, bottomFile);
+    if (std::system((script + " && : > " + bottomFile).c_str()) != 0) throw std::runtime_error("cannot create chain");
   }
 
  private:
   std::string full(const std::string& rel) const { return m_root + "/" + rel; }
-  static void check(int result, const std::string& what) {
-    if (result < 0) throw std::runtime_error("cannot create " + what + ": " + std::strerror(errno));
-  }
 
   std::string m_root;
 };

@@ -1,3 +1,4 @@
+#include "search/batchscan.h"
 #include "search/cFindFile.h"
 
 #include "scratchtree.h"
@@ -14,7 +15,7 @@
 #include <functional>
 #include <stdexcept>
 
-using kelvaron::cFindFile;
+using namespace kelvaron;
 using kelvaron::testing::ScratchTree;
 
 namespace {
@@ -50,27 +51,6 @@ struct Walk {
   }
 };
 
-// Counts the matches of a walk over `root` in a mount namespace of its own,
-// where `twin` shows the folder `original` a second time (a bind mount).
-// -1 when the system allows no such namespace here.
-int matchesWithBindMount(const std::string& root, const std::string& original, const std::string& twin) {
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    if (::unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0 && ::unshare(CLONE_NEWNS) != 0) ::_exit(255);
-    ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr);
-    if (::mount(original.c_str(), twin.c_str(), nullptr, MS_BIND, nullptr) != 0) ::_exit(255);
-    struct Count final : kelvaron::WalkVisitor {
-      int n = 0;
-      kelvaron::WalkState visit(const kelvaron::WalkEntry&) override { return ++n, kelvaron::WalkState::Continue; }
-    } count;
-    kelvaron::walkFolder(QString::fromStdString(root), u"*.asm", true, count);
-    ::_exit(count.n);
-  }
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  return WIFEXITED(status) && WEXITSTATUS(status) != 255 ? WEXITSTATUS(status) : -1;
-}
-
 TEST(cFindFile, WalkOrderSubfoldersAndFinalSearchpath) {
   // Hidden entries and letter case are nothing special; a folder named like
   // an assembly is reported and entered; links are reported, and one back
@@ -83,12 +63,15 @@ TEST(cFindFile, WalkOrderSubfoldersAndFinalSearchpath) {
   t.link("..", "sub2/back.asm.1");
   t.link("c.asm", "sub2/alias.asm.2");
   t.link(t.root(), "loop");
+  ScratchTree other;  // a link out of the tree is entered, after the real folders
+  other.file("o.asm");
+  t.link(other.root(), "alink");
   for (const QString& start : {t.path(), t.path() + "/"}) {
     Walk w(start, "*.asm.*", t.path());
     EXPECT_EQ(w.run(),
               ".hidden.asm A.asm b.asm.1 old.asm.1 - .git/X.Asm.3 - old.asm.1/inner.asm - Sub1/d.asm.2 - "
-              "Sub1/deep/e.ASM - sub2/alias.asm.2 sub2/back.asm.1 sub2/c.asm");
-    EXPECT_EQ(w.finder.sSearchpath(), t.path("sub2"));
+              "Sub1/deep/e.ASM - sub2/alias.asm.2 sub2/back.asm.1 sub2/c.asm - alink/o.asm");
+    EXPECT_EQ(w.finder.sSearchpath(), t.path("alink"));
   }
   Walk flat(t.path(), "*.asm.*");  // without subfolders: no StopSearch at all
   flat.finder.sInclSubfolders(false);
@@ -96,46 +79,32 @@ TEST(cFindFile, WalkOrderSubfoldersAndFinalSearchpath) {
   EXPECT_EQ(flat.finder.sSearchpath(), t.path());
 }
 
-TEST(cFindFile, CancelEndsOnlyTheFolderThatGotIt) {
-  ScratchTree t;
-  for (const char* d : {"a", "a/a1", "a/a2", "b"}) t.dir(d);
-  for (const char* f : {"r.asm", "a/a.asm", "a/a1/x.asm", "a/a2/y.asm", "b/b.asm"}) t.file(f);
-  const std::pair<int, QString> cases[] = {
-      {1, "r.asm -"},
-      {2, "r.asm - a/a.asm - - b/b.asm"},
-      {3, "r.asm - a/a.asm - a/a1/x.asm - - b/b.asm"},
-      {4, "r.asm - a/a.asm - a/a1/x.asm - a/a2/y.asm -"},
-  };
-  for (const auto& [cancelAt, walk] : cases) {
-    Walk w(t.path(), "*.asm");
-    w.onStop = [&](int n, bool& Cancel) { Cancel = n == cancelAt; };
-    EXPECT_EQ(w.run(), walk) << "cancel at StopSearch " << cancelAt;
-  }
-}
-
+// Regression: without the identity check a bind-mounted folder was walked
+// twice. The walk runs in a child with a mount namespace of its own, where b
+// shows a a second time; its exit status is the number of matches.
 TEST(cFindFile, NoFolderIsEnteredTwice) {
-  // Regression: without the identity check the bound folder was walked twice.
   ScratchTree t;
   for (const char* d : {"a", "b"}) t.dir(d);
   t.file("a/x.asm");
-  const int n = matchesWithBindMount(t.root(), t.root() + "/a", t.root() + "/b");
-  if (n < 0) GTEST_SKIP() << "no mount namespace available";
-  EXPECT_EQ(n, 1);
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    if (::unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0 && ::unshare(CLONE_NEWNS) != 0) ::_exit(255);
+    ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr);
+    if (::mount((t.root() + "/a").c_str(), (t.root() + "/b").c_str(), nullptr, MS_BIND, nullptr) != 0) ::_exit(255);
+    struct Count final : WalkVisitor {
+      int n = 0;
+      WalkState visit(const WalkEntry&) override { return ++n, WalkState::Continue; }
+    } count;
+    walkFolder(t.path(), u"*.asm", true, count);
+    ::_exit(count.n);
+  }
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  if (!WIFEXITED(status) || WEXITSTATUS(status) == 255) GTEST_SKIP() << "no mount namespace available";
+  EXPECT_EQ(WEXITSTATUS(status), 1);
 }
 
-TEST(cFindFile, WalksBeyondPathMax) {
-  // 35 levels of 120-character names: the deepest path is past 4096 bytes.
-  ScratchTree t;
-  const std::string name(120, 'n');
-  t.chain(name, 35, "bottom.asm.1");
-  Walk w(t.path(), "*.asm.*");
-  w.run();
-  EXPECT_EQ(w.events.count("-"), 35);
-  EXPECT_GT(w.events.last().size(), 4096);
-  EXPECT_TRUE(w.events.last().endsWith(QString::fromStdString("/" + name + "/bottom.asm.1")));
-}
-
-TEST(cFindFile, UnlistableFoldersAreSkippedSilently) {
+TEST(cFindFile, UnlistableFoldersAreSkippedSilentlyAndDeepOnesWalked) {
   // A folder that disappears before it is entered, and (unless running as
   // root, whom modes do not stop) a folder without read permission.
   ScratchTree t;
@@ -153,6 +122,15 @@ TEST(cFindFile, UnlistableFoldersAreSkippedSilently) {
   top.finder.sInclSubfolders(false);
   EXPECT_TRUE(top.run().startsWith("/") && top.events.first().count('/') == 1)
       << top.events.join(' ').left(200).toStdString();
+  // 35 levels of 120-character names: the deepest path is past 4096 bytes.
+  ScratchTree deep;
+  const std::string name(120, 'n');
+  deep.chain(name, 35, "bottom.asm.1");
+  Walk w2(deep.path(), "*.asm.*");
+  w2.run();
+  EXPECT_EQ(w2.events.count("-"), 35);
+  EXPECT_GT(w2.events.last().size(), 4096);
+  EXPECT_TRUE(w2.events.last().endsWith(QString::fromStdString("/" + name + "/bottom.asm.1")));
 }
 
 TEST(cFindFile, AnyFailureIsError9999AtEveryDepthWithListingsClosed) {
@@ -183,6 +161,65 @@ TEST(cFindFile, AnyFailureIsError9999AtEveryDepthWithListingsClosed) {
     EXPECT_EQ(count, at) << "the search went on after the failure";
     EXPECT_EQ(descriptors(), before) << "a listing was left open";
   }
+}
+
+// The paths found below `root`, relative to it.
+QString relative(const FolderMatches& found, const QString& root) {
+  QStringList out;
+  for (const FoundEntry& e : found.entries) out << e.path.mid(root.size() + 1);
+  return out.join(' ');
+}
+
+FolderMatches collect(const QString& folder, const WalkHooks& hooks = {}) {
+  cFindFile finder;
+  return collectAssemblies(finder, folder, hooks);
+}
+
+// A Cancel ends the walk of the folder whose subfolder was to be entered; the
+// batch's stop keeps what was found and refuses the next descent at every level.
+TEST(cFindFile, CancelEndsOnlyTheFolderThatGotItAndAStopEndsAll) {
+  ScratchTree t;
+  for (const char* d : {"a", "a/a1", "a/a2", "b"}) t.dir(d);
+  for (const char* f : {"r.asm", "a/a.asm", "a/a1/x.asm", "a/a2/y.asm", "b/b.asm"}) t.file(f);
+  const std::tuple<int, QString, QString> cases[] = {
+      // the n-th StopSearch cancels and the n-th question answers "stop" (0: none): the walk, the batch's paths
+      {1, "r.asm -", "r.asm"},
+      {2, "r.asm - a/a.asm - - b/b.asm", "r.asm a/a.asm"},
+      {3, "r.asm - a/a.asm - a/a1/x.asm - - b/b.asm", "r.asm a/a.asm a/a1/x.asm"},
+      {4, "r.asm - a/a.asm - a/a1/x.asm - a/a2/y.asm -", "r.asm a/a.asm a/a1/x.asm a/a2/y.asm"},
+      {0, "r.asm - a/a.asm - a/a1/x.asm - a/a2/y.asm - b/b.asm", "r.asm a/a.asm a/a1/x.asm a/a2/y.asm b/b.asm"},
+  };
+  for (const auto& [at, walk, paths] : cases) {
+    Walk w(t.path(), "*.asm");
+    w.onStop = [&](int n, bool& Cancel) { Cancel = n == at; };
+    EXPECT_EQ(w.run(), walk) << "cancel at StopSearch " << at;
+    int asked = 0;
+    const FolderMatches found = collect(t.path(), {.stopRequested = [&] { return ++asked == at; }});
+    EXPECT_EQ(relative(found, t.path()), paths) << "stop at " << at;
+    EXPECT_EQ(found.stopped, at != 0);
+    EXPECT_EQ(asked, at ? at : 4) << "no question after the stop";
+  }
+  int fetches = 0;  // a yield that answers "stop" ends the walk inside the first listing
+  const FolderMatches cut = collect(t.path(), {.yield = [&] { return ++fetches < 2; }});
+  EXPECT_TRUE(cut.stopped && cut.entries.empty() && fetches == 2);
+}
+
+TEST(LatestVersions, KeepsTheHighestPerFolderAndName) {
+  const std::pair<QStringList, QStringList> cases[] = {
+      {{"/p/a.asm", "/p/a.asm.2", "/p/a.asm.10"}, {"/p/a.asm.10"}},
+      {{"/p/a.asm.3", "/p/a.asm"}, {"/p/a.asm.3"}},
+      {{"/p/a.asm", "/q/a.asm.1", "/p/b.asm.1"}, {"/p/a.asm", "/q/a.asm.1", "/p/b.asm.1"}},
+      {{"/p/Hub.ASM.4", "/p/hub.asm.3"}, {"/p/Hub.ASM.4"}},
+      {{"/p/a.asm.007", "/p/a.asm.12"}, {"/p/a.asm.12"}},
+      {{"/p/a.asm.2", "/p/a.asm.02"}, {"/p/a.asm.2"}},
+      {{"/p/a.asm.99999999999999999999", "/p/a.asm.100000000000000000000"}, {"/p/a.asm.100000000000000000000"}},
+      {{"/p/a.asm.bak", "/p/a.asm.1", "/p/a.asm."}, {"/p/a.asm.bak", "/p/a.asm.1", "/p/a.asm."}},
+      {{"/p/a.b.asm.1", "/p/a.asm.2"}, {"/p/a.b.asm.1", "/p/a.asm.2"}},
+  };
+  for (const auto& [in, out] : cases)
+    EXPECT_EQ(latestVersions(in, PathStyle::Posix), out) << in.join(' ').toStdString();
+  EXPECT_EQ(latestVersions({"C:\\p\\a.asm.1", "C:\\q\\a.asm.2", "C:\\p\\a.asm.5"}, PathStyle::Windows),
+            (QStringList{"C:\\q\\a.asm.2", "C:\\p\\a.asm.5"}));
 }
 
 }  // namespace
