@@ -270,6 +270,7 @@ TEST(Xlsx, WrittenWholeOrNotAtAll) {
   QString error;
   ASSERT_TRUE(bom::writeXlsx(treeSample(), file, &error)) << error.toStdString();
   EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"bom.xlsx"}) << "no temporary file left";
+  EXPECT_TRUE(QFileInfo(file).permissions() & QFileDevice::ReadOther) << "readable as any saved file";
 
   const char* script =
       "import openpyxl, sys\n"
