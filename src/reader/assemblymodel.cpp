@@ -33,22 +33,35 @@ QString positionKey(ComponentType type, const QString& name) {
 }  // namespace
 
 void AssemblyModel::add(ModelComponent c) {
-  if (m_positions.size() != static_cast<qsizetype>(components.size())) {
-    m_positions.clear();
-    for (std::size_t i = 0; i < components.size(); ++i)
-      m_positions.insert(positionKey(components[i].type, components[i].name), i);
+  // Most assemblies name a few dozen components, where a scan is cheaper
+  // than hashing; past that an index keeps each call constant.
+  constexpr std::size_t kScanned = 32;
+  ModelComponent* known = nullptr;
+  if (components.size() <= kScanned) {
+    for (ModelComponent& k : components) {
+      if (k.type == c.type && k.name == c.name) {
+        known = &k;
+        break;
+      }
+    }
+  } else {
+    if (m_positions.size() != static_cast<qsizetype>(components.size())) {
+      m_positions.clear();
+      for (std::size_t i = 0; i < components.size(); ++i)
+        m_positions.insert(positionKey(components[i].type, components[i].name), i);
+    }
+    if (const auto it = m_positions.constFind(positionKey(c.type, c.name)); it != m_positions.cend())
+      known = &components[*it];
   }
-  const QString key = positionKey(c.type, c.name);
-  if (const auto it = m_positions.constFind(key); it != m_positions.cend()) {
-    ModelComponent& known = components[*it];
-    known.quantity += c.quantity;
-    known.suppressed += c.suppressed;
-    if (known.generic.isEmpty()) known.generic = c.generic;
-    if (known.subtype.isEmpty()) known.subtype = c.subtype;
+  if (known) {
+    known->quantity += c.quantity;
+    known->suppressed += c.suppressed;
+    if (known->generic.isEmpty()) known->generic = c.generic;
+    if (known->subtype.isEmpty()) known->subtype = c.subtype;
     return;
   }
   if (c.file.isEmpty()) c.file = storedFileName(c.name, c.type, c.generic, c.source);
-  m_positions.insert(key, components.size());
+  if (!m_positions.isEmpty()) m_positions.insert(positionKey(c.type, c.name), components.size());
   components.push_back(std::move(c));
 }
 

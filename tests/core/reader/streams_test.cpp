@@ -25,11 +25,13 @@ using namespace std::string_literals;
 TEST(PsbTokens, ManyDistinctComponentsAreMergedInLinearTime) {
   constexpr int kCount = 300000;
   Psb psb;
-  psb.modelWithDependencies(kCount);
+  psb.modelWithDependencies(kCount + 2);
   for (int i = 0; i < kCount; ++i) psb.dependency("P" + std::to_string(i), "prt", 2, true);
+  psb.dependency("P0", "prt", 2, true).dependency("P" + std::to_string(kCount - 1), "prt", 2, true);
   AssemblyModel m;
   ASSERT_TRUE(readPsbTokens(psb.closeModel().bytes(), m));
-  EXPECT_EQ(m.components.size(), std::size_t{kCount});
+  ASSERT_EQ(m.components.size(), std::size_t{kCount});
+  EXPECT_EQ(m.components.front().quantity + m.components.back().quantity, 4);
 }
 
 TEST(PsbTokens, DependencyRules) {
