@@ -39,29 +39,56 @@ struct IntValue {
   std::int64_t value = 0;
 };
 
-// The type letters: one byte each, or a repeat byte for 1..4 more copies of
-// the previous letter; `count` letters in all. next() fails at the end, on a
-// repeat with nothing before it, or past the count. (Plain members, not
-// optionals: the walk reads them once per token.)
-class TypeStream {
+// Reads one piece of a stream: an item into `item`, or a repeat count into
+// `repeats` (1..4 more copies of the previous item, `item` left as it is).
+// False on damage.
+bool readTypePiece(ByteCursor& in, char& item, int& repeats) {
+  const auto b = in.u8();
+  if (!b) return false;
+  repeats = repeatCount(*b);
+  if (repeats == 0) item = static_cast<char>(*b);
+  return true;
+}
+
+bool readIntPiece(ByteCursor& in, IntValue& item, int& repeats) {
+  repeats = 0;
+  // Most integers are one byte below 0x80: the value itself.
+  if (const auto b = in.peek(); b && *b < 0x80) {
+    in.skip(1);
+    item = IntValue{false, *b};
+    return true;
+  }
+  const auto code = readIntCode(in);
+  if (!code) return false;
+  if (code->kind == IntCode::Kind::Repeat)
+    repeats = static_cast<int>(code->value);
+  else
+    item = IntValue{code->kind == IntCode::Kind::Null, code->value};
+  return true;
+}
+
+// A stream's items with its repeats expanded, `count` items in all. next()
+// fails at the end, on a repeat with nothing before it, or past the count.
+// (Plain members, not optionals: the walk reads them once per token.)
+template <typename Item, bool (*Read)(ByteCursor&, Item&, int&)>
+class Expanded {
  public:
-  TypeStream(std::string_view bytes, std::int64_t count) : m_in(bytes), m_left(count) {}
-  bool next(char& letter) {
+  Expanded(std::string_view bytes, std::int64_t count) : m_in(bytes), m_left(count) {}
+  bool next(Item& item) {
     if (m_left <= 0) return false;
     if (m_repeats == 0) {
-      const auto b = m_in.u8();
-      if (!b) return false;
-      if (const int r = repeatCount(*b)) {
+      int repeats = 0;
+      if (!Read(m_in, m_last, repeats)) return false;
+      if (repeats > 0) {
         if (!m_have) return false;
-        m_repeats = r;
+        m_repeats = repeats;
       } else {
-        m_last = static_cast<char>(*b);
         m_have = true;
       }
     }
     if (m_repeats > 0) --m_repeats;
     --m_left;
-    letter = m_last;
+    item = m_last;
     return true;
   }
   bool exhausted() const { return m_left == 0 && m_repeats == 0; }
@@ -72,50 +99,11 @@ class TypeStream {
   std::int64_t m_left;
   int m_repeats = 0;
   bool m_have = false;
-  char m_last = 0;
+  Item m_last{};
 };
 
-// The integers, with the same repeat rule.
-class IntStream {
- public:
-  IntStream(std::string_view bytes, std::int64_t count) : m_in(bytes), m_left(count) {}
-  bool next(IntValue& value) {
-    if (m_left <= 0) return false;
-    if (m_repeats == 0) {
-      // Most integers are one byte below 0x80: the value itself.
-      if (const auto b = m_in.peek(); b && *b < 0x80) {
-        m_in.skip(1);
-        m_null = false;
-        m_value = *b;
-      } else {
-        const auto code = readIntCode(m_in);
-        if (!code) return false;
-        if (code->kind == IntCode::Kind::Repeat) {
-          if (!m_have) return false;
-          m_repeats = static_cast<int>(code->value);
-        } else {
-          m_null = code->kind == IntCode::Kind::Null;
-          m_value = code->value;
-        }
-      }
-      m_have = true;
-    }
-    if (m_repeats > 0) --m_repeats;
-    --m_left;
-    value = IntValue{m_null, m_value};
-    return true;
-  }
-  bool exhausted() const { return m_left == 0 && m_repeats == 0; }
-  bool consumedAll() const { return exhausted() && m_in.atEnd(); }
-
- private:
-  ByteCursor m_in;
-  std::int64_t m_left;
-  int m_repeats = 0;
-  bool m_have = false;
-  bool m_null = false;
-  std::int64_t m_value = 0;
-};
+using TypeStream = Expanded<char, &readTypePiece>;
+using IntStream = Expanded<IntValue, &readIntPiece>;
 
 // The pieces of the token stream. The type letters and the integers are
 // walked once, by the walk itself: their ends are found by the tags after
