@@ -72,9 +72,9 @@ class LineReader {
     while (lf == std::string::npos) {
       if (m_buffer.size() - m_used > static_cast<std::size_t>(kMaxLine)) return std::nullopt;
       // A table block is a few KB: a larger read would mostly copy section
-      // bytes. Reads end on block boundaries, so the first one stays within
-      // the head the caller read already (as many bytes as a block).
-      const std::int64_t length = kBlock - m_at % kBlock;
+      // bytes. A read in the first block ends with it, so it stays within the
+      // head the caller read already (as many bytes as a block).
+      const std::int64_t length = m_at < kBlock ? kBlock - m_at : kBlock;
       if (!m_source.read(m_at, length, m_more, nullptr) || m_more.empty()) return std::nullopt;
       m_at += static_cast<std::int64_t>(m_more.size());
       m_buffer.erase(0, m_used);
