@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <set>
 
@@ -43,18 +44,29 @@ std::optional<std::int64_t> number(std::string_view text, int base) {
   return negative ? -v : v;
 }
 
+// The value of each byte as a hexadecimal digit, or -1.
+constexpr std::array<std::int8_t, 256> kHexDigits = [] {
+  std::array<std::int8_t, 256> digits{};
+  digits.fill(-1);
+  for (int c = 0; c < 10; ++c) digits[static_cast<std::size_t>('0' + c)] = static_cast<std::int8_t>(c);
+  for (int c = 0; c < 6; ++c) {
+    digits[static_cast<std::size_t>('a' + c)] = static_cast<std::int8_t>(10 + c);
+    digits[static_cast<std::size_t>('A' + c)] = static_cast<std::int8_t>(10 + c);
+  }
+  return digits;
+}();
+
 // A non-negative hexadecimal number of at most 15 digits, as the table writes its offsets.
 std::optional<std::int64_t> hex(std::string_view text) {
   if (text.empty() || text.size() > 15) return std::nullopt;
   std::int64_t v = 0;
+  int bad = 0;
   for (const char c : text) {
-    const int d = c >= '0' && c <= '9'   ? c - '0'
-                  : c >= 'a' && c <= 'f' ? c - 'a' + 10
-                  : c >= 'A' && c <= 'F' ? c - 'A' + 10
-                                         : -1;
-    if (d < 0) return std::nullopt;
-    v = v * 16 + d;
+    const int d = kHexDigits[static_cast<std::uint8_t>(c)];
+    bad |= d;  // only -1 has the sign bit
+    v = v * 16 + (d & 0xF);
   }
+  if (bad < 0) return std::nullopt;
   return v;
 }
 
