@@ -56,12 +56,18 @@ class CodeReader {
 // The string table, kept per thread so a decode neither allocates nor clears
 // it. Every entry is a string already in the output (the previous code's
 // string plus the byte after it), so an entry is where that string starts and
-// its length. An entry is only ever read after this decode wrote it, because a
-// code may name no entry at or past the next free one.
-struct Workspace {
-  std::uint64_t start[kTableSize];
-  std::uint32_t length[kTableSize];
+// its length, side by side so a code's lookup touches one place. An entry is
+// only ever read after this decode wrote it, because a code may name no entry
+// at or past the next free one.
+struct Entry {
+  std::uint32_t start;
+  std::uint32_t length;
 };
+struct Workspace {
+  Entry entries[kTableSize];
+};
+// Entries hold 32-bit positions, so one decode writes less than 4 GB.
+constexpr std::size_t kMaxDecode = 0xFFFFFFFF;
 
 Workspace& workspace() {
   thread_local std::unique_ptr<Workspace> w;
@@ -85,6 +91,7 @@ bool isLzw(std::string_view bytes) { return bytes.size() >= 2 && bytes[0] == '\x
 
 LzwStatus decodeLzw(std::string_view in, std::size_t maxOutput, std::string& out, std::size_t expected) {
   out.clear();
+  maxOutput = std::min(maxOutput, kMaxDecode);
   if (!isLzw(in) || in.size() < 3) return LzwStatus::Corrupt;
   const auto flags = static_cast<std::uint8_t>(in[2]);
   const int maxBits = flags & 0x1F;
@@ -143,8 +150,9 @@ LzwStatus decodeLzw(std::string_view in, std::size_t maxOutput, std::string& out
         continue;
       }
       if (code > nextFree) return finish(LzwStatus::Corrupt);
-      from = repeat ? previousStart : w.start[code];
-      size = repeat ? previousLength + 1 : w.length[code];
+      const Entry& e = w.entries[code];
+      from = repeat ? previousStart : e.start;
+      size = repeat ? previousLength + 1 : e.length;
       if (from + size - (repeat ? 1 : 0) > produced) return finish(LzwStatus::Corrupt);
     }
 
@@ -181,8 +189,7 @@ LzwStatus decodeLzw(std::string_view in, std::size_t maxOutput, std::string& out
     }
 
     if (nextFree < tableLimit) {
-      w.start[nextFree] = previousStart;
-      w.length[nextFree] = static_cast<std::uint32_t>(previousLength + 1);
+      w.entries[nextFree] = {static_cast<std::uint32_t>(previousStart), static_cast<std::uint32_t>(previousLength + 1)};
       ++nextFree;
     }
     previousStart = produced;
