@@ -1,5 +1,7 @@
-// The about window: where it opens, how it slides open, its links.
+// The about window: where it opens, how it slides open, its links by mouse
+// and keyboard, and their colours under light and dark themes.
 
+#include <QApplication>
 #include <QDesktopServices>
 #include <QLabel>
 #include <QPointer>
@@ -10,6 +12,7 @@
 
 #include "about/aboutplacement.h"
 #include "about/form2.h"
+#include "widgets/readablecolour.h"
 
 using kelvaron::Form2;
 
@@ -70,21 +73,50 @@ class TestAbout : public QObject {
     }
   }
 
+  // Each address is readable inside its label; a click, Enter or Space opens
+  // it, and Tab reaches both links.
   void links() {
     UrlCatcher catcher;
     for (const char* scheme : {"https", "mailto"}) QDesktopServices::setUrlHandler(scheme, &catcher, "open");
     QWidget main;
     Form2 about(&main);
     about.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&about));
+    QApplication::setActiveWindow(&about);
+    QVERIFY(QTest::qWaitForWindowActive(&about));
     for (const char* name : {"Label10", "Label11"}) {
       auto* link = about.findChild<QLabel*>(name);
-      // The whole address is readable inside the label.
       QVERIFY2(link->fontMetrics().horizontalAdvance(link->text()) <= link->width(), name);
       QTest::mouseClick(link, Qt::LeftButton);
     }
-    QCOMPARE(catcher.urls, QStringList({"https:/downloads/Kelvaron.html", "mailto:" + Form2::kMailAddress}));
+    QTest::keyClick(about.findChild<QLabel*>("Label10"), Qt::Key_Return);
+    QTest::keyClick(about.findChild<QLabel*>("Label11"), Qt::Key_Space);
+    const QString download = "https:/downloads/Kelvaron.html", mail = "mailto:" + Form2::kMailAddress;
+    QCOMPARE(catcher.urls, QStringList({download, mail, download, mail}));
     for (const char* scheme : {"https", "mailto"}) QDesktopServices::unsetUrlHandler(scheme);
+    about.findChild<QWidget*>("cmd_exit")->setFocus();
+    QStringList reached;
+    for (int i = 0; i < 4; ++i) {
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+      reached << QApplication::focusWidget()->objectName();
+    }
+    QVERIFY2(reached.contains("Label10") && reached.contains("Label11"), qPrintable(reached.join(' ')));
+  }
+
+  // Regression: the links were blue on a dark theme's dark grey.
+  void linksReadableInLightAndDarkThemes() {
+    const QPalette light = QApplication::palette();
+    for (const QPalette& theme : {light, kelvaron::widgets::darkPalette()}) {
+      QApplication::setPalette(theme);
+      QWidget main;
+      Form2 about(&main);
+      for (const char* name : {"Label10", "Label11"}) {
+        const QPalette link = about.findChild<QLabel*>(name)->palette();
+        QVERIFY2(
+            kelvaron::widgets::contrastRatio(link.color(QPalette::WindowText), link.color(QPalette::Window)) >= 4.5,
+            name);
+      }
+    }
+    QApplication::setPalette(light);
   }
 };
 

@@ -65,11 +65,13 @@ struct Tree {
   // The parts BOLT_M8 and NUT; a large one has a third, LAST, 2.4 MB further
   // on, so its analysis yields on the way.
   void assembly(const QString& rel, bool large = false) const {
+    QByteArray bytes = "#HEAD: ASSEMBLY TOP\r\n3 3 BOLT_M8\r\n@model_type 1\r\n3 3 NUT\r\n@model_type 1\r\n";
+    file(rel, large ? bytes + QByteArray(2400 * 1024, '.') + "\r\n3 3 LAST\r\n@model_type 1\r\n" : bytes);
+  }
+  void file(const QString& rel, const QByteArray& bytes) const {
     QDir().mkpath(QFileInfo(root + rel).absolutePath());
-    QFile file(root + rel);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("#HEAD: ASSEMBLY TOP\r\n3 3 BOLT_M8\r\n@model_type 1\r\n3 3 NUT\r\n@model_type 1\r\n");
-    if (large) file.write(QByteArray(2400 * 1024, '.') + "\r\n3 3 LAST\r\n@model_type 1\r\n");
+    QFile out(root + rel);
+    QVERIFY(out.open(QIODevice::WriteOnly) && out.write(bytes) == bytes.size());
   }
   QStringList reportFiles() const { return QDir(reports).entryList(QDir::Files | QDir::Hidden, QDir::Name); }
 };
