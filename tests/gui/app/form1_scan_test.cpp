@@ -12,13 +12,13 @@ using namespace kelvaron::test;
 
 namespace {
 
-// A window set to scan `folder`, reporting into the tree's report folder; its
-// timer is left to the test.
+// A window set to scan the tree, reporting into its report folder; its timer
+// is left to the test.
 struct ScanWindow : Window {
-  ScanWindow(const Tree& tree, const QString& folder = {}) {
+  explicit ScanWindow(const Tree& tree) {
     form->Timer1->stop();
     form->txt_Pfad->setText(tree.reports);
-    form->lbl_Dir->setText(folder.isEmpty() ? tree.dir.path() : folder);
+    form->lbl_Dir->setText(tree.dir.path());
   }
   QStringList list1() const { return lines(form->List1); }
 };
