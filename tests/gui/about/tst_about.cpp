@@ -9,6 +9,7 @@
 #include <QScreen>
 #include <QTest>
 #include <QUrl>
+#include <tuple>
 
 #include "about/aboutplacement.h"
 #include "about/form2.h"
@@ -30,11 +31,8 @@ class TestAbout : public QObject {
 
  private Q_SLOTS:
   void placement() {
-    const struct {  // all in twips; the about window is 4875 wide
-      QSize screen;
-      int mainLeft, mainWidth;
-      QPoint expected;
-    } cases[] = {
+    // Screen, main window left and width, position; all in twips (the about window is 4875 wide).
+    const std::tuple<QSize, int, int, QPoint> cases[] = {
         {{12000, 9000}, 1500, 8000, {0, 0}},         // 800 x 600: corner
         {{15345, 11520}, 1500, 8000, {0, 0}},        // 1023 wide: corner
         {{15360, 11505}, 1500, 8000, {0, 0}},        // 767 high: corner
@@ -43,9 +41,9 @@ class TestAbout : public QObject {
         {{19200, 14400}, 6326, 8000, {1451, 900}},   // one twip over: left of it
         {{19200, 14400}, 3000, 14000, {0, 900}},     // no room either side: left 0
     };
-    for (const auto& c : cases)
-      QCOMPARE(kelvaron::aboutWindowPosition({c.mainLeft, 900, c.mainWidth, 6885}, Form2::kDesignWidthTwips, c.screen),
-               c.expected);
+    for (const auto& [screen, mainLeft, mainWidth, expected] : cases)
+      QCOMPARE(kelvaron::aboutWindowPosition({mainLeft, 900, mainWidth, 6885}, Form2::kDesignWidthTwips, screen),
+               expected);
   }
 
   // On this run's screen (ctest runs it on a small and on a large one): beside

@@ -104,10 +104,8 @@ class Form1DesktopTest : public QObject {
   // disarms with a status message (a typed "7" used to stay "7" and never fire).
   // The clock beside it can be read at the window's run-time size.
   void hourBoxAndClock() {
-    const struct {
-      QString typed, armed;
-      bool message;
-    } cases[] = {
+    // The text typed, the hour armed, whether a status message says why not.
+    const std::tuple<QString, QString, bool> cases[] = {
         {"7", "07", false},    {"07", "07", false},     {"7:00", "07", false},    {"10:00", "10", false},
         {"1", "01", false},    {"0", "00", false},      {" 23 ", "23", false},    {"", "keine", false},
         {"24", "keine", true}, {"7:30", "keine", true}, {"seven", "keine", true}, {"KEINE", "keine", true},
@@ -116,13 +114,13 @@ class Form1DesktopTest : public QObject {
     w->Timer1->stop();
     w->show();
     QLineEdit* edit = w->combo_zeit->lineEdit();
-    for (const auto& c : cases) {
+    for (const auto& [typed, armed, message] : cases) {
       w->lbl_status->setText(QStringLiteral("STATUS"));
       edit->clear();
-      QTest::keyClicks(edit, c.typed);
+      QTest::keyClicks(edit, typed);
       QTest::keyClick(edit, Qt::Key_Return);
-      QCOMPARE(w->combo_zeit->currentText(), c.armed);
-      QCOMPARE(w->lbl_status->text() != QLatin1String("STATUS"), c.message);
+      QCOMPARE(w->combo_zeit->currentText(), armed);
+      QCOMPARE(w->lbl_status->text() != QLatin1String("STATUS"), message);
     }
     w->cmd_file_Click();
     w.tick();

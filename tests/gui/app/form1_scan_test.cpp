@@ -36,27 +36,24 @@ class Form1ScanTest : public QObject {
   // it was. One-shot: the next tick of the same hour finds the box disarmed.
   // The folder holds no assembly: "no files found", and nothing else changes.
   void timerTickAndNothingFound() {
-    const struct {
-      QString armed;
-      QTime time;
-      bool fires;
-    } cases[] = {
+    // The armed hour, the time of the tick, whether it fires.
+    const std::tuple<QString, QTime, bool> cases[] = {
         {"07", {7, 30, 0}, true}, {"07", {7, 59, 59}, true},    {"07", {6, 59, 59}, false},
         {"7", {7, 0, 0}, false},  {"00", {0, 0, 1}, true},      {"00", {12, 0, 0}, false},
         {"23", {23, 5, 9}, true}, {"KEINE", {10, 0, 0}, false}, {"10 ", {10, 0, 0}, false},
     };
-    for (const auto& c : cases) {
+    for (const auto& [armed, time, fires] : cases) {
       Tree tree({"notes.txt", "sub/part.prt.1", "sub/top.asmx"});
       ScanWindow w(tree);  // a missing folder is refused before the walk (form1_desktop_test)
       w->lbl_File->setText(QStringLiteral("before"));
       w->cmd_exec->setVisible(true);
-      w.now.setTime(c.time);
-      w->combo_zeit->setEditText(c.armed);
+      w.now.setTime(time);
+      w->combo_zeit->setEditText(armed);
       w.tick();
-      QCOMPARE(w->lbl_time->text(), c.time.toString("hh:mm:ss"));
-      QCOMPARE(w->combo_zeit->currentText(), c.fires ? QStringLiteral("keine") : c.armed);
+      QCOMPARE(w->lbl_time->text(), time.toString("hh:mm:ss"));
+      QCOMPARE(w->combo_zeit->currentText(), fires ? QStringLiteral("keine") : armed);
       w.tick();
-      QCOMPARE(w.messages, c.fires ? QStringList{QStringLiteral("no files found")} : QStringList{});
+      QCOMPARE(w.messages, fires ? QStringList{QStringLiteral("no files found")} : QStringList{});
       QCOMPARE(w->lbl_File->text(), QStringLiteral("before"));
       QVERIFY(w->cmd_exec->isVisibleTo(w.form.get()) && !w->img_stop->isEnabled() && tree.reportFiles().isEmpty());
       QCOMPARE(QApplication::overrideCursor(), nullptr);

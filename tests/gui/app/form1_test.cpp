@@ -228,12 +228,9 @@ class Form1Test : public QObject {
     };
     for (const auto& [arguments, path] : texts) QCOMPARE(commandLinePath(kelvaron::commandLineText(arguments)), path);
 
-    const struct {
-      QString file;      // under work/
-      QString argument;  // %1 is the full path
-      bool message;      // "no assemblies !", before the analysis
-      bool exists;
-    } cases[] = {
+    // The file under work/, the argument (%1: its full path), the message "no
+    // assemblies !" before the analysis, whether the file exists.
+    const std::tuple<QString, QString, bool, bool> cases[] = {
         {"top.asm.3", "\"%1\"", false, true},
         {"top.asm.3", "%1", false, true},
         {"TOP.ASM.3", "\"%1\"", true, true},
@@ -241,19 +238,19 @@ class Form1Test : public QObject {
     };
     Tree tree({"work/top.asm.3", "work/TOP.ASM.3"});
     store().setValue("Optionen/txt_Pfad.Text", tree.reports);
-    for (const auto& c : cases) {
-      const QString path = tree.root + "work/" + c.file;
-      Window w(c.argument.arg(path));
-      QCOMPARE(w.messages, c.message ? QStringList{"no assemblies !"} : QStringList{});
-      QCOMPARE(w.linesAtMessage, c.message ? 0 : -1);
+    for (const auto& [file, argument, message, exists] : cases) {
+      const QString path = tree.root + "work/" + file;
+      Window w(argument.arg(path));
+      QCOMPARE(w.messages, message ? QStringList{"no assemblies !"} : QStringList{});
+      QCOMPARE(w.linesAtMessage, message ? 0 : -1);
       QCOMPARE(w->lbl_File->text(), path);
       QVERIFY(!w->Image1->isVisible() && w->Frame2->isVisible() && w->Frame4->isVisible());
       QCOMPARE(w->frameGeometry().width(), 8000 / 15);
-      QCOMPARE(w->List_ASM->count(), c.exists ? 3 : 0);
-      QVERIFY2(w->lbl_status->text().startsWith(c.exists ? "file saved" : "cannot read "),
+      QCOMPARE(w->List_ASM->count(), exists ? 3 : 0);
+      QVERIFY2(w->lbl_status->text().startsWith(exists ? "file saved" : "cannot read "),
                qPrintable(w->lbl_status->text()));
-      QCOMPARE(w->cmd_exec->isVisible(), c.exists);
-      if (c.exists && !c.message) QCOMPARE(w->Dir1->path(), tree.root + "work");
+      QCOMPARE(w->cmd_exec->isVisible(), exists);
+      if (exists && !message) QCOMPARE(w->Dir1->path(), tree.root + "work");
     }
   }
 

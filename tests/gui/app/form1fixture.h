@@ -22,6 +22,7 @@
 #include <QTest>
 #include <QTimer>
 #include <memory>
+#include <tuple>
 
 namespace kelvaron::test {
 

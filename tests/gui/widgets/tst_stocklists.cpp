@@ -7,6 +7,7 @@
 #include <QTest>
 #include <filesystem>
 #include <fstream>
+#include <tuple>
 
 #include "widgets/dirlistbox.h"
 #include "widgets/drivelistbox.h"
@@ -70,11 +71,8 @@ class TestStockLists : public QObject {
   void valuesSetFromCode() {
     const QString home = QDir::cleanPath(QDir::homePath());
     const QString cafe = fromNativeBytes("caf\xE9.asm.1");
-    const struct {
-      char list;  // File, Dir or driVe list
-      QString text, value;
-      int changes;
-    } cases[] = {
+    // The File, Dir or driVe list, the text set, the value it gives, the change events.
+    const std::tuple<char, QString, QString, int> cases[] = {
         {'F', "%1/b/deep.asm.2", "%1/b|deep.asm.2", 1},  // a full path selects the file
         {'F', "%1/b/", "%1/b|", 1},                      // a folder moves the list
         {'F', "%1/gear.prt", "%1|", 0},                  // a file the pattern hides
@@ -92,7 +90,7 @@ class TestStockLists : public QObject {
         {'V', "/", "/", 0},
         {'V', "", "/", 0},
     };
-    for (const auto& c : cases) {
+    for (const auto& [list, text, value, changes] : cases) {
       FileListBox files;
       files.setPattern("*.asm.???");
       files.setPath(m_root);
@@ -101,14 +99,14 @@ class TestStockLists : public QObject {
       DriveListBox drives;
       QSignalSpy moved(&files, &FileListBox::pathChanged), dirChanged(&dirs, &DirListBox::changed),
           driveChanged(&drives, &DriveListBox::changed);
-      if (c.list == 'F') files.setFileName(at(c.text));
-      if (c.list == 'D') dirs.setPath(at(c.text));
-      if (c.list == 'V') drives.setDrive(c.text);
-      QCOMPARE(c.list == 'F'   ? files.path() + '|' + files.fileName()
-               : c.list == 'D' ? dirs.path()
-                               : drives.drive(),
-               at(c.value));
-      QCOMPARE(moved.count() + dirChanged.count() + driveChanged.count(), c.changes);
+      if (list == 'F') files.setFileName(at(text));
+      if (list == 'D') dirs.setPath(at(text));
+      if (list == 'V') drives.setDrive(text);
+      QCOMPARE(list == 'F'   ? files.path() + '|' + files.fileName()
+               : list == 'D' ? dirs.path()
+                             : drives.drive(),
+               at(value));
+      QCOMPARE(moved.count() + dirChanged.count() + driveChanged.count(), changes);
     }
     QVERIFY(DriveListBox().drives().contains(home));
   }
