@@ -198,33 +198,30 @@ class Form1ScanTest : public QObject {
   // (a file being analysed stops unreported), and saves the settings; no
   // report is left half written.
   void closeDuringARun() {
-    const struct {
-      bool scan, largeSecondFile;
-      bool duringWalk;  // else once f2 is being analysed
-      QStringList reports;
-    } cases[] = {
+    // A scan or a file click, f2 large, closed during the walk (else once f2 is being analysed), the reports left.
+    const std::tuple<bool, bool, bool, QStringList> cases[] = {
         {true, false, true, {}},
         {true, false, false, reportsOf({"f1", "f2"})},  // a small file: closed after it
         {true, true, false, reportsOf({"f1"})},
         {false, true, false, {}},  // f2 clicked in the browse panel
     };
-    for (const auto& c : cases) {
+    for (const auto& [scan, largeSecondFile, duringWalk, reports] : cases) {
       Tree tree({"f1.asm.1", "f3.asm.1", "sub/f4.asm.1"});
-      tree.assembly("f2.asm.1", c.largeSecondFile);
+      tree.assembly("f2.asm.1", largeSecondFile);
       ScanWindow w(tree);
-      w->testHooks.yield = [&] {
+      w->testHooks.yield = [&, duringWalk = duringWalk] {
         if (!w->isUnloaded() &&
-            (c.duringWalk ? w.walking() && w->List1->count() > 0 : w->lbl_File->text() == tree.root + "f2.asm.1"))
+            (duringWalk ? w.walking() && w->List1->count() > 0 : w->lbl_File->text() == tree.root + "f2.asm.1"))
           w->close();
       };
-      if (c.scan) {
+      if (scan) {
         w->cmd_verzeichnis->click();
       } else {
         w.browse(tree.dir.path(), tree.reports);
         QVERIFY(w.clickFile("f2.asm.1"));
       }
       QVERIFY(w->isUnloaded());
-      QCOMPARE(tree.reportFiles(), c.reports);
+      QCOMPARE(tree.reportFiles(), reports);
       QCOMPARE(kelvaron::readSettings().txtPfad, tree.reports);
       QCOMPARE(QApplication::overrideCursor(), nullptr);
     }
