@@ -105,14 +105,12 @@ class Form1ScanTest : public QObject {
       if (triggered || (fileRun ? w.walking() || listed : w.walking() != (running == "walk") || !listed)) return;
       triggered = true;
       w->combo_zeit->setEditText(QStringLiteral("07"));  // armed meanwhile, and kept armed
-      if (trigger == "timer tick") {
+      if (trigger == "timer tick")
         w.tick();
-      } else if (trigger == "cmd_verzeichnis") {
+      else if (trigger == "cmd_verzeichnis")
         w->cmd_verzeichnis->click();
-      } else {
-        w->cmd_file_Click();
+      else
         QVERIFY(w.clickFile("other.asm.1"));
-      }
     };
     if (fileRun)
       QVERIFY(w.clickFile("big.asm.1"));
@@ -135,9 +133,7 @@ class Form1ScanTest : public QObject {
   void stopsOverSeveralScans() {
     Tree tree({"r1.asm.1", "r2.asm.1", "sub/s1.asm.1"});
     ScanWindow w(tree);
-    w->show();
-    QApplication::setActiveWindow(w.form.get());
-    QVERIFY(QTest::qWaitForWindowActive(w.form.get()));
+    w.activate();
     // After each scan: List1 below the tree, the counts the status line showed, lbl_stop, the messages.
     const std::pair<int, QStringList> scans[] = {
         // clicks on the stop picture; -1: Esc

@@ -44,9 +44,7 @@ class Form1Test : public QObject {
   // modal and not owned, closed with the main window.
   void panelsAndAboutWindow() {
     Window w;
-    w->show();
-    QApplication::setActiveWindow(w.form.get());
-    QVERIFY(QTest::qWaitForWindowActive(w.form.get()));
+    w.activate();
     w->Frame2->show();  // as after an analysis
     const auto shownAt = [&](QPoint at, QWidget* panel) {
       QWidget* hit = w->childAt(at);
@@ -103,7 +101,6 @@ class Form1Test : public QObject {
     QTest::keyClick(w->List_ASM, Qt::Key_Up);
     QTest::mouseClick(w->cmd_partname, Qt::LeftButton);
     QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("BOLT_M8"));
-    w->cmd_file_Click();
     QVERIFY(w.clickFile("top.asm.3"));
     QCOMPARE(w->cmd_partname->text(), QStringLiteral("BOLT_M8 to clipboard"));
     QTest::mouseClick(w->cmd_partname, Qt::LeftButton);
@@ -126,7 +123,6 @@ class Form1Test : public QObject {
 
     // A report folder that does not exist: the reason in the status line, no cmd_exec.
     w->txt_Pfad->setText(tree.root + "nowhere");
-    w->cmd_file_Click();
     QVERIFY(w.clickFile("top.asm.3") && !w->cmd_exec->isVisible());
     QVERIFY2(w->lbl_status->text().startsWith("cannot write " + tree.root + "nowhere/top__Kelvaron.txt: "),
              qPrintable(w->lbl_status->text()));
@@ -200,9 +196,7 @@ class Form1Test : public QObject {
     QCOMPARE(first->txt_Pfad->text(), tree.root + "gone");
     first->txt_Pfad->setText(tree.reports);  // typed, unlike Dir2
     first->combo_zeit->setEditText(QStringLiteral("07"));
-    first->show();
-    QApplication::setActiveWindow(first.form.get());
-    QVERIFY(QTest::qWaitForWindowActive(first.form.get()));
+    first.activate();
     QTest::keyClick(first.form.get(), Qt::Key_Q, Qt::ControlModifier);
     QVERIFY(!first->isVisible() && first->isUnloaded());
     QVERIFY(QDir(tree.root + "gone").removeRecursively());
@@ -272,7 +266,6 @@ class Form1Test : public QObject {
     QCOMPARE(w->lbl_status->text(), QStringLiteral("file saved"));
     QFile report(w->Pfad->text());
     QVERIFY(report.open(QIODevice::ReadOnly) && report.readAll().contains("\r\n" + name.toUtf8() + "\r\n"));
-    w->cmd_file_Click();
     QVERIFY(w.clickFile("cut.asm.2"));
     QCOMPARE(lines(w->List_ASM).mid(1), QStringList{"KEPT"});
     const QString status = w->lbl_status->text();

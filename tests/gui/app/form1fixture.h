@@ -102,11 +102,19 @@ struct Window {
     form->cmd_file_Click();
     form->Dir1->setPath(folder);
   }
-  // Clicks the file `name` in the browse panel's file list, as a user would.
+  // Clicks the file `name` in the browse panel's file list, as a user would,
+  // bringing the panel up first.
   bool clickFile(const QString& name) const {
+    form->cmd_file_Click();
     const auto found = form->File1->findItems(name, Qt::MatchExactly);
     if (!found.isEmpty()) clickRow(form->File1, form->File1->row(found.first()));
     return !found.isEmpty();
+  }
+  // Shown and the active window, as keyboard shortcuts need.
+  void activate() const {
+    form->show();
+    QApplication::setActiveWindow(form.get());
+    QVERIFY(QTest::qWaitForWindowActive(form.get()));
   }
   bool walking() const { return form->img_stop->isEnabled(); }
   // One tick of Timer1; a scan it arms starts as soon as the tick is over.
