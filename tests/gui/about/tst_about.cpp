@@ -1,5 +1,7 @@
-// The about window: where it opens, how it slides open, its links.
+// The about window: where it opens, how it slides open, its links by mouse
+// and keyboard, and their colours under light and dark themes.
 
+#include <QApplication>
 #include <QDesktopServices>
 #include <QLabel>
 #include <QPointer>
@@ -7,9 +9,11 @@
 #include <QScreen>
 #include <QTest>
 #include <QUrl>
+#include <tuple>
 
 #include "about/aboutplacement.h"
 #include "about/form2.h"
+#include "widgets/readablecolour.h"
 
 using kelvaron::Form2;
 
@@ -27,11 +31,8 @@ class TestAbout : public QObject {
 
  private Q_SLOTS:
   void placement() {
-    const struct {  // all in twips; the about window is 4875 wide
-      QSize screen;
-      int mainLeft, mainWidth;
-      QPoint expected;
-    } cases[] = {
+    // Screen, main window left and width, position; all in twips (the about window is 4875 wide).
+    const std::tuple<QSize, int, int, QPoint> cases[] = {
         {{12000, 9000}, 1500, 8000, {0, 0}},         // 800 x 600: corner
         {{15345, 11520}, 1500, 8000, {0, 0}},        // 1023 wide: corner
         {{15360, 11505}, 1500, 8000, {0, 0}},        // 767 high: corner
@@ -40,16 +41,23 @@ class TestAbout : public QObject {
         {{19200, 14400}, 6326, 8000, {1451, 900}},   // one twip over: left of it
         {{19200, 14400}, 3000, 14000, {0, 900}},     // no room either side: left 0
     };
-    for (const auto& c : cases)
-      QCOMPARE(kelvaron::aboutWindowPosition({c.mainLeft, 900, c.mainWidth, 6885}, Form2::kDesignWidthTwips, c.screen),
-               c.expected);
+    for (const auto& [screen, mainLeft, mainWidth, expected] : cases)
+      QCOMPARE(kelvaron::aboutWindowPosition({mainLeft, 900, mainWidth, 6885}, Form2::kDesignWidthTwips, screen),
+               expected);
   }
 
   // On this run's screen (ctest runs it on a small and on a large one): beside
   // the main window when the screen has at least 1024 x 768 pixels, else at
-  // the corner; then it slides open from width 0 in 200-twip steps.
-  void opensBesideTheMainWindowAndSlidesOpen() {
+  // the corner; then it slides open from width 0 in 200-twip steps. Under a
+  // light and a dark theme (regression: the links were blue on dark grey) its
+  // links are readable, fit their labels, open by click, Enter or Space, and
+  // Tab reaches them.
+  void opensSlidesOpenAndLinks() {
+    UrlCatcher catcher;
+    for (const char* scheme : {"https", "mailto"}) QDesktopServices::setUrlHandler(scheme, &catcher, "open");
+    const QPalette light = QApplication::palette();
     for (const bool nearRightEdge : {false, true}) {
+      QApplication::setPalette(nearRightEdge ? kelvaron::widgets::darkPalette() : light);
       QWidget main;
       const QRect screen = main.screen()->geometry();
       main.setGeometry(nearRightEdge ? screen.width() - 560 : 60, 40, 533, 459);
@@ -65,26 +73,34 @@ class TestAbout : public QObject {
       QTRY_VERIFY(!about->isSliding());
       // 25 steps of 200 twips: 5000 twips, 125 past the design width.
       QCOMPARE(about->size(), QSize(5000 / 15, Form2::kDesignHeightTwips / 15));
+
+      for (const char* name : {"Label10", "Label11"}) {
+        auto* link = about->findChild<QLabel*>(name);
+        const QPalette colours = link->palette();
+        QVERIFY2(link->fontMetrics().horizontalAdvance(link->text()) <= link->width(), name);
+        QVERIFY2(kelvaron::widgets::contrastRatio(colours.color(QPalette::WindowText),
+                                                  colours.color(QPalette::Window)) >= 4.5,
+                 name);
+        QTest::mouseClick(link, Qt::LeftButton);
+      }
+      QApplication::setActiveWindow(about);
+      QVERIFY(QTest::qWaitForWindowActive(about));
+      QTest::keyClick(about->findChild<QLabel*>("Label10"), Qt::Key_Return);
+      QTest::keyClick(about->findChild<QLabel*>("Label11"), Qt::Key_Space);
+      about->findChild<QWidget*>("cmd_exit")->setFocus();
+      QStringList reached;
+      for (int i = 0; i < 4; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        reached << QApplication::focusWidget()->objectName();
+      }
+      QVERIFY2(reached.contains("Label10") && reached.contains("Label11"), qPrintable(reached.join(' ')));
       QTest::mouseClick(about->findChild<QPushButton*>("cmd_exit"), Qt::LeftButton);
       QTRY_VERIFY(about.isNull());
     }
-  }
-
-  void links() {
-    UrlCatcher catcher;
-    for (const char* scheme : {"https", "mailto"}) QDesktopServices::setUrlHandler(scheme, &catcher, "open");
-    QWidget main;
-    Form2 about(&main);
-    about.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&about));
-    for (const char* name : {"Label10", "Label11"}) {
-      auto* link = about.findChild<QLabel*>(name);
-      // The whole address is readable inside the label.
-      QVERIFY2(link->fontMetrics().horizontalAdvance(link->text()) <= link->width(), name);
-      QTest::mouseClick(link, Qt::LeftButton);
-    }
-    QCOMPARE(catcher.urls, QStringList({"https:/downloads/Kelvaron.html", "mailto:" + Form2::kMailAddress}));
+    QApplication::setPalette(light);
     for (const char* scheme : {"https", "mailto"}) QDesktopServices::unsetUrlHandler(scheme);
+    const QString download = "https:/downloads/Kelvaron.html", mail = "mailto:" + Form2::kMailAddress;
+    QCOMPARE(catcher.urls, QStringList({download, mail, download, mail, download, mail, download, mail}));
   }
 };
 

@@ -22,6 +22,7 @@
 #include <QTest>
 #include <QTimer>
 #include <memory>
+#include <tuple>
 
 namespace kelvaron::test {
 
@@ -65,11 +66,13 @@ struct Tree {
   // The parts BOLT_M8 and NUT; a large one has a third, LAST, 2.4 MB further
   // on, so its analysis yields on the way.
   void assembly(const QString& rel, bool large = false) const {
+    QByteArray bytes = "#HEAD: ASSEMBLY TOP\r\n3 3 BOLT_M8\r\n@model_type 1\r\n3 3 NUT\r\n@model_type 1\r\n";
+    file(rel, large ? bytes + QByteArray(2400 * 1024, '.') + "\r\n3 3 LAST\r\n@model_type 1\r\n" : bytes);
+  }
+  void file(const QString& rel, const QByteArray& bytes) const {
     QDir().mkpath(QFileInfo(root + rel).absolutePath());
-    QFile file(root + rel);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("#HEAD: ASSEMBLY TOP\r\n3 3 BOLT_M8\r\n@model_type 1\r\n3 3 NUT\r\n@model_type 1\r\n");
-    if (large) file.write(QByteArray(2400 * 1024, '.') + "\r\n3 3 LAST\r\n@model_type 1\r\n");
+    QFile out(root + rel);
+    QVERIFY(out.open(QIODevice::WriteOnly) && out.write(bytes) == bytes.size());
   }
   QStringList reportFiles() const { return QDir(reports).entryList(QDir::Files | QDir::Hidden, QDir::Name); }
 };
@@ -99,11 +102,19 @@ struct Window {
     form->cmd_file_Click();
     form->Dir1->setPath(folder);
   }
-  // Clicks the file `name` in the browse panel's file list, as a user would.
+  // Clicks the file `name` in the browse panel's file list, as a user would,
+  // bringing the panel up first.
   bool clickFile(const QString& name) const {
+    form->cmd_file_Click();
     const auto found = form->File1->findItems(name, Qt::MatchExactly);
     if (!found.isEmpty()) clickRow(form->File1, form->File1->row(found.first()));
     return !found.isEmpty();
+  }
+  // Shown and the active window, as keyboard shortcuts need.
+  void activate() const {
+    form->show();
+    QApplication::setActiveWindow(form.get());
+    QVERIFY(QTest::qWaitForWindowActive(form.get()));
   }
   bool walking() const { return form->img_stop->isEnabled(); }
   // One tick of Timer1; a scan it arms starts as soon as the tick is over.
