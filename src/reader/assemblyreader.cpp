@@ -57,8 +57,8 @@ void noteInternalComponents(const std::vector<TocEntry>& toc, AssemblyModel& mod
   bool map = false;
   bool stored = false;
   for (const TocEntry& e : toc) {
-    map = map || e.name == u"SldIntPrtMap";
-    stored = stored || e.name.endsWith(u"IntPrt0");
+    map = map || e.name == "SldIntPrtMap";
+    stored = stored || std::string_view(e.name).ends_with("IntPrt0");
   }
   if (map || stored) {
     model.notes << QStringLiteral(
@@ -98,7 +98,7 @@ void readContainer(const ByteSource& source, const UgcHeader& header, std::int64
   }
   if (ok) return;
 
-  if (const TocEntry* depdb = findSection(toc, u"DEPDB_DATA")) {
+  if (const TocEntry* depdb = findSection(toc, "DEPDB_DATA")) {
     std::string payload;
     QString depdbWhy;
     if (readSectionPayload(source, *depdb, kMaxDecoded, payload, depdbWhy) && readDepdb(payload, model)) {

@@ -124,10 +124,11 @@ std::optional<TocLine> parseTocLine(std::string_view line, std::int64_t base, in
   std::string_view numbers[8];
   std::size_t end = line.size();
   for (int i = 7; i >= 0; --i) {
-    const std::size_t space = line.find_last_of(' ', end - 1);
-    if (end == 0 || space == std::string_view::npos) return std::nullopt;
-    numbers[i] = line.substr(space + 1, end - space - 1);
-    end = space;
+    std::size_t start = end;
+    while (start > 0 && line[start - 1] != ' ') --start;
+    if (start == 0) return std::nullopt;  // no space before the word: too few words
+    numbers[i] = line.substr(start, end - start);
+    end = start - 1;
     while (end > 0 && line[end - 1] == ' ') --end;
   }
   std::size_t nameStart = 0;
@@ -239,7 +240,7 @@ std::vector<TocEntry> readToc(const ByteSource& source, std::int64_t base, std::
           notes << QStringLiteral("the table of contents holds too many entries; the rest ignored");
           return toc;
         }
-        toc.push_back({fromUtf8(parsed->name), parsed->offset, parsed->length, parsed->decodedLength});
+        toc.push_back({std::string(parsed->name), parsed->offset, parsed->length, parsed->decodedLength});
       }
     }
   }
@@ -248,15 +249,16 @@ std::vector<TocEntry> readToc(const ByteSource& source, std::int64_t base, std::
 
 const TocEntry* findModelSection(const std::vector<TocEntry>& toc) {
   for (const TocEntry& e : toc) {
-    if (e.name.startsWith(u"ND:0:Model_") && !e.name.endsWith(u"AltIdMgr0") && !e.name.endsWith(u"IntPrt0") &&
-        !e.name.contains(u"RefDiff")) {
+    const std::string_view name = e.name;
+    if (name.starts_with("ND:0:Model_") && !name.ends_with("AltIdMgr0") && !name.ends_with("IntPrt0") &&
+        name.find("RefDiff") == std::string_view::npos) {
       return &e;
     }
   }
   return nullptr;
 }
 
-const TocEntry* findSection(const std::vector<TocEntry>& toc, QStringView name) {
+const TocEntry* findSection(const std::vector<TocEntry>& toc, std::string_view name) {
   for (const TocEntry& e : toc) {
     if (e.name == name) return &e;
   }
@@ -268,22 +270,22 @@ bool readSectionPayload(const ByteSource& source, const TocEntry& entry, std::in
   payload.clear();
   if (entry.offset < 0 || entry.length <= 0 || entry.offset >= source.size() ||
       entry.length > source.size() - entry.offset) {
-    reason = QStringLiteral("section %1 lies outside the file").arg(entry.name);
+    reason = QStringLiteral("section %1 lies outside the file").arg(fromUtf8(entry.name));
     return false;
   }
   if (entry.length > kMaxRawSection) {
-    reason = QStringLiteral("section %1 is larger than 256 MB").arg(entry.name);
+    reason = QStringLiteral("section %1 is larger than 256 MB").arg(fromUtf8(entry.name));
     return false;
   }
   std::string raw;
   QString error;
   if (!source.read(entry.offset, entry.length, raw, &error)) {
-    reason = QStringLiteral("section %1: %2").arg(entry.name, error);
+    reason = QStringLiteral("section %1: %2").arg(fromUtf8(entry.name), error);
     return false;
   }
-  const QByteArray marker = '#' + entry.name.toUtf8() + '\n';
-  if (!std::string_view(raw).starts_with(std::string_view(marker.constData(), std::size_t(marker.size())))) {
-    reason = QStringLiteral("section %1 is not where the table of contents says").arg(entry.name);
+  const std::string marker = '#' + entry.name + '\n';
+  if (!std::string_view(raw).starts_with(marker)) {
+    reason = QStringLiteral("section %1 is not where the table of contents says").arg(fromUtf8(entry.name));
     return false;
   }
   const std::string_view body = std::string_view(raw).substr(std::size_t(marker.size()));
@@ -299,12 +301,13 @@ bool readSectionPayload(const ByteSource& source, const TocEntry& entry, std::in
     case LzwStatus::Complete:
       return true;
     case LzwStatus::Capped:
-      reason = QStringLiteral("section %1 decodes to more than the %2 bytes allowed").arg(entry.name).arg(cap);
+      reason =
+          QStringLiteral("section %1 decodes to more than the %2 bytes allowed").arg(fromUtf8(entry.name)).arg(cap);
       return false;
     case LzwStatus::Corrupt:
       break;
   }
-  reason = QStringLiteral("section %1 holds damaged compressed data").arg(entry.name);
+  reason = QStringLiteral("section %1 holds damaged compressed data").arg(fromUtf8(entry.name));
   return false;
 }
 

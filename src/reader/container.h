@@ -36,7 +36,7 @@ QString writerFromBanner(std::string_view line);
 
 /// One entry of the table of contents.
 struct TocEntry {
-  QString name;                    ///< "ND:0:Model_L05_PX:1", "DEPDB_DATA", ...
+  std::string name;                ///< "ND:0:Model_L05_PX:1", "DEPDB_DATA", ... (ASCII)
   std::int64_t offset = 0;         ///< file offset of the section's "#NAME\n" line
   std::int64_t length = 0;         ///< bytes of the section, its name line included
   std::int64_t decodedLength = 0;  ///< declared payload length after decoding (TOC v2); 0 when unknown
@@ -54,7 +54,7 @@ std::vector<TocEntry> readToc(const ByteSource& source, std::int64_t base, std::
 const TocEntry* findModelSection(const std::vector<TocEntry>& toc);
 
 /// The entry named `name`; nothing when there is none.
-const TocEntry* findSection(const std::vector<TocEntry>& toc, QStringView name);
+const TocEntry* findSection(const std::vector<TocEntry>& toc, std::string_view name);
 
 /// Reads the payload of `entry` (the bytes after its "#NAME\n" line), LZW-decoded
 /// when it is compressed, at most `maxDecoded` bytes and never more than the

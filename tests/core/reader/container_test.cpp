@@ -129,7 +129,7 @@ TEST(Hostile, ContainerCases) {
   QStringList notes, names;
   for (const TocEntry& e :
        readToc(MemorySource(good), parseUgcHeader(good)->base, std::int64_t(good.find("#UGC_TOC")), notes))
-    names << e.name;
+    names << QString::fromStdString(e.name);
   EXPECT_EQ(names, QStringList({"ND:0:Model_L05_PXAltIdMgr0", "ND:0:Model_L05_RefDiff:1:FT", "ModelView#0 with spaces",
                                 kModel.c_str()}));
 }
