@@ -5,6 +5,7 @@
 #include "reader/depdb.h"
 #include "reader/legacytext.h"
 #include "reader/psbtokens.h"
+#include "reader/scratch.h"
 #include "reader/wildfirexml.h"
 
 #include <algorithm>
@@ -86,7 +87,8 @@ void readContainer(const ByteSource& source, const UgcHeader& header, std::int64
   QString why;
   bool ok = false;
   if (const TocEntry* section = findModelSection(toc)) {
-    std::string payload;
+    Scratch buffer(Scratch::Payload);
+    std::string& payload = buffer.get();
     if (readSectionPayload(source, *section, kMaxDecoded, payload, why)) {
       const qsizetype notesBefore = model.notes.size();
       ok = readModelSection(payload, model, why);
@@ -99,7 +101,8 @@ void readContainer(const ByteSource& source, const UgcHeader& header, std::int64
   if (ok) return;
 
   if (const TocEntry* depdb = findSection(toc, "DEPDB_DATA")) {
-    std::string payload;
+    Scratch buffer(Scratch::Payload);
+    std::string& payload = buffer.get();
     QString depdbWhy;
     if (readSectionPayload(source, *depdb, kMaxDecoded, payload, depdbWhy) && readDepdb(payload, model)) {
       model.notes << QStringLiteral("%1; components read from DEPDB_DATA, which can list stale models").arg(why);
@@ -113,7 +116,8 @@ void readContainer(const ByteSource& source, const UgcHeader& header, std::int64
 // `headError` gets the reason when not even the first bytes can be read.
 AssemblyModel readAssemblyImpl(const ByteSource& file, QString* headError) {
   AssemblyModel model;
-  std::string head;
+  Scratch headBuffer(Scratch::Head);
+  std::string& head = headBuffer.get();
   if (!readAt(file, 0, kHeadProbe, head, model)) {
     if (headError) *headError = model.notes.last();
     return model;

@@ -128,13 +128,14 @@ bool FileSource::open(const QString& path, QString* reason) {
 }
 
 bool FileSource::read(std::int64_t offset, std::int64_t length, std::string& out, QString* error) const {
-  out.clear();
   const std::int64_t n = clampedLength(m_size, offset, length);
-  if (n == 0) return true;
-  if (!m_impl) {
-    if (error) *error = platform::systemErrorText(EBADF);
-    return false;
+  if (n == 0 || !m_impl) {
+    out.clear();
+    if (n != 0 && error) *error = platform::systemErrorText(EBADF);
+    return n == 0;
   }
+  // Sized, not cleared first: a buffer reused from an earlier read is not
+  // zeroed again before the bytes overwrite it.
   out.resize(static_cast<std::size_t>(n));
   std::size_t done = 0;
   while (done < out.size()) {

@@ -1,6 +1,7 @@
 #include "reader/container.h"
 
 #include "reader/lzw.h"
+#include "reader/scratch.h"
 
 #include <QByteArray>
 #include <algorithm>
@@ -75,7 +76,7 @@ QString fromUtf8(std::string_view text) { return QString::fromUtf8(text.data(), 
 // Reads a file line by line through positioned reads of one block at a time.
 class LineReader {
  public:
-  LineReader(const ByteSource& source, std::int64_t at) : m_source(source), m_at(at) {}
+  LineReader(const ByteSource& source, std::int64_t at) : m_source(source), m_at(at) { m_buffer.clear(); }
 
   // The next line without its LF, valid until the next call; nothing at the
   // end of the file, on a read error, or when no LF comes within kMaxLine bytes.
@@ -103,8 +104,10 @@ class LineReader {
   static constexpr std::int64_t kBlock = 8192;
   const ByteSource& m_source;
   std::int64_t m_at;
-  std::string m_buffer;
-  std::string m_more;
+  Scratch m_lines{Scratch::Lines};
+  Scratch m_moreLines{Scratch::MoreLines};
+  std::string& m_buffer = m_lines.get();  // the lines not yet handed out
+  std::string& m_more = m_moreLines.get();
   std::size_t m_used = 0;
 };
 
@@ -267,27 +270,29 @@ const TocEntry* findSection(const std::vector<TocEntry>& toc, std::string_view n
 
 bool readSectionPayload(const ByteSource& source, const TocEntry& entry, std::int64_t maxDecoded, std::string& payload,
                         QString& reason) {
-  payload.clear();
+  // `payload` is not cleared up front: a buffer reused from an earlier
+  // section is resized by the decoder without being zeroed first.
+  const auto fail = [&](const QString& why) {
+    payload.clear();
+    reason = QStringLiteral("section %1 %2").arg(fromUtf8(entry.name), why);
+    return false;
+  };
   if (entry.offset < 0 || entry.length <= 0 || entry.offset >= source.size() ||
       entry.length > source.size() - entry.offset) {
-    reason = QStringLiteral("section %1 lies outside the file").arg(fromUtf8(entry.name));
-    return false;
+    return fail(QStringLiteral("lies outside the file"));
   }
-  if (entry.length > kMaxRawSection) {
-    reason = QStringLiteral("section %1 is larger than 256 MB").arg(fromUtf8(entry.name));
-    return false;
-  }
-  std::string raw;
+  if (entry.length > kMaxRawSection) return fail(QStringLiteral("is larger than 256 MB"));
+  Scratch rawBuffer(Scratch::Raw);
+  std::string& raw = rawBuffer.get();
   QString error;
   if (!source.read(entry.offset, entry.length, raw, &error)) {
+    payload.clear();
     reason = QStringLiteral("section %1: %2").arg(fromUtf8(entry.name), error);
     return false;
   }
   const std::string marker = '#' + entry.name + '\n';
-  if (!std::string_view(raw).starts_with(marker)) {
-    reason = QStringLiteral("section %1 is not where the table of contents says").arg(fromUtf8(entry.name));
-    return false;
-  }
+  if (!std::string_view(raw).starts_with(marker))
+    return fail(QStringLiteral("is not where the table of contents says"));
   const std::string_view body = std::string_view(raw).substr(std::size_t(marker.size()));
   if (!isLzw(body)) {
     payload.assign(
@@ -301,14 +306,11 @@ bool readSectionPayload(const ByteSource& source, const TocEntry& entry, std::in
     case LzwStatus::Complete:
       return true;
     case LzwStatus::Capped:
-      reason =
-          QStringLiteral("section %1 decodes to more than the %2 bytes allowed").arg(fromUtf8(entry.name)).arg(cap);
-      return false;
+      return fail(QStringLiteral("decodes to more than the %1 bytes allowed").arg(cap));
     case LzwStatus::Corrupt:
       break;
   }
-  reason = QStringLiteral("section %1 holds damaged compressed data").arg(fromUtf8(entry.name));
-  return false;
+  return fail(QStringLiteral("holds damaged compressed data"));
 }
 
 }  // namespace kelvaron::reader

@@ -90,13 +90,14 @@ std::uint64_t largestOutput(std::size_t inputBytes, std::uint32_t tableLimit) {
 bool isLzw(std::string_view bytes) { return bytes.size() >= 2 && bytes[0] == '\x1F' && bytes[1] == '\x9D'; }
 
 LzwStatus decodeLzw(std::string_view in, std::size_t maxOutput, std::string& out, std::size_t expected) {
-  out.clear();
   maxOutput = std::min(maxOutput, kMaxDecode);
-  if (!isLzw(in) || in.size() < 3) return LzwStatus::Corrupt;
-  const auto flags = static_cast<std::uint8_t>(in[2]);
+  const auto flags = in.size() >= 3 ? static_cast<std::uint8_t>(in[2]) : 0;
   const int maxBits = flags & 0x1F;
   const bool blockMode = (flags & kBlockMode) != 0;
-  if (maxBits < kInitialBits || maxBits > kMaxBits) return LzwStatus::Corrupt;
+  if (!isLzw(in) || in.size() < 3 || maxBits < kInitialBits || maxBits > kMaxBits) {
+    out.clear();
+    return LzwStatus::Corrupt;
+  }
   const std::uint32_t tableLimit = 1u << maxBits;
 
   // The output grows in a string sized ahead of the writes; a declared length
