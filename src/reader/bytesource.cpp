@@ -71,13 +71,13 @@ bool FileSource::open(const QString& path, QString* reason) {
 }
 
 bool FileSource::read(std::int64_t offset, std::int64_t length, std::string& out, QString* error) const {
-  out.clear();
   const std::int64_t n = clampedLength(m_size, offset, length);
-  if (n == 0) return true;
-  if (!m_impl || _fseeki64(m_impl->file, offset, SEEK_SET) != 0) {
-    if (error) *error = platform::systemErrorText(errno);
-    return false;
+  if (n == 0 || !m_impl || _fseeki64(m_impl->file, offset, SEEK_SET) != 0) {
+    out.clear();
+    if (n != 0 && error) *error = platform::systemErrorText(errno);
+    return n == 0;
   }
+  // Sized, not cleared first, as on POSIX systems.
   out.resize(static_cast<std::size_t>(n));
   const std::size_t got = std::fread(out.data(), 1, out.size(), m_impl->file);
   if (got < out.size()) {
