@@ -6,15 +6,11 @@
 #include "report/partsreport.h"
 #include "search/batchscan.h"
 #include "search/cFindFile.h"
+#include "scan/scanpipeline.h"
 
 #include <QElapsedTimer>
-#include <QHash>
 #include <QThread>
-#include <condition_variable>
-#include <deque>
 #include <filesystem>
-#include <mutex>
-#include <thread>
 
 #ifdef _WIN32
 #include <io.h>
@@ -80,7 +76,7 @@ ExitStatus CliRunner::run() {
     m_settings.heads = true;  // as collectItems() decides for a run with a folder
     runInParallel([this](const AddItem& add) { collect(add); }, cores);
   } else {
-    const std::vector<WorkItem> items = collectItems();
+    const std::vector<ScanItem> items = collectItems();
     if (m_options.listOnly) {
       printList(items);
     } else if (!stopping()) {
@@ -90,7 +86,7 @@ ExitStatus CliRunner::run() {
       } else {
         runInParallel(
             [&items](const AddItem& add) {
-              for (const WorkItem& item : items) add(item);
+              for (const ScanItem& item : items) add(item);
             },
             jobs);
       }
@@ -139,10 +135,10 @@ bool CliRunner::collect(const AddItem& add) {
   return anyFolder;
 }
 
-void CliRunner::printList(const std::vector<WorkItem>& items) {
+void CliRunner::printList(const std::vector<ScanItem>& items) {
   m_progress.clear();
   m_files = static_cast<std::int64_t>(items.size());
-  for (const WorkItem& item : items) {
+  for (const ScanItem& item : items) {
     if (item.fromFolder) {
       if (const QString note = folderSkipNote(item.entry); !note.isEmpty()) {
         --m_files;
@@ -157,19 +153,19 @@ void CliRunner::printList(const std::vector<WorkItem>& items) {
   }
 }
 
-std::vector<WorkItem> CliRunner::collectItems() {
-  std::vector<WorkItem> items;
-  const bool anyFolder = collect([&items](WorkItem item) { items.push_back(std::move(item)); });
+std::vector<ScanItem> CliRunner::collectItems() {
+  std::vector<ScanItem> items;
+  const bool anyFolder = collect([&items](ScanItem item) { items.push_back(std::move(item)); });
   m_settings.heads = anyFolder || m_options.files.size() > 1;
   if (!m_options.latest) return items;
 
   QStringList paths;
-  for (const WorkItem& item : items) paths << item.path;
+  for (const ScanItem& item : items) paths << item.path;
   const QStringList kept = latestVersions(paths);
-  std::vector<WorkItem> latest;
+  std::vector<ScanItem> latest;
   latest.reserve(static_cast<std::size_t>(kept.size()));
   qsizetype k = 0;  // latestVersions keeps the order
-  for (const WorkItem& item : items) {
+  for (const ScanItem& item : items) {
     if (k < kept.size() && item.path == kept[k]) {
       latest.push_back(item);
       ++k;
@@ -178,161 +174,77 @@ std::vector<WorkItem> CliRunner::collectItems() {
   return latest;
 }
 
-void CliRunner::runInOrder(const std::vector<WorkItem>& items) {
+void CliRunner::runInOrder(const std::vector<ScanItem>& items) {
   const YieldHook yield = [this] { return !stopping(); };
-  for (const WorkItem& item : items) {
+  for (const ScanItem& item : items) {
     if (stopping()) break;
     if (m_outIsTerminal) m_progress.clear();
-    const FileOutcome outcome = handleFile(item, m_settings, m_out, m_blocks > 0, yield);
+    const HandledFile outcome = handleFile(item, m_settings, m_out, m_blocks > 0, yield);
     finish(outcome);
     m_progress.analysing(m_done, static_cast<std::int64_t>(items.size()));
   }
 }
 
 void CliRunner::runInParallel(const std::function<void(const AddItem&)>& feed, int jobs) {
-  struct Slot {
-    WorkItem item;
-    std::ptrdiff_t earlier = -1;  // the nearest earlier file with the same report path, else -1
-    bool done = false;
-    bool live = false;  // its output began going straight out, ahead of done
-    FileOutcome outcome;
+  // One file's printed output and what became of it, until its turn comes.
+  struct Printed {
+    HandledFile file;
     std::string bytes;
+    bool live = false;  // its output began going straight out, ahead of the delivery
   };
-  // Slots are appended while the workers use earlier ones: a deque keeps
-  // them in place. Every access is under `mutex`, or by the one worker that
-  // took the slot, to fields only it touches.
-  std::deque<Slot> slots;
-  std::mutex mutex;
-  std::condition_variable moved;    // a file's output went out, memory was given back, or a file finished
-  std::condition_variable arrived;  // an item was added, or the search ended
-  std::condition_variable allDone;  // the last worker has ended
-  bool searching = true;            // output waits until the search ends, so its messages come first
-  std::size_t next = 0;             // the next item a worker takes
-  std::size_t emitted = 0;          // files whose output has gone out; the next one is "the head"
-  std::size_t held = 0;             // bytes held by files that are not the head (file bytes, finished output)
-  int running = jobs;
   // Each file's output goes out in file order, so the others' must wait. What
-  // they hold is bounded: a file that is not the head is read only while the
-  // held bytes stay within the budget, and its output gathers only up to a
-  // share of it before the worker waits for its turn; the head never waits.
+  // they hold is bounded: a file that is not next is read only while the held
+  // bytes stay within the budget, and its output gathers only up to a share
+  // of it before the worker waits for its turn; the next file never waits.
   // So at most the largest file plus the budget is held, whatever the jobs.
   const std::size_t outputShare =
       std::clamp<std::size_t>(kHeldBudget / (4 * static_cast<std::size_t>(jobs)), std::size_t{64} << 10, kOutputChunk);
-  const YieldHook yield = [this] { return !stopping(); };
-  // Waits (bounded steps, so a stop is seen) until `ready` holds under the lock.
-  const auto waitUntil = [&](std::condition_variable& cv, std::unique_lock<std::mutex>& lock, const auto& ready) {
-    while (!ready() && !stopping()) cv.wait_for(lock, std::chrono::milliseconds(20));
-  };
-  const auto isHead = [&](std::size_t i) { return !searching && emitted == i; };
+  ScanPipeline<Printed> pipeline(jobs, kHeldBudget, [this] { return stopping(); });
+  const YieldHook yield = [&pipeline] { return !pipeline.stopRequested(); };
 
-  auto work = [&] {
-    for (;;) {
-      std::unique_lock lock(mutex);
-      waitUntil(arrived, lock, [&] { return next < slots.size() || !searching; });
-      if (next >= slots.size() || stopping()) break;
-      const std::size_t i = next++;
-      const WorkItem item = slots[i].item;
-      const std::ptrdiff_t earlier = slots[i].earlier;
-      lock.unlock();
-      // The file's size counts once the reader has opened it (its own fstat
-      // gives it, saving a stat per file) and before any byte is read.
-      std::size_t size = 0;
-      const auto admit = [&, i](std::int64_t bytes) {
-        size = bytes >= 0 ? static_cast<std::size_t>(bytes) : fileSizeOf(item.path);
-        std::unique_lock admitLock(mutex);
-        waitUntil(moved, admitLock, [&] { return isHead(i) || held + size <= kHeldBudget; });
-        held += size;
-      };
-      // Past its share the output goes straight out, once this file is the head.
-      OutputBuffer buffer(nullptr, outputShare, [&, i](std::string& pending) {
-        std::unique_lock headLock(mutex);
-        waitUntil(moved, headLock, [&] { return isHead(i); });
-        if (!isHead(i)) {  // stopped: the list is not printed
-          pending.clear();
-          return;
-        }
-        if (!slots[i].live) {
-          slots[i].live = true;
-          if (!m_settings.json && m_settings.heads && m_blocks > 0) m_out.append('\n');
-        }
-        headLock.unlock();  // the main thread leaves m_out alone until this file is done
-        m_out.append(pending);
+  const auto job = [&](const ScanItem& item, ScanTurn& turn) {
+    Printed printed;
+    // The file's size counts once the reader has opened it (its own fstat
+    // gives it, saving a stat per file) and before any byte is read.
+    const auto admit = [&](std::int64_t bytes) {
+      turn.admit(bytes >= 0 ? static_cast<std::size_t>(bytes) : fileSizeOf(item.path));
+    };
+    // Past its share the output goes straight out, once this file is next.
+    OutputBuffer buffer(nullptr, outputShare, [&](std::string& pending) {
+      if (!turn.waitForHead()) {  // stopped: the list is not printed
         pending.clear();
-      });
-      const auto waitForEarlierReport = [&] {
-        if (earlier < 0) return;
-        std::unique_lock reportLock(mutex);
-        waitUntil(moved, reportLock, [&] { return slots[static_cast<std::size_t>(earlier)].done; });
-      };
-      FileOutcome outcome = handleFile(item, m_settings, buffer, false, yield, waitForEarlierReport, admit);
-      lock.lock();
-      slots[i].outcome = std::move(outcome);
-      slots[i].bytes = buffer.take();
-      held = held - size + slots[i].bytes.size();
-      slots[i].done = true;
-      moved.notify_all();
-    }
-    std::lock_guard lock(mutex);
-    if (--running == 0) allDone.notify_one();
+        return;
+      }
+      // Every earlier file has been printed, and the delivery leaves m_out
+      // alone until this one is done.
+      if (!printed.live) {
+        printed.live = true;
+        if (!m_settings.json && m_settings.heads && m_blocks > 0) m_out.append('\n');
+      }
+      m_out.append(pending);
+      pending.clear();
+    });
+    printed.file = handleFile(item, m_settings, buffer, false, yield, [&turn] { turn.waitForEarlier(); }, admit);
+    printed.bytes = buffer.take();
+    turn.keep(printed.bytes.size());
+    return printed;
   };
-  std::vector<std::thread> pool;
-  pool.reserve(static_cast<std::size_t>(jobs));
-  for (int j = 0; j < jobs; ++j) pool.emplace_back(work);
+  const auto deliver = [this](const ScanItem&, Printed&& printed) { emit(printed.file, printed.bytes, printed.live); };
+  const auto idle = [&] { m_progress.analysing(m_done, pipeline.counts().found); };
 
   // A file whose report shares its path with an earlier file's waits for that
   // one, so the later report replaces it as in a run one file at a time.
-  QHash<QString, std::ptrdiff_t> lastWithReport;
-  std::ptrdiff_t count = 0;
-  feed([&](WorkItem item) {
-    std::ptrdiff_t earlier = -1;
-    if (m_settings.writeReports) {
-      const QString target = reportPath(m_settings.reportFolder, item.path);
-      if (const auto it = lastWithReport.constFind(target); it != lastWithReport.cend()) earlier = *it;
-      lastWithReport.insert(target, count);
-    }
-    ++count;
-    Slot slot;
-    slot.item = std::move(item);
-    slot.earlier = earlier;
-    {
-      std::lock_guard lock(mutex);
-      slots.push_back(std::move(slot));
-    }
-    arrived.notify_one();
-  });
-  std::unique_lock lock(mutex);
-  searching = false;
-  const std::size_t n = slots.size();
-  arrived.notify_all();
-  moved.notify_all();
-
-  // Each file's output goes out as soon as every file before it has. The
-  // workers do not wake this thread for each file (thousands of small files
-  // would spend more time switching than scanning); it looks every few
-  // milliseconds instead, and at once when the last worker ends.
-  while (emitted < n) {
-    while (emitted < n && slots[emitted].done) {
-      FileOutcome outcome = std::move(slots[emitted].outcome);
-      std::string bytes = std::move(slots[emitted].bytes);
-      const bool live = slots[emitted].live;  // still done for a later file waiting on its report
-      lock.unlock();
-      emit(outcome, bytes, live);
-      lock.lock();
-      held -= bytes.size();
-      ++emitted;
-      moved.notify_all();
-    }
-    if (emitted == n || (running == 0 && !slots[emitted].done)) break;  // all done, or stopped
-    lock.unlock();
-    m_progress.analysing(m_done, static_cast<std::int64_t>(n));
-    lock.lock();
-    if (running > 0) allDone.wait_for(lock, std::chrono::milliseconds(2));
-  }
-  lock.unlock();
-  for (auto& t : pool) t.join();
+  pipeline.run(
+      [&](const ScanPipelineBase::Add& add) {
+        feed([&](ScanItem item) {
+          if (m_settings.writeReports) item.key = reportPath(m_settings.reportFolder, item.path);
+          add(std::move(item));
+        });
+      },
+      job, deliver, idle);
 }
 
-void CliRunner::emit(const FileOutcome& outcome, const std::string& bytes, bool live) {
+void CliRunner::emit(const HandledFile& outcome, const std::string& bytes, bool live) {
   if (outcome.stopped) return;  // a partial list is not printed
   if (m_outIsTerminal) m_progress.clear();
   // A live file's output began with its separator already.
@@ -341,7 +253,7 @@ void CliRunner::emit(const FileOutcome& outcome, const std::string& bytes, bool 
   finish(outcome);
 }
 
-void CliRunner::finish(const FileOutcome& outcome) {
+void CliRunner::finish(const HandledFile& outcome) {
   if (outcome.stopped) return;
   ++m_done;
   if (!outcome.skipNote.isEmpty()) {

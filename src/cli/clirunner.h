@@ -34,18 +34,18 @@ class CliRunner {
   ExitStatus run();
 
  private:
-  using AddItem = std::function<void(WorkItem)>;
+  using AddItem = std::function<void(ScanItem)>;
   // Hands every file of the arguments to `add`, in order; true when any
   // argument was a folder.
   bool collect(const AddItem& add);
-  std::vector<WorkItem> collectItems();
-  void printList(const std::vector<WorkItem>& items);
-  void runInOrder(const std::vector<WorkItem>& items);
+  std::vector<ScanItem> collectItems();
+  void printList(const std::vector<ScanItem>& items);
+  void runInOrder(const std::vector<ScanItem>& items);
   // `feed` hands the items to its argument, in order, on the calling thread;
   // the analyses start while it still runs.
   void runInParallel(const std::function<void(const AddItem&)>& feed, int jobs);
-  void emit(const FileOutcome& outcome, const std::string& bytes, bool live);
-  void finish(const FileOutcome& outcome);
+  void emit(const HandledFile& outcome, const std::string& bytes, bool live);
+  void finish(const HandledFile& outcome);
   void printMessage(const QString& message);
   void printSummary(double seconds);
   bool stopping() const { return (m_stop && m_stop->load(std::memory_order_relaxed)) || outputClosed(); }

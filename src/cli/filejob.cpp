@@ -1,15 +1,7 @@
 #include "cli/filejob.h"
 
-#include "analysis/assemblyanalysis.h"
 #include "cli/jsonoutput.h"
 #include "cli/modeloutput.h"
-#include "platform/nativepath.h"
-#include "report/partsreport.h"
-#include "search/batchscan.h"
-
-#include <filesystem>
-#include <optional>
-#include <system_error>
 
 namespace kelvaron::cli {
 
@@ -32,19 +24,12 @@ void appendJsonEnd(OutputBuffer& out, const FileOutcome& outcome, const Assembly
   out.append("}\n");
 }
 
-// Prints the list as it streams in (a text block, or the parts of a JSON
-// object) and hands every line to the report.
-class FileSink final : public ListSink {
+// Prints the list as it streams in: a text block, or the parts of a JSON object.
+class PrintingListener final : public FileListener {
  public:
-  FileSink(const WorkItem& item, const FileJobSettings& settings, OutputBuffer& out, bool separate,
-           ReportWriter* report, FileOutcome& outcome, const std::function<void(std::int64_t)>& opening)
-      : m_item(item),
-        m_settings(settings),
-        m_out(out),
-        m_separate(separate),
-        m_report(report),
-        m_outcome(outcome),
-        m_opening(opening) {}
+  PrintingListener(const ScanItem& item, const FileJobSettings& settings, OutputBuffer& out, bool separate,
+                   HandledFile& outcome, const std::function<void(std::int64_t)>& opening)
+      : m_item(item), m_settings(settings), m_out(out), m_separate(separate), m_outcome(outcome), m_opening(opening) {}
 
   void opening(std::int64_t bytes) override {
     if (m_opening) m_opening(bytes);
@@ -56,7 +41,6 @@ class FileSink final : public ListSink {
       m_out.append(line);
       m_out.append('\n');
     }
-    if (m_report) m_report->addLine(line);
   }
   bool component(const ComponentView& c) override {
     const QByteArrayView name(c.name.data(), static_cast<qsizetype>(c.name.size()));
@@ -80,10 +64,19 @@ class FileSink final : public ListSink {
       }
       target.append('\n');
     }
-    if (m_report) m_report->addLine(c.name, c.encoding);
     return true;
   }
-  /// The --long lines, once the analysis is done.
+  void analysed(const AssemblyAnalysis& analysis) override {
+    if (m_settings.json) return;
+    if (m_settings.longList && analysis.assembly) {
+      printLong(analysis);
+    } else {
+      startBlock();
+    }
+  }
+
+ private:
+  // The --long lines, once the analysis is done.
   void printLong(const AssemblyAnalysis& analysis) {
     startBlock();
     if (hasModelList(analysis)) {
@@ -105,13 +98,11 @@ class FileSink final : public ListSink {
     m_out.append(" <==\n");
   }
 
- private:
-  const WorkItem& m_item;
+  const ScanItem& m_item;
   const FileJobSettings& m_settings;
   OutputBuffer& m_out;
   bool m_separate;
-  ReportWriter* m_report;
-  FileOutcome& m_outcome;
+  HandledFile& m_outcome;
   const std::function<void(std::int64_t)>& m_opening;
   std::int64_t m_parts = 0;
   OutputBuffer m_longNames{nullptr};
@@ -119,92 +110,24 @@ class FileSink final : public ListSink {
 
 }  // namespace
 
-namespace {
-
-// A POSIX path that lexical normalisation leaves as it is: no empty, "." or
-// ".." part. The walk's paths under a plain folder are all plain, and such a
-// path needs no trip through std::filesystem.
-bool isPlainPosixPath(QStringView path) {
-  if (path.isEmpty()) return false;
-  qsizetype start = path.startsWith(u'/') ? 1 : 0;
-  for (qsizetype i = start; i <= path.size(); ++i) {
-    if (i < path.size() && path[i] != u'/') continue;
-    const QStringView part = path.sliced(start, i - start);
-    if (part.isEmpty() || part == u"." || part == u"..") return false;
-    start = i + 1;
-  }
-  return true;
-}
-
-}  // namespace
-
-QString absolutePathOf(const QString& path, const std::filesystem::path& workingFolder) {
-  if (separator(nativePathStyle()) == u'/' && isPlainPosixPath(path)) {
-    if (path.startsWith(u'/')) return path;
-    if (!workingFolder.empty()) {
-      const QString folder = platform::fromNativePath(workingFolder);
-      if (folder == u"/") return folder + path;
-      if (folder.startsWith(u'/') && isPlainPosixPath(folder)) return folder + u'/' + path;
-    }
-  }
-  const std::filesystem::path native = platform::toNativePath(path);
-  if (!workingFolder.empty() && !native.empty()) {
-    if (native.is_absolute()) return platform::fromNativePath(native.lexically_normal());
-    return platform::fromNativePath((workingFolder / native).lexically_normal());
-  }
-  std::error_code ec;
-  const auto absolute = std::filesystem::absolute(native, ec);
-  if (ec) return path;
-  return platform::fromNativePath(absolute.lexically_normal());
-}
-
-FileOutcome handleFile(const WorkItem& item, const FileJobSettings& settings, OutputBuffer& out, bool separate,
+HandledFile handleFile(const ScanItem& item, const FileJobSettings& settings, OutputBuffer& out, bool separate,
                        const YieldHook& yield, const std::function<void()>& beforeCommit,
                        const std::function<void(std::int64_t bytes)>& opening) {
-  FileOutcome outcome;
-  outcome.file = item.path;
-  if (item.fromFolder) {
-    outcome.skipNote = folderSkipNote(item.entry);
-    if (!outcome.skipNote.isEmpty()) return outcome;
+  HandledFile handled;
+  if (item.fromFolder && !folderSkipNote(item.entry).isEmpty()) {
+    static_cast<FileOutcome&>(handled) = analyseFile(item, settings, nullptr);
+    return handled;
   }
-  outcome.absolutePath = absolutePathOf(item.path, settings.workingFolder);
   if (settings.json) {
     out.append("{\"file\":");
-    appendJsonString(out, outcome.absolutePath);
+    appendJsonString(out, absolutePathOf(item.path, settings.workingFolder));
     out.append(",\"parts\":[");
   }
-  std::optional<ReportWriter> report;
-  if (settings.writeReports)
-    report.emplace(reportPath(settings.reportFolder, outcome.absolutePath), outcome.absolutePath);
-  FileSink sink(item, settings, out, separate, report ? &*report : nullptr, outcome, opening);
-  const AssemblyAnalysis analysis = streamAssembly(item.path, sink, yield);
-  outcome.assembly = analysis.assembly;
-  outcome.partCount = analysis.partCount;
-  if (!analysis.fallback.isEmpty())
-    outcome.warning = QStringLiteral("%1: %2").arg(platform::displayPath(item.path), analysis.fallback);
-
-  if (!analysis.ok()) {
-    if (report) report->abort();
-    outcome.stopped = analysis.stopped;
-    outcome.error =
-        analysis.stopped ? QStringLiteral("%1: stopped").arg(platform::displayPath(item.path)) : analysis.error;
-  } else {
-    if (settings.longList && !settings.json && analysis.assembly) {
-      sink.printLong(analysis);
-    } else if (!settings.json) {
-      sink.startBlock();
-    }
-    if (report) {
-      if (beforeCommit) beforeCommit();
-      if (report->commit(settings.date)) {
-        outcome.reportPath = report->path();
-      } else {
-        outcome.error = report->error();
-      }
-    }
-  }
-  if (settings.json) appendJsonEnd(out, outcome, analysis);
-  return outcome;
+  PrintingListener listener(item, settings, out, separate, handled, opening);
+  AssemblyAnalysis analysis;
+  static_cast<FileOutcome&>(handled) = analyseFile(item, settings, &listener, yield, beforeCommit, &analysis);
+  if (settings.json) appendJsonEnd(out, handled, analysis);
+  return handled;
 }
 
 }  // namespace kelvaron::cli

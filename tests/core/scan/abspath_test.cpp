@@ -1,4 +1,4 @@
-#include "cli/filejob.h"
+#include "scan/filescan.h"
 
 #include <gtest/gtest.h>
 
@@ -17,7 +17,7 @@ TEST(AbsolutePath, PlainPathsAndNormalisedOnesAgree) {
       {"..", "/work/"},
       {"/a/.hidden.asm", "/a/.hidden.asm"},
   };
-  for (const auto& [path, absolute] : cases) EXPECT_EQ(kelvaron::cli::absolutePathOf(path, folder), absolute) << path;
-  EXPECT_EQ(kelvaron::cli::absolutePathOf("b.asm", "/"), "/b.asm");
+  for (const auto& [path, absolute] : cases) EXPECT_EQ(kelvaron::absolutePathOf(path, folder), absolute) << path;
+  EXPECT_EQ(kelvaron::absolutePathOf("b.asm", "/"), "/b.asm");
 #endif
 }
