@@ -47,12 +47,6 @@ bool listModel(const reader::AssemblyModel& model, ListSink& sink, AssemblyAnaly
   return true;
 }
 
-// The `@depend` table of a legacy text file, read by one positioned read.
-// False with `why` when it cannot be read.
-bool readDependTable(reader::FileSource& source, const reader::AssemblyModel& model, std::string& bytes, QString& why) {
-  return source.read(model.dependBegin, model.dependEnd - model.dependBegin, bytes, &why);
-}
-
 }  // namespace
 
 AssemblyAnalysis streamAssembly(const QString& path, ListSink& sink, const YieldHook& yield, PathStyle style) {
@@ -103,21 +97,12 @@ AssemblyAnalysis streamAssembly(const QString& path, ListSink& sink, const Yield
   const reader::AssemblyModel& model = result.model;
   result.notes = model.notes;
   QString why;
-  if (!model.failed && model.generation == Generation::LegacyText && model.dependBegin >= 0 &&
-      model.dependEnd >= model.dependBegin) {
-    std::string table;
-    if (readDependTable(source, model, table, why)) {
-      sink.heading(kHeadingLine);
-      result.stopped = !scanRange(table, model.dependBegin, sink, result, yield);
-      return result;
-    }
-    result.notes << why;
-  } else if (!model.failed &&
-             (model.generation == Generation::WildfireXml || model.generation == Generation::CreoTokens)) {
+  if (!model.failed && model.generation != Generation::Unknown) {
     sink.heading(kHeadingLine);
     result.stopped = !listModel(model, sink, result);
     return result;
-  } else if (model.failed) {
+  }
+  if (model.failed) {
     why = model.notes.isEmpty() ? QStringLiteral("the file is damaged") : model.notes.last();
   }
   if (!why.isEmpty()) {

@@ -54,10 +54,11 @@ class ListSink {
 /// file whose extension (GetExt) is neither ".asm" nor ".ASM" is not scanned
 /// and gives no lines at all; an assembly gives the heading line, then its
 /// names. Which names depends on what the format reader recognises:
-/// - legacy text with its "@depend" table: the marker scan over that table only;
-/// - Wildfire XML and Creo: each component's name as stored (UTF-8), once, in
-///   order of first appearance, names beginning with "ASSEMBLY" left out as
-///   the scan leaves them out;
+/// - a known layout (legacy text, Wildfire XML, Creo): the reader's components,
+///   each name once, in order of first appearance, a family-table instance
+///   under its instance name, names beginning with "ASSEMBLY" left out as the
+///   marker scan leaves them out (legacy names are Windows-1252 in the file,
+///   the others UTF-8; all are given as UTF-8);
 /// - anything else, or a recognised file the reader failed on (then with
 ///   `fallback` set): the marker scan over the whole file.
 /// A false answer from the sink or `yield` sets `stopped`.

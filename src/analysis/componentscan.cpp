@@ -1,6 +1,5 @@
 #include "analysis/componentscan.h"
 
-#include "platform/nativefile.h"
 
 #include <algorithm>
 #if defined(__SSE2__)
@@ -194,35 +193,6 @@ bool scanComponents(std::string_view bytes, const ComponentSink& sink, const Yie
     if (yield && searchFrom >= nextYield) {
       nextYield = searchFrom + kYieldEvery;
       if (!yield()) return false;
-    }
-  }
-}
-
-std::int64_t SearchFileForText(const QString& sFile, std::string_view sText, std::int64_t lngStart,
-                               const YieldHook& yield) {
-  if (sText.empty()) return 0;
-  platform::NativeFile file;
-  if (!file.open(sFile)) return 0;
-  constexpr std::int64_t kBlock = 4096;
-  const std::int64_t start = lngStart > 1 ? lngStart - 1 : 0;  // 0-based
-  if (start >= file.size() || !file.seek(start)) return 0;
-  const std::size_t carry = sText.size() - 1;
-  std::string buffer;
-  buffer.reserve(static_cast<std::size_t>(kBlock) + carry);
-  std::int64_t bufferStart = start;  // file offset of buffer[0]
-  char block[kBlock];
-  for (;;) {
-    const std::int64_t n = file.read(block, kBlock);
-    if (n <= 0) return 0;
-    buffer.append(block, static_cast<std::size_t>(n));
-    const std::size_t hit = findBytes(buffer, sText, 0);
-    if (hit != std::string_view::npos) return bufferStart + static_cast<std::int64_t>(hit) + 1;
-    if (yield && !yield()) return 0;
-    // Keep the bytes that could begin an occurrence straddling the next block.
-    if (buffer.size() > carry) {
-      const std::size_t drop = buffer.size() - carry;
-      buffer.erase(0, drop);
-      bufferStart += static_cast<std::int64_t>(drop);
     }
   }
 }

@@ -62,12 +62,4 @@ using ComponentSink = std::function<bool(const ComponentView&)>;
 /// the yield hook asked to stop.
 bool scanComponents(std::string_view bytes, const ComponentSink& sink, const YieldHook& yield = {});
 
-/// The 1-based position of the first occurrence of `sText` in the file `sFile`
-/// at or after the 1-based position `lngStart` (1 or less: the start of the
-/// file). 0 when there is none, for an empty text, a missing file or a folder.
-/// Reads 4096-byte blocks with a carry-over, calls `yield` after each block
-/// (a false answer ends the search with 0), and never creates a file.
-std::int64_t SearchFileForText(const QString& sFile, std::string_view sText, std::int64_t lngStart,
-                               const YieldHook& yield = {});
-
 }  // namespace kelvaron

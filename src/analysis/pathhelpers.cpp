@@ -43,10 +43,4 @@ bool FileExists(const QString& sFile) { return platform::isFile(sFile); }
 
 bool DirExists(const QString& Path) { return platform::isFolder(Path); }
 
-int Prüfsumme(const QString& Daten) {
-  int sum = 0;
-  for (const char b : Daten.toLatin1()) sum = (sum + static_cast<unsigned char>(b)) & 0xFF;
-  return sum;
-}
-
 }  // namespace kelvaron

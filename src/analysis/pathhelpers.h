@@ -39,7 +39,5 @@ bool FileExists(const QString& sFile);
 /// True when `Path` names an existing folder. Never fails.
 bool DirExists(const QString& Path);
 
-/// 8-bit byte sum of the text in the single-byte code page: Prüfsumme("abc") == 38.
-int Prüfsumme(const QString& Daten);
 
 }  // namespace kelvaron

@@ -2,7 +2,7 @@
 // named on the command line.
 
 #include "app/commandline.h"
-#include "app/form1.h"
+#include "app/mainwindow.h"
 #include "resources/resources.h"
 #include "version.h"
 
@@ -15,12 +15,8 @@ int main(int argc, char* argv[]) {
   kelvaron::resources::initResources();
   QApplication::setWindowIcon(kelvaron::resources::windowIcon());
 
-  kelvaron::Form1 form;
-  form.setCommandLine(kelvaron::commandLineText(QApplication::arguments().mid(1)));
-  form.Form_Load();
-  // Closed while the command-line file was being analysed: the settings are
-  // already saved and there is no event loop left to run.
-  if (form.isUnloaded()) return 0;
-  form.show();
+  kelvaron::MainWindow window;
+  window.show();
+  window.load(kelvaron::commandLineText(QApplication::arguments().mid(1)));
   return app.exec();
 }

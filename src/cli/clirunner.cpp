@@ -110,14 +110,14 @@ bool CliRunner::collect(const AddItem& add) {
   for (const QString& arg : m_options.files) {
     if (stopping()) break;
     if (!platform::isFolder(arg)) {
-      add({arg, false, {}});
+      add({arg, false, {}, {}});
       continue;
     }
     anyFolder = true;
     WalkHooks hooks;
     hooks.stopRequested = [this] { return stopping(); };
     hooks.found = [&](const FoundEntry& entry) {
-      add({entry.path, true, entry});
+      add({entry.path, true, entry, {}});
       m_progress.searching(++found);
     };
     hooks.yield = [this] { return !stopping(); };

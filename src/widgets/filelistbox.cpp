@@ -1,6 +1,7 @@
 #include "widgets/filelistbox.h"
 
 #include <QDir>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScopedValueRollback>
 
@@ -32,7 +33,6 @@ int selectedRow(const QListWidget& list) {
 FileListBox::FileListBox(QWidget* parent) : QListWidget(parent) {
   setSelectionMode(QAbstractItemView::SingleSelection);
   setUniformItemSizes(true);
-  connect(this, &QListWidget::itemSelectionChanged, this, &FileListBox::onSelectionChanged);
   m_path = startFolder();
   rebuild();
 }
@@ -110,11 +110,14 @@ void FileListBox::selectName(const QString& name) {
   clearSelection();
 }
 
-void FileListBox::onSelectionChanged() {
-  // Keyboard moves arrive here; mouse selections are judged on release, so a
-  // drag across the list gives one click where the selection comes to rest.
-  if (m_fromCode || m_mouseDown) return;
-  if (selectedRow(*this) >= 0) Q_EMIT clicked();
+void FileListBox::keyPressEvent(QKeyEvent* event) {
+  // Moving through the list only selects; Enter takes the selected file.
+  if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && selectedRow(*this) >= 0) {
+    event->accept();
+    Q_EMIT clicked();
+    return;
+  }
+  QListWidget::keyPressEvent(event);
 }
 
 void FileListBox::mousePressEvent(QMouseEvent* event) {

@@ -10,8 +10,8 @@ namespace kelvaron::widgets {
 /// pattern (see wildcard.h; several patterns may be joined by ";"), sorted
 /// without regard to case.
 ///
-/// A selection made by mouse or keyboard raises clicked(); a selection set
-/// from code does not. Moving the list to another folder from code raises
+/// A click on a file, or Enter on the selected one, raises clicked(); moving
+/// the selection with the keyboard or from code does not. Moving the list to another folder from code raises
 /// pathChanged() before the setter returns.
 class FileListBox : public QListWidget {
   Q_OBJECT
@@ -44,18 +44,18 @@ class FileListBox : public QListWidget {
  Q_SIGNALS:
   /// The listed folder changed.
   void pathChanged();
-  /// The user selected a file by mouse or keyboard.
+  /// The user clicked a file, or pressed Enter on the selected one.
   void clicked();
 
  protected:
   void mousePressEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   void rebuild();
   void selectName(const QString& name);
-  void onSelectionChanged();
 
   QString m_pattern = QStringLiteral("*.*");
   QString m_path;

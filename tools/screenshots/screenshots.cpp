@@ -1,7 +1,7 @@
 // Renders the main states of the window to PNG files for the documentation:
-// start screen, browse panel, result view, report-folder panel, about window,
-// the armed cycle control and the browse panel during a folder scan; with
-// --dark the first four and the about window under a dark theme ("-dark").
+// start screen, browse panel, result, report folder, folder scan under way,
+// scan summary, the armed cycle control and the about window; "-dark" under
+// a dark theme.
 // Usage: kelvaron_screenshots OUTPUT_FOLDER EXAMPLES_FOLDER [SUFFIX] [--dark]
 // Run on the offscreen platform; QT_SCALE_FACTOR=2 gives the large pictures.
 // The pictures show a demo tree in /home/user (projects/, reports/), the same
@@ -10,30 +10,32 @@
 // in-memory file system.
 // With KELVARON_CREO_SAMPLE naming a Creo assembly, its parts list is drawn too.
 
-#include "app/clickablelabel.h"
-#include "app/form1.h"
-#include "widgets/dirlistbox.h"
+#include "app/browsepanel.h"
+#include "app/mainwindow.h"
+#include "app/reportfolderpanel.h"
+#include "app/scancontroller.h"
 #include "widgets/filelistbox.h"
 #include "widgets/readablecolour.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
+#include <QTreeView>
 #include <cstdio>
+#include <thread>
 
-using kelvaron::Form1;
+using kelvaron::MainWindow;
 
 namespace {
 
 const QString kDemoHome = QStringLiteral("/home/user");
+const QDateTime kNow(QDate(2024, 3, 1), QTime(6, 59, 41));
 
 struct Output {
   QString folder;
@@ -49,79 +51,92 @@ struct Output {
   }
 };
 
-void clickRow(QListWidget* list, int row) {
-  QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
+// A window as the program opens it, its clock at kNow, messages answered.
+struct Window {
+  MainWindow window;
+  Window() {
+    window.hooks.clock = [] { return kNow; };
+    window.hooks.message = [](const QString&) {};
+    window.hooks.question = [](const QString&) { return true; };
+    window.show();
+    window.move(0, 0);
+    window.load({});
+    window.clockTimer()->stop();
+  }
+  void idle() {
+    while (window.isBusy()) QTest::qWait(20);
+    QTest::qWait(50);
+  }
+  void clickFile(const QString& name) {
+    auto* files = window.browsePanel()->fileList();
+    const auto found = files->findItems(name, Qt::MatchExactly);
+    if (found.isEmpty()) return;
+    QTest::mouseClick(files->viewport(), Qt::LeftButton, {}, files->visualItemRect(found.first()).center());
+    idle();
+  }
+  void selectPart(int row) {
+    auto* parts = window.findChild<QTreeView*>();
+    for (QTreeView* view : window.findChildren<QTreeView*>())
+      if (view->accessibleName() == QStringLiteral("parts of the assembly")) parts = view;
+    if (row < parts->model()->rowCount()) parts->setCurrentIndex(parts->model()->index(row, 0));
+  }
+};
+
+void renderBrowsing(Output& out, const QString& projects, const QString& reports) {
+  Window w;
+  w.window.reportFolderPanel()->setFolder(reports);
+  out.save(&w.window, QStringLiteral("start"));
+  w.window.showPage(MainWindow::Page::Browse);
+  w.window.browsePanel()->setFolder(projects);
+  out.save(&w.window, QStringLiteral("browse"));
+  w.clickFile(QStringLiteral("gearbox.asm.3"));
+  w.selectPart(2);
+  out.save(&w.window, QStringLiteral("result"));
+  w.window.showPage(MainWindow::Page::ReportFolder);
+  w.window.reportFolderPanel()->setListFolder(reports);
+  out.save(&w.window, QStringLiteral("report-folder"));
+  w.window.showPage(MainWindow::Page::Result);
+  w.window.close();
 }
 
-// Start screen, browse panel, result view, report-folder panel, about window.
-void renderBrowsing(Output& out, const QString& projects, const QString& reports) {
-  Form1 form;
-  form.Form_Load();
-  form.txt_Pfad->setText(reports);
-  form.show();
-  form.move(0, 0);
-  out.save(&form, QStringLiteral("start"));
+// A folder scan under way (slowed down so that it can be caught), its
+// summary, and the armed cycle control.
+void renderScan(Output& out, const QString& tree, const QString& reports) {
+  Window w;
+  w.window.reportFolderPanel()->setFolder(reports);
+  w.window.showPage(MainWindow::Page::Browse);
+  w.window.browsePanel()->setFolder(tree);
+  auto* scan = w.window.scanController();
+  scan->hooks.analysing = [](const QString&) { std::this_thread::sleep_for(std::chrono::milliseconds(150)); };
+  w.window.startScan(tree);
+  while (scan->isRunning() && scan->progress().analysed < 4) QTest::qWait(20);
+  QTest::qWait(150);
+  out.save(&w.window, QStringLiteral("scan"));
+  w.idle();
+  out.save(&w.window, QStringLiteral("summary"));
+  scan->hooks = {};
+  w.window.showPage(MainWindow::Page::Browse);
+  auto* hour = w.window.browsePanel()->hourBox();
+  hour->setEditText(QStringLiteral("07"));
+  hour->lineEdit()->editingFinished();
+  out.save(&w.window, QStringLiteral("cycle-control"));
+  w.window.close();
+}
 
-  form.cmd_file_Click();
-  form.Dir1->setPath(projects);
-  out.save(&form, QStringLiteral("browse"));
-
-  // The result view, as a click on the gearbox file gives it.
-  const QList<QListWidgetItem*> found = form.File1->findItems(QStringLiteral("gearbox.asm.3"), Qt::MatchExactly);
-  if (!found.isEmpty()) clickRow(form.File1, form.File1->row(found.first()));
-  if (form.List_ASM->count() > 2) clickRow(form.List_ASM, 2);
-  out.save(&form, QStringLiteral("result"));
-
-  form.cmd_opts_Click();
-  form.Dir2->setPath(reports);
-  out.save(&form, QStringLiteral("report-folder"));
-  form.cmd_exitdatei_Click();
-
-  form.cmd_info_Click();
+// The about window.
+void renderAbout(Output& out) {
+  Window w;
+  for (QAbstractButton* b : w.window.findChildren<QAbstractButton*>())
+    if (b->accessibleName() == QStringLiteral("Info")) b->click();
   QTest::qWait(1500);
   for (QWidget* window : QApplication::topLevelWidgets())
-    if (window != &form && window->isVisible()) out.save(window, QStringLiteral("about"));
-  form.close();
+    if (window != &w.window && window->isVisible() && window->isWindow()) out.save(window, QStringLiteral("about"));
+  w.window.close();
 }
 
-// The armed cycle control, and the browse panel during a folder scan of the
-// demo tree (the examples in projects/ and two subfolders).
-void renderScan(Output& out, const QString& tree, const QString& reports) {
-  Form1 form;
-  form.testHooks.clock = [] { return QDateTime(QDate(2024, 3, 1), QTime(6, 59, 41)); };
-  form.testHooks.messageBox = [](const QString&) {};
-  form.Form_Load();
-  form.Timer1->stop();
-  form.txt_Pfad->setText(reports);
-  form.show();
-  form.move(0, 0);
-
-  form.cmd_file_Click();
-  form.Dir1->setPath(tree);
-  form.combo_zeit->setEditText(QStringLiteral("07"));
-  form.Timer1_Timer();
-  out.save(&form, QStringLiteral("cycle-control"));
-
-  // During the walk, the user has brought the browse panel back: the stop
-  // picture is shown and the status line counts the matches.
-  form.combo_zeit->setEditText(QStringLiteral("keine"));
-  bool shot = false;
-  form.testHooks.yield = [&] {
-    if (shot || !form.img_stop->isEnabled() || form.lbl_status->text().toInt() < 5) return;
-    shot = true;
-    form.cmd_file_Click();
-    out.save(&form, QStringLiteral("scan"));
-  };
-  form.cmd_verzeichnis_Click();
-  if (!shot) {
-    std::fprintf(stderr, "the scan picture was not taken\n");
-    out.ok = false;
-  }
-  form.close();
-}
-
-// The demo tree: the examples in projects/, gearbox/ and pump/old/, and an
-// empty reports/ folder, in kDemoHome, which must be empty or absent.
+// The demo tree: the examples in projects/, gearbox/ and pump/old/, a cut
+// copy of the gearbox and an empty file in pump/, and an empty reports/
+// folder, in kDemoHome, which must be empty or absent.
 bool makeDemoTree(const QString& examples) {
   QDir home(kDemoHome);
   if (home.exists() && !home.isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System)) {
@@ -136,6 +151,8 @@ bool makeDemoTree(const QString& examples) {
     for (const QString& file : files)
       ok = ok && QFile::copy(QDir(examples).filePath(file), QDir(folder).filePath(file));
   }
+  QFile empty(home.filePath(QStringLiteral("projects/pump/motor.asm.2")));
+  ok = ok && empty.open(QIODevice::WriteOnly);
   if (!ok) std::fprintf(stderr, "cannot make the demo tree in %s\n", qPrintable(kDemoHome));
   return ok;
 }
@@ -148,18 +165,15 @@ void renderCreo(Output& out, const QString& sample, const QString& projects, con
     out.ok = false;
     return;
   }
-  Form1 form;
-  form.Form_Load();
-  form.txt_Pfad->setText(reports);
-  form.show();
-  form.move(0, 0);
-  form.cmd_file_Click();
-  form.Dir1->setPath(projects);
-  const QList<QListWidgetItem*> found = form.File1->findItems(name, Qt::MatchExactly);
-  if (!found.isEmpty()) clickRow(form.File1, form.File1->row(found.first()));
-  if (form.List_ASM->count() > 8) clickRow(form.List_ASM, 8);
-  out.save(&form, QStringLiteral("creo-parts"));
-  form.close();
+  Window w;
+  w.window.reportFolderPanel()->setFolder(reports);
+  w.window.showPage(MainWindow::Page::Browse);
+  w.window.browsePanel()->setFolder(projects);
+  w.clickFile(name);
+  w.selectPart(5);
+  out.save(&w.window, QStringLiteral("creo-parts"));
+  w.window.close();
+  QFile::remove(QDir(projects).filePath(name));
 }
 
 }  // namespace
@@ -180,11 +194,15 @@ int main(int argc, char* argv[]) {
   if (!makeDemoTree(examples)) return 1;
   // The home folder is where the window's lists start.
   qputenv("HOME", kDemoHome.toLocal8Bit());
-  if (dark) QApplication::setPalette(kelvaron::widgets::darkPalette());
+  if (dark) {
+    QApplication::setStyle(QStringLiteral("Fusion"));
+    QApplication::setPalette(kelvaron::widgets::darkPalette());
+  }
   const QString projects = kDemoHome + QStringLiteral("/projects");
   const QString reports = kDemoHome + QStringLiteral("/reports");
   renderBrowsing(out, projects, reports);
-  if (!dark) renderScan(out, projects, reports);
+  renderScan(out, projects, reports);
+  renderAbout(out);
   const QString creo = qEnvironmentVariable("KELVARON_CREO_SAMPLE");
   if (!dark && !creo.isEmpty()) renderCreo(out, creo, projects, reports);
   QDir(kDemoHome).removeRecursively();

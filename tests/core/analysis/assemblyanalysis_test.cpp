@@ -59,17 +59,8 @@ QByteArray readAll(const QString& path) {
   return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-struct Gathered final : kelvaron::ListSink {
-  std::vector<kelvaron::Component> components;
-  void heading(std::string_view) override {}
-  bool component(const kelvaron::ComponentView& c) override {
-    components.push_back({QByteArray(c.name.data(), qsizetype(c.name.size())), c.nameStart, c.end, c.encoding});
-    return true;
-  }
-};
-
 // Which names the list holds, by what the format reader recognises: the
-// legacy @depend table only, the reader's names, or the whole-file scan.
+// reader's names for a known layout, or the whole-file scan.
 TEST(ReaderList, WhatTheReaderRecognisesDecidesWhichNamesAreListed) {
   const QDir corpus(QStringLiteral(KELVARON_SAMPLES_DIR "/../proe-corpus"));
   if (!corpus.exists()) GTEST_SKIP() << "no corpus folder beside " KELVARON_SAMPLES_DIR;
@@ -79,8 +70,8 @@ TEST(ReaderList, WhatTheReaderRecognisesDecidesWhichNamesAreListed) {
   ASSERT_FALSE(top.isEmpty() || pince.isEmpty());
   // What, the file's bytes, the names after the heading, the generation read, whether the scan is a fallback.
   const std::tuple<const char*, QByteArray, const char*, Generation, bool> cases[] = {
-      // Release 17 and later: the later sections' "3 3 " lines are not components.
-      {"legacy text: the @depend table only", top, "TOP1_TOP1", Generation::LegacyText, false},
+      // The marker scan made TOP1_TOP1 of the instance TOP1_ of the generic TOP1.
+      {"legacy text: a family-table instance under its own name", top, "TOP1_", Generation::LegacyText, false},
       // BASEPLATE is both an assembly and a part here: one line.
       {"Creo: each name once", readAll(corpus.filePath("ashe848__CAD-skateboard/asm0007.asm.2")),
        "DECK, BASEPLATE, ASM0006TRUCK", Generation::CreoTokens, false},
@@ -106,22 +97,16 @@ TEST(ReaderList, WhatTheReaderRecognisesDecidesWhichNamesAreListed) {
   }
 }
 
-TEST(ReaderList, TheDependTableKeepsFilePositionsAndScanEncoding) {
-  const QString path = QStringLiteral(KELVARON_SAMPLES_DIR "/control.asm");
-  const QByteArray bytes = readAll(path);
-  if (bytes.isEmpty()) GTEST_SKIP() << "no " << path.toStdString();
-  Gathered sink;
-  const auto r = kelvaron::streamAssembly(path, sink);
-  ASSERT_GT(r.model.dependBegin, 0) << "the table must not start the file, or positions prove nothing";
-  const auto whole = scanAll(std::string_view(bytes.constData(), std::size_t(bytes.size())));
-  ASSERT_EQ(sink.components.size(), whole.size());
-  for (std::size_t i = 0; i < whole.size(); ++i) {
-    EXPECT_EQ(sink.components[i].name, whole[i].name);
-    EXPECT_EQ(sink.components[i].nameStart, whole[i].nameStart);
-    EXPECT_EQ(sink.components[i].encoding, kelvaron::NameEncoding::Windows1252);
-  }
-  // End bounds come from the table alone, no longer from markers in later sections.
-  EXPECT_LE(sink.components.back().end, r.model.dependEnd);
+// The marker scan over the legacy "@depend" table listed PCB_EQ_, BOOM_BOX and
+// EDR too, which are no components of this file.
+TEST(ReaderList, LegacyTextListsTheReadersComponents) {
+  const QString path = QStringLiteral(KELVARON_SAMPLES_DIR "/boom_box_head.asm");
+  if (!QFile::exists(path)) GTEST_SKIP() << "no " << path.toStdString();
+  const auto [r, lines] = analyseListed(path);
+  EXPECT_EQ(r.model.generation, Generation::LegacyText);
+  EXPECT_EQ(lines.join(u", "), kHeading + ", BOOM_BOX_SKEL, ECAD, SPEAKER_RIGHT_, SPEAKER_LEFT_, CASSETTE, "
+                                          "POWER_SUPPLY, TOP, FRONT, BACK, CD_PLAYER1, HANDLE, ANTENNA");
+  EXPECT_EQ(r.partCount, 12);
 }
 
 }  // namespace

@@ -16,7 +16,6 @@
 namespace {
 
 using Names = std::vector<std::string>;
-using kelvaron::SearchFileForText;
 using kelvaron::testing::scanAll;
 
 // A direct reading of the record rules, quadratic but plain, to check the
@@ -76,38 +75,6 @@ TEST(ScanStop, AStopIsSeenWithinOneLongStretch) {
     EXPECT_FALSE(finished);
     EXPECT_EQ(asked, 2);
   }
-}
-
-TEST(SearchFile, FirstOccurrenceAtOrAfterStart) {
-  QTemporaryDir dir;
-  const std::string longText(5000, 'z');  // longer than a block
-  // The 1-based position of a text in a file of 10000 dots, the text, where the search starts, what it finds.
-  const std::tuple<std::int64_t, std::string, std::int64_t, std::int64_t> cases[] = {
-      {101, "3 3 ", 0, 101},     {101, "3 3 ", 101, 101},     {101, "3 3 ", 102, 0},   {101, "3 3 ", 10001, 0},
-      {4094, "3 3 ", 0, 4094},   {4095, "3 3 ", 0, 4095},     {4096, "3 3 ", 0, 4096}, {4097, "3 3 ", 0, 4097},
-      {4093, "3 3 ", 1, 4093},   {1, "3 3 ", -7, 1},          {9997, "3 3 ", 0, 9997}, {8190, "3 3 ", 4100, 8190},
-      {4001, longText, 0, 4001}, {101, "3 3 ", 1LL << 40, 0},
-  };
-  for (const auto& [at, text, start, expected] : cases) {
-    std::string bytes(10000, '.');
-    bytes.replace(static_cast<std::size_t>(at - 1), text.size(), text);
-    const QString path = kelvaron::testing::writeFile(dir.filePath("f.asm"), bytes);
-    EXPECT_EQ(SearchFileForText(path, text, start), expected) << at << " from " << start;
-  }
-}
-
-TEST(SearchFile, NothingToFindAndNothingCreated) {
-  QTemporaryDir dir;
-  const QString path = kelvaron::testing::writeFile(dir.filePath("f.asm"), std::string(9000, '.') + "3 3 ");
-  const QString missing = dir.filePath("missing.asm");
-  for (const QString& file : {path, dir.path(), missing, kelvaron::testing::writeFile(dir.filePath("e.asm"), "")})
-    EXPECT_EQ(SearchFileForText(file, file == path ? "3 4 " : "3 3 ", 0), 0) << file.toStdString();
-  EXPECT_EQ(SearchFileForText(path, "", 0), 0);
-  EXPECT_FALSE(QFile::exists(missing)) << "searching must not create the file";
-  int blocks = 0;  // two blocks without a hit before the third holds it
-  EXPECT_EQ(SearchFileForText(path, "3 3 ", 0, [&] { return ++blocks > 0; }), 9001);
-  EXPECT_EQ(blocks, 2);
-  EXPECT_EQ(SearchFileForText(path, "3 3 ", 0, [] { return false; }), 0);
 }
 
 }  // namespace

@@ -49,11 +49,4 @@ TEST(ExistenceTests, FilesFoldersAndNothing) {
   EXPECT_FALSE(QFile::exists(missing)) << "an existence test must not create anything";
 }
 
-TEST(Pruefsumme, ByteSumModulo256) {
-  EXPECT_EQ(kelvaron::Prüfsumme("abc"), 38);
-  EXPECT_EQ(kelvaron::Prüfsumme(""), 0);
-  EXPECT_EQ(kelvaron::Prüfsumme(QString::fromUtf8("\xC3\xBC")), 252);  // ü is one byte
-  EXPECT_EQ(kelvaron::Prüfsumme(QString(256, u'\x01')), 0);
-}
-
 }  // namespace

@@ -135,7 +135,9 @@ class TestStockLists : public QObject {
     QTest::mouseClick(files.viewport(), Qt::LeftButton, {}, second);
     QTest::mouseClick(files.viewport(), Qt::LeftButton, {}, second);  // the same file again
     QCOMPARE(selected(), QString("top.asm.1 2"));
-    QTest::keyClick(files.viewport(), Qt::Key_Down);
+    QTest::keyClick(files.viewport(), Qt::Key_Down);  // a move only selects
+    QCOMPARE(selected(), QString("top.asm.12 2"));
+    QTest::keyClick(files.viewport(), Qt::Key_Return);
     QCOMPARE(selected(), QString("top.asm.12 3"));
     files.setFileName("top.asm");
     QCOMPARE(selected(), QString("top.asm 3"));

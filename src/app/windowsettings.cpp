@@ -1,4 +1,4 @@
-#include "app/form1settings.h"
+#include "app/windowsettings.h"
 
 #include "platform/settingsstore.h"
 
@@ -30,7 +30,7 @@ const std::array kKeys{
 };
 
 // The SavedSettings field of each key, in table order.
-std::array<QString*, 5> fields(SavedSettings& s) { return {&s.drive1, &s.drive2, &s.dir1, &s.dir2, &s.txtPfad}; }
+std::array<QString*, 5> fields(SavedSettings& s) { return {&s.browseDrive, &s.reportDrive, &s.browseFolder, &s.reportList, &s.reportFolder}; }
 
 }  // namespace
 
