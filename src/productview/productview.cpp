@@ -144,7 +144,7 @@ void ProductView::buildPanes() {
   m_tree->header()->resizeSection(ProductModel::Name, m_tree->header()->defaultSectionSize() * 3);
   m_tree->header()->resizeSection(ProductModel::File, m_tree->header()->defaultSectionSize() * 2);
   m_totals = new QTreeView(this);
-  setUpRows(m_totals, tr("flat totals"));
+  setUpRows(m_totals, tr("totals"));
   m_totals->setRootIsDecorated(false);
   m_totals->setModel(&m_flatFilter);
   m_totals->setSortingEnabled(true);
