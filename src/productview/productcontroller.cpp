@@ -18,9 +18,10 @@ QString missingSummary(const ShownProduct& shown) {
   if (missing.isEmpty()) return QObject::tr("all components found");
   QStringList folders;
   for (const QString& f : shown.searchFolders) folders << platform::displayPath(f);
-  const QString where = folders.isEmpty()
-                            ? QObject::tr("looked in each assembly's folder")
-                            : QObject::tr("looked in each assembly's folder and %1").arg(folders.join(QStringLiteral(", ")));
+  const QString where =
+      folders.isEmpty()
+          ? QObject::tr("looked in each assembly's folder")
+          : QObject::tr("looked in each assembly's folder and %1").arg(folders.join(QStringLiteral(", ")));
   return QObject::tr("%n component(s) not found, %1", nullptr, static_cast<int>(missing.size())).arg(where);
 }
 

@@ -8,10 +8,14 @@
 #include "productview/rowfields.h"
 
 #include <QAbstractItemModel>
+#include <QHash>
+#include <QImage>
 #include <memory>
 #include <vector>
 
 namespace kelvaron::productview {
+
+class PictureCache;
 
 /// A product as the window shows it: the core's product and the folders,
 /// after each assembly's own, where its component files were looked for.
@@ -32,6 +36,10 @@ class ProductModel : public QAbstractItemModel {
   void setProduct(std::shared_ptr<const ShownProduct> product);
   const ShownProduct* shown() const { return m_shown.get(); }
 
+  /// Shows each row's picture from `pictures` in the name column, a
+  /// placeholder with the type until it is read or where there is none.
+  void setPictures(PictureCache* pictures);
+
   /// The row at `index` as the core's tree gives it (level 0 for the top).
   bom::TreeRow treeRow(const QModelIndex& index) const;
 
@@ -49,9 +57,15 @@ class ProductModel : public QAbstractItemModel {
   const bom::Placement* placementOf(const Item& item) const;
   int childNode(const Item& item) const;
   QString toolTip(const Item& item) const;
+  QVariant picture(const Item& item, const bom::TreeRow& row) const;
+  void pictureRead(const QString& path);
 
   std::shared_ptr<const ShownProduct> m_shown;
   std::unique_ptr<Item> m_top;
+  PictureCache* m_pictures = nullptr;
+  QImage m_placeholders[2];  ///< per reader::ComponentType
+  /// Rows shown with a placeholder while their file's picture is read.
+  mutable QHash<QString, std::vector<const Item*>> m_waiting;
 };
 
 }  // namespace kelvaron::productview

@@ -52,13 +52,18 @@ QTableView* resultTable(QAbstractItemModel* model, const QString& name, QWidget*
 
 }  // namespace
 
-ProductView::ProductView(bom::ModelLoader loader, QWidget* parent)
+// The side of the preview picture: the pictures' own size.
+constexpr int kPreviewSide = 256;
+
+ProductView::ProductView(bom::ModelLoader loader, PictureReader pictures, QWidget* parent)
     : QWidget(parent),
       m_controller(std::move(loader)),
+      m_pictures(std::move(pictures)),
       m_treeFilter(ProductModel::Name, ProductModel::File, ProductModel::Type),
       m_flatFilter(FlatModel::Name, FlatModel::File, FlatModel::Type) {
   m_treeFilter.setSourceModel(&m_treeModel);
   m_flatFilter.setSourceModel(&m_flatModel);
+  m_treeModel.setPictures(&m_pictures);
   m_controller.setSearchFolders(savedSearchFolders());
   buildTools();
   buildPanes();
@@ -99,7 +104,8 @@ void ProductView::buildTools() {
   qobject_cast<QToolButton*>(tools->widgetForAction(searchAction))->setPopupMode(QToolButton::InstantPopup);
   connect(folders, &QMenu::aboutToShow, this, [this, folders] {
     folders->clear();
-    for (const QString& f : m_controller.searchFolders()) folders->addAction(platform::displayPath(f))->setEnabled(false);
+    for (const QString& f : m_controller.searchFolders())
+      folders->addAction(platform::displayPath(f))->setEnabled(false);
     connect(folders->addAction(tr("Add a search folder…")), &QAction::triggered, this, &ProductView::addSearchFolder);
     QAction* forget = folders->addAction(tr("Forget the search folders"));
     forget->setEnabled(!m_controller.searchFolders().isEmpty());
@@ -141,6 +147,7 @@ void ProductView::buildPanes() {
   m_tree = new QTreeView(this);
   setUpRows(m_tree, tr("product structure"));
   m_tree->setModel(&m_treeFilter);
+  m_tree->setIconSize(QSize(m_pictures.smallSide() / 2, m_pictures.smallSide() / 2));
   m_tree->header()->resizeSection(ProductModel::Name, m_tree->header()->defaultSectionSize() * 3);
   m_tree->header()->resizeSection(ProductModel::File, m_tree->header()->defaultSectionSize() * 2);
   m_totals = new QTreeView(this);
@@ -160,9 +167,20 @@ void ProductView::buildPanes() {
   m_side->addTab(m_users, tr("Used in"));
   m_side->addTab(m_checkView, tr("Check"));
 
+  m_preview = new QLabel(this);
+  m_preview->setAlignment(Qt::AlignCenter);
+  m_preview->setMinimumSize(kPreviewSide / 2, kPreviewSide / 2);
+  m_preview->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
+  auto* side = new QSplitter(Qt::Vertical, this);
+  side->addWidget(m_preview);
+  side->addWidget(m_side);
+  connect(&m_pictures, &PictureCache::ready, this, [this](const QString& path) {
+    if (path == m_previewPath) showPicture();
+  });
+
   auto* split = new QSplitter(Qt::Horizontal, this);
   split->addWidget(m_shown);
-  split->addWidget(m_side);
+  split->addWidget(side);
   split->setStretchFactor(0, 3);
   split->setStretchFactor(1, 1);
 
@@ -189,9 +207,8 @@ void ProductView::buildPanes() {
   for (QTreeView* view : {m_tree, m_totals})
     connect(view->selectionModel(), &QItemSelectionModel::currentRowChanged, this, &ProductView::selectionChanged);
   for (QTableView* view : {m_users, m_checkView}) {
-    connect(view, &QAbstractItemView::activated, this, [this, view](const QModelIndex& index) {
-      openTarget(index.data(PathRole).toString());
-    });
+    connect(view, &QAbstractItemView::activated, this,
+            [this, view](const QModelIndex& index) { openTarget(index.data(PathRole).toString()); });
   }
   connect(m_cancel, &QToolButton::clicked, &m_controller, &ProductController::cancel);
 }
@@ -234,6 +251,7 @@ void ProductView::open(const QString& assembly) {
 }
 
 void ProductView::showProduct(std::shared_ptr<const ShownProduct> product) {
+  m_pictures.clear();  // files may have changed since they were read
   m_treeModel.setProduct(product);
   m_flatModel.setProduct(product);
   m_usersModel.setResult({});
@@ -245,10 +263,29 @@ void ProductView::showProduct(std::shared_ptr<const ShownProduct> product) {
   Q_EMIT productShown(product->product.top);
 }
 
+QModelIndex ProductView::currentRow() const {
+  return (m_flat->isChecked() ? m_totals : m_tree)->currentIndex().siblingAtColumn(0);
+}
+
 void ProductView::selectionChanged() {
-  const QModelIndex current = (m_flat->isChecked() ? m_totals : m_tree)->currentIndex();
+  const QModelIndex current = currentRow();
   if (!current.isValid()) return;
-  m_controller.findUsers(current.siblingAtColumn(0).data().toString());
+  m_controller.findUsers(current.data().toString());
+  showPicture();
+}
+
+void ProductView::showPicture() {
+  const QModelIndex current = currentRow();
+  m_previewPath = current.data(PathRole).toString();
+  m_preview->setAccessibleName(QStringLiteral("picture of %1").arg(current.data().toString()));
+  QImage image = m_previewPath.isEmpty() ? QImage() : m_pictures.full(m_previewPath);
+  if (image.isNull())
+    image = typePlaceholder(static_cast<reader::ComponentType>(current.data(TypeRole).toInt()), kPreviewSide);
+  const qreal scale = devicePixelRatioF();
+  QPixmap pixmap = QPixmap::fromImage(
+      image.scaled(QSize(kPreviewSide, kPreviewSide) * scale, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+  pixmap.setDevicePixelRatio(scale);
+  m_preview->setPixmap(pixmap);
 }
 
 void ProductView::openTarget(const QString& path) {

@@ -46,6 +46,8 @@ QVariant fieldData(Field field, const RowFields& row, const QString& topFolder, 
       return row.path;
     case StatusRole:
       return static_cast<int>(row.status);
+    case TypeRole:
+      return static_cast<int>(row.type);
   }
   return {};
 }

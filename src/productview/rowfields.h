@@ -14,6 +14,7 @@ enum ProductRole {
   PathRole = Qt::UserRole,  ///< the row's file, absolute; empty when missing
   StatusRole,               ///< bom::Status as int
   SortRole,                 ///< numbers as numbers, texts folded
+  TypeRole,                 ///< reader::ComponentType as int
 };
 
 enum class Field { Name, Quantity, Suppressed, Parents, Type, File, Status };

@@ -7,6 +7,7 @@
 #include "productview/productexport.h"
 
 #include "core/bom/bomfixture.h"
+#include "gui/productview/waitfor.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -22,8 +23,9 @@ class ProductControllerTest : public BomTest {
  protected:
   void SetUp() override {
     BomTest::SetUp();
-    make("p/top.asm: +SUB BOLT*4 GEAR; p/sub.asm: BOLT*3 NUT; p/bolt.prt; p/spare.prt; "
-         "s/nut.prt; s/other.asm: BOLT; elsewhere/far.asm: BOLT*9");
+    make(
+        "p/top.asm: +SUB BOLT*4 GEAR; p/sub.asm: BOLT*3 NUT; p/bolt.prt; p/spare.prt; "
+        "s/nut.prt; s/other.asm: BOLT; elsewhere/far.asm: BOLT*9");
   }
 
   // The rows of a where-used or check answer, files relative to the test's
@@ -55,9 +57,8 @@ TEST_F(ProductControllerTest, UsersAndCheckCoverTheProductFolderAndTheSearchFold
   ProductController c(loader());
   c.setSearchFolders({path("s")});
   c.open(path("p/top.asm"));
-  const auto shown = await(c, &ProductController::productReady)
-                         .value(0)
-                         .value<std::shared_ptr<const productview::ShownProduct>>();
+  const auto shown =
+      await(c, &ProductController::productReady).value(0).value<std::shared_ptr<const productview::ShownProduct>>();
   ASSERT_TRUE(shown);
   EXPECT_EQ(productview::missingSummary(*shown),
             "1 component(s) not found, looked in each assembly's folder and " + path("s"));
@@ -81,14 +82,14 @@ TEST_F(ProductControllerTest, AMissingSearchFolderIsNamedAndTheRestIsDone) {
   c.setSearchFolders({path("gone"), path("s")});
   QSignalSpy failed(&c, &ProductController::failed);
   c.open(path("p/top.asm"));
-  const auto shown = await(c, &ProductController::productReady)
-                         .value(0)
-                         .value<std::shared_ptr<const productview::ShownProduct>>();
+  const auto shown =
+      await(c, &ProductController::productReady).value(0).value<std::shared_ptr<const productview::ShownProduct>>();
   EXPECT_EQ(failed.value(0).value(0).toString(), "cannot search " + path("gone") + ": no such folder");
   EXPECT_EQ(shown->searchFolders, QStringList{path("s")});
 
   c.open(path("p/spare.prt"));
-  EXPECT_EQ(await(c, &ProductController::failed).value(0).toString(), "cannot read " + path("p/spare.prt") + ": damaged");
+  EXPECT_EQ(await(c, &ProductController::failed).value(0).toString(),
+            "cannot read " + path("p/spare.prt") + ": damaged");
 }
 
 TEST_F(ProductControllerTest, CancelAndNewerRequestsDropOlderAnswers) {
@@ -114,13 +115,13 @@ TEST_F(ProductControllerTest, CancelAndNewerRequestsDropOlderAnswers) {
   EXPECT_TRUE(c.busy());
   c.cancel();
   release();
-  QTRY_VERIFY_WITH_TIMEOUT(!c.busy(), 20000);
+  ASSERT_TRUE(waitFor([&] { return !c.busy(); }));
   EXPECT_EQ(ready.size(), 0) << "a cancelled product is not shown";
   EXPECT_EQ(m_reads.value(path("p/sub.asm")), 0) << "a cancelled walk reads no further file";
 
   c.open(path("p/sub.asm"));
   c.open(path("p/top.asm"));
-  QTRY_VERIFY_WITH_TIMEOUT(!c.busy(), 20000);
+  ASSERT_TRUE(waitFor([&] { return !c.busy(); }));
   ASSERT_EQ(ready.size(), 1) << "only the newer product is shown";
   EXPECT_EQ(ready[0][0].value<std::shared_ptr<const productview::ShownProduct>>()->product.top, path("p/top.asm"));
   EXPECT_EQ(busy.size(), 4) << "busy and idle once per burst of work";

@@ -81,8 +81,9 @@ TEST(ProductViewCorpus, TreeAndTotalsAreTheRowsOfBomForEveryRealProduct) {
 class ProductModelTest : public BomTest {
  protected:
   std::shared_ptr<const productview::ShownProduct> product() {
-    make("p/top.asm: +SUB*2 BOLT*4 +BAD NUT +LOOP; p/sub.asm: BOLT*3 +DEEP WASHER*10; p/deep.asm: BOLT*0~2; "
-         "p/bad.asm; p/loop.asm: +TOP; s/bolt.prt; s/nut.prt");
+    make(
+        "p/top.asm: +SUB*2 BOLT*4 +BAD NUT +LOOP; p/sub.asm: BOLT*3 +DEEP WASHER*10; p/deep.asm: BOLT*0~2; "
+        "p/bad.asm; p/loop.asm: +TOP; s/bolt.prt; s/nut.prt");
     return shownOf(bom::loadProduct(path("p/top.asm"), {path("s")}, loader()), {path("s")});
   }
 };
@@ -91,12 +92,12 @@ TEST_F(ProductModelTest, RowsFollowTheFileOrderUnderEachParent) {
   ProductModel model;
   model.setProduct(product());
   QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
-  EXPECT_EQ(walk(model),
-            "0 TOP,1 SUB,2 BOLT,2 DEEP,3 BOLT,2 WASHER,1 BOLT,1 BAD,1 NUT,1 LOOP,2 TOP");
+  EXPECT_EQ(walk(model), "0 TOP,1 SUB,2 BOLT,2 DEEP,3 BOLT,2 WASHER,1 BOLT,1 BAD,1 NUT,1 LOOP,2 TOP");
   EXPECT_EQ(walk(model, ProductModel::Quantity), "1,2,3,1,0,10,4,1,1,1,1");
   EXPECT_EQ(walk(model, ProductModel::Suppressed), "0,0,0,0,2,0,0,0,0,0,0");
-  EXPECT_EQ(walk(model, ProductModel::File),
-            "top.asm,sub.asm,../s/bolt.prt,deep.asm,../s/bolt.prt,,../s/bolt.prt,bad.asm,../s/nut.prt,loop.asm,top.asm");
+  EXPECT_EQ(
+      walk(model, ProductModel::File),
+      "top.asm,sub.asm,../s/bolt.prt,deep.asm,../s/bolt.prt,,../s/bolt.prt,bad.asm,../s/nut.prt,loop.asm,top.asm");
   model.setProduct(nullptr);
   EXPECT_EQ(model.rowCount(), 0);
 }
