@@ -101,6 +101,25 @@ TEST(PictureCache, ReadsEachFileOnceNewestFirstAndForgetsOnClear) {
   EXPECT_EQ(ready.size(), 0);
 }
 
+TEST(PictureCache, TheWindowsReaderGivesTheFilesOwnPictures) {
+  struct Case {
+    const char* file;
+    QSize size;  // 0 x 0: the file holds none
+  } cases[] = {
+      {"starspeaker/cup.prt.1", {256, 256}},
+      {"starspeaker/cap.prt.9", {256, 256}},
+      {"starspeaker/starspeaker.asm.2", {256, 256}},
+      {"gearbox.asm.3", {0, 0}},  // the legacy text layout carries no picture
+      {"no-such-file.prt", {0, 0}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file);
+    const QImage image =
+        QImage::fromData(productview::readPictureBytes(QStringLiteral(KELVARON_EXAMPLES_DIR "/") + c.file));
+    EXPECT_EQ(image.size(), c.size);
+  }
+}
+
 class PictureViewTest : public BomTest {
  protected:
   void SetUp() override {
