@@ -17,6 +17,12 @@ struct ProductModel::Item {
   mutable bool made = false;
 };
 
+const PartFacts* factsOf(const FactsByPath* facts, const QString& path) {
+  if (!facts) return nullptr;
+  const auto it = facts->constFind(path);
+  return it == facts->constEnd() ? nullptr : &*it;
+}
+
 ProductModel::ProductModel(QObject* parent) : QAbstractItemModel(parent) {}
 ProductModel::~ProductModel() = default;
 
@@ -25,7 +31,15 @@ void ProductModel::setProduct(std::shared_ptr<const ShownProduct> product) {
   m_shown = std::move(product);
   m_top = m_shown && !m_shown->product.nodes.empty() ? std::make_unique<Item>() : nullptr;
   m_waiting.clear();
+  m_facts.reset();
   endResetModel();
+}
+
+void ProductModel::setFacts(std::shared_ptr<const FactsByPath> facts) {
+  // The rows stay where they are; a layout change makes views read them again.
+  Q_EMIT layoutAboutToBeChanged();
+  m_facts = std::move(facts);
+  Q_EMIT layoutChanged();
 }
 
 // Row pictures are drawn at half their pixel size, so they are sharp at a
@@ -150,7 +164,8 @@ QString ProductModel::toolTip(const Item& item) const {
 
 namespace {
 
-constexpr Field kFields[] = {Field::Name, Field::Quantity, Field::Suppressed, Field::Type, Field::File, Field::Status};
+constexpr Field kFields[] = {Field::Name,        Field::Quantity, Field::Suppressed, Field::Type,
+                             Field::Description, Field::Material, Field::File,       Field::Status};
 
 }  // namespace
 
@@ -162,8 +177,10 @@ QVariant ProductModel::data(const QModelIndex& index, int role) const {
   }
   const bom::TreeRow row = treeRow(index);
   if (role == Qt::DecorationRole && index.column() == Name && m_pictures) return picture(*itemOf(index), row);
-  return fieldData(kFields[index.column()], {row.name, row.type, row.quantity, row.suppressed, 0, row.status, row.path},
-                   bom::folderOf(m_shown->product.top), role);
+  return fieldData(
+      kFields[index.column()],
+      {row.name, row.type, row.quantity, row.suppressed, 0, row.status, row.path, factsOf(m_facts.get(), row.path)},
+      bom::folderOf(m_shown->product.top), role);
 }
 
 QVariant ProductModel::headerData(int section, Qt::Orientation orientation, int role) const {

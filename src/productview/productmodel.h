@@ -24,10 +24,16 @@ struct ShownProduct {
   QStringList searchFolders;
 };
 
+/// The facts of the product's files, by path.
+using FactsByPath = QHash<QString, PartFacts>;
+
+/// The facts of `path` in `facts`; null when unknown.
+const PartFacts* factsOf(const FactsByPath* facts, const QString& path);
+
 class ProductModel : public QAbstractItemModel {
   Q_OBJECT
  public:
-  enum Column { Name, Quantity, Suppressed, Type, File, Status, ColumnCount };
+  enum Column { Name, Quantity, Suppressed, Type, Description, Material, File, Status, ColumnCount };
 
   explicit ProductModel(QObject* parent = nullptr);
   ~ProductModel() override;
@@ -39,6 +45,9 @@ class ProductModel : public QAbstractItemModel {
   /// Shows each row's picture from `pictures` in the name column, a
   /// placeholder with the type until it is read or where there is none.
   void setPictures(PictureCache* pictures);
+
+  /// Fills the description and material columns from `facts`.
+  void setFacts(std::shared_ptr<const FactsByPath> facts);
 
   /// The row at `index` as the core's tree gives it (level 0 for the top).
   bom::TreeRow treeRow(const QModelIndex& index) const;
@@ -63,6 +72,7 @@ class ProductModel : public QAbstractItemModel {
   std::shared_ptr<const ShownProduct> m_shown;
   std::unique_ptr<Item> m_top;
   PictureCache* m_pictures = nullptr;
+  std::shared_ptr<const FactsByPath> m_facts;
   QImage m_placeholders[2];  ///< per reader::ComponentType
   /// Rows shown with a placeholder while their file's picture is read.
   mutable QHash<QString, std::vector<const Item*>> m_waiting;

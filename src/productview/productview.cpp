@@ -55,10 +55,10 @@ QTableView* resultTable(QAbstractItemModel* model, const QString& name, QWidget*
 // The side of the preview picture: the pictures' own size.
 constexpr int kPreviewSide = 256;
 
-ProductView::ProductView(bom::ModelLoader loader, PictureReader pictures, QWidget* parent)
+ProductView::ProductView(FileReaders readers, QWidget* parent)
     : QWidget(parent),
-      m_controller(std::move(loader)),
-      m_pictures(std::move(pictures)),
+      m_controller(std::move(readers.model), std::move(readers.facts)),
+      m_pictures(std::move(readers.picture)),
       m_treeFilter(ProductModel::Name, ProductModel::File, ProductModel::Type),
       m_flatFilter(FlatModel::Name, FlatModel::File, FlatModel::Type) {
   m_treeFilter.setSourceModel(&m_treeModel);
@@ -215,6 +215,10 @@ void ProductView::buildPanes() {
 
 void ProductView::connectController() {
   connect(&m_controller, &ProductController::productReady, this, &ProductView::showProduct);
+  connect(&m_controller, &ProductController::factsReady, this, [this](std::shared_ptr<const FactsByPath> facts) {
+    m_treeModel.setFacts(facts);
+    m_flatModel.setFacts(facts);
+  });
   connect(&m_controller, &ProductController::usersReady, this, [this](const QString&, const ResultTable& users) {
     m_usersModel.setResult(users);
     m_users->resizeColumnsToContents();

@@ -9,6 +9,7 @@
 #include "productview/productfilter.h"
 #include "productview/productmodel.h"
 #include "productview/resultmodel.h"
+#include "reader/assemblyreader.h"
 
 #include <QWidget>
 
@@ -25,12 +26,17 @@ class QTreeView;
 
 namespace kelvaron::productview {
 
+/// How the view reads files; the window's own unless a test says otherwise.
+struct FileReaders {
+  bom::ModelLoader model = reader::readAssemblyFile;
+  PictureReader picture = readPictureBytes;
+  FactsReader facts = readPartFacts;
+};
+
 class ProductView : public QWidget {
   Q_OBJECT
  public:
-  /// `loader` reads one file's model (reader::readAssemblyFile outside
-  /// tests), `pictures` one file's picture.
-  ProductView(bom::ModelLoader loader, PictureReader pictures, QWidget* parent = nullptr);
+  explicit ProductView(FileReaders readers = {}, QWidget* parent = nullptr);
 
   /// Reads and shows the product below `assembly`, the first level open.
   void open(const QString& assembly);

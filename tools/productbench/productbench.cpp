@@ -58,7 +58,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: kelvaron_productbench [--pictures] ASSEMBLY\n");
     return 2;
   }
-  kelvaron::productview::ProductView view(kelvaron::reader::readAssemblyFile, kelvaron::productview::readPictureBytes);
+  kelvaron::productview::ProductView view;
   view.controller().setSearchFolders({});
   view.resize(1280, 800);
   view.show();

@@ -26,6 +26,16 @@ class ProductControllerTest : public BomTest {
     make(
         "p/top.asm: +SUB BOLT*4 GEAR; p/sub.asm: BOLT*3 NUT; p/bolt.prt; p/spare.prt; "
         "s/nut.prt; s/other.asm: BOLT; elsewhere/far.asm: BOLT*9");
+    m_facts = {{path("p/bolt.prt"), {"hex bolt M8", "STEEL"}}, {path("s/nut.prt"), {{}, "BRASS"}}};
+  }
+
+  // What each file says of itself, from a table, counting the questions.
+  productview::FactsReader facts() {
+    return [this](const QString& p) {
+      const std::lock_guard<std::mutex> lock(m_mutex);
+      ++m_factReads[p];
+      return m_facts.value(p);
+    };
   }
 
   // The rows of a where-used or check answer, files relative to the test's
@@ -45,6 +55,9 @@ class ProductControllerTest : public BomTest {
     return out;
   }
 
+  QHash<QString, productview::PartFacts> m_facts;
+  QHash<QString, int> m_factReads;
+
   template <typename Signal>
   QList<QVariant> await(ProductController& c, Signal signal) {
     QSignalSpy spy(&c, signal);
@@ -54,7 +67,7 @@ class ProductControllerTest : public BomTest {
 };
 
 TEST_F(ProductControllerTest, UsersAndCheckCoverTheProductFolderAndTheSearchFolders) {
-  ProductController c(loader());
+  ProductController c(loader(), facts());
   c.setSearchFolders({path("s")});
   c.open(path("p/top.asm"));
   const auto shown =
@@ -77,8 +90,36 @@ TEST_F(ProductControllerTest, UsersAndCheckCoverTheProductFolderAndTheSearchFold
   EXPECT_EQ(m_reads.value(path("p/sub.asm")), 2) << "one read for the product, one for the pass; the pass is kept";
 }
 
+TEST_F(ProductControllerTest, EveryFileOfTheProductIsAskedForItsFactsOnce) {
+  ProductController c(loader(), facts());
+  c.setSearchFolders({path("s")});
+  QSignalSpy factsReady(&c, &ProductController::factsReady);
+  c.open(path("p/top.asm"));
+  ASSERT_TRUE(factsReady.wait(20000));
+  productview::ProductModel model;
+  model.setProduct(c.product());
+  model.setFacts(factsReady[0][0].value<std::shared_ptr<const productview::FactsByPath>>());
+  model.index(0, 0);
+  QStringList rows;
+  std::vector<QModelIndex> stack{model.index(0, 0)};
+  while (!stack.empty()) {
+    const QModelIndex at = stack.back();
+    stack.pop_back();
+    rows << QStringList{at.data().toString(),
+                        at.siblingAtColumn(productview::ProductModel::Description).data().toString(),
+                        at.siblingAtColumn(productview::ProductModel::Material).data().toString()}
+                .join(u'|');
+    for (int r = model.rowCount(at) - 1; r >= 0; --r) stack.push_back(model.index(r, 0, at));
+  }
+  EXPECT_EQ(rows.join(u' '), "TOP|| SUB|| BOLT|hex bolt M8|STEEL NUT||BRASS BOLT|hex bolt M8|STEEL GEAR||");
+  QStringList asked = m_factReads.keys();
+  asked.sort();
+  EXPECT_EQ(rel(asked), "p/bolt.prt p/sub.asm p/top.asm s/nut.prt") << "found files only";
+  for (int n : m_factReads) EXPECT_EQ(n, 1);
+}
+
 TEST_F(ProductControllerTest, AMissingSearchFolderIsNamedAndTheRestIsDone) {
-  ProductController c(loader());
+  ProductController c(loader(), facts());
   c.setSearchFolders({path("gone"), path("s")});
   QSignalSpy failed(&c, &ProductController::failed);
   c.open(path("p/top.asm"));
@@ -97,12 +138,14 @@ TEST_F(ProductControllerTest, CancelAndNewerRequestsDropOlderAnswers) {
   std::condition_variable cv;
   bool open = false;
   bom::ModelLoader inner = loader();
-  ProductController c([&](const QString& p) {
-    std::unique_lock<std::mutex> lock(m);
-    cv.wait(lock, [&] { return open; });
-    lock.unlock();
-    return inner(p);
-  });
+  ProductController c(
+      [&](const QString& p) {
+        std::unique_lock<std::mutex> lock(m);
+        cv.wait(lock, [&] { return open; });
+        lock.unlock();
+        return inner(p);
+      },
+      facts());
   auto release = [&] {
     const std::lock_guard<std::mutex> lock(m);
     open = true;
@@ -128,7 +171,7 @@ TEST_F(ProductControllerTest, CancelAndNewerRequestsDropOlderAnswers) {
 }
 
 TEST_F(ProductControllerTest, ExportIsWholeOrNothing) {
-  ProductController c(loader());
+  ProductController c(loader(), facts());
   bom::Table table;
   table.headers = {"name", "quantity"};
   table.rows = {{QStringLiteral("BOLT"), std::int64_t{4}}};

@@ -46,7 +46,9 @@ class ProductViewTest : public BomTest {
     make(
         "p/top.asm: +SUB*2 BOLT*4 GEAR; p/sub.asm: BOLT*3 NUT; p/bolt.prt; p/nut.prt; p/spare.prt; "
         "p/other.asm: BOLT*7");
-    m_view = std::make_unique<ProductView>(loader(), [](const QString&) { return QByteArray(); });
+    m_view = std::make_unique<ProductView>(
+        productview::FileReaders{loader(), [](const QString&) { return QByteArray(); },
+                                 [](const QString&) { return productview::PartFacts{}; }});
     m_view->resize(1000, 600);
     m_view->show();
     QSignalSpy shown(m_view.get(), &ProductView::productShown);

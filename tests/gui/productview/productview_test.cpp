@@ -4,6 +4,7 @@
 
 #include "bom/bomtables.h"
 #include "productview/flatmodel.h"
+#include "productview/productcontroller.h"
 #include "productview/productexport.h"
 #include "productview/productfilter.h"
 #include "productview/productmodel.h"
@@ -16,6 +17,7 @@
 #include <QApplication>
 #include <QDirIterator>
 #include <QFile>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -74,6 +76,29 @@ TEST(ProductViewCorpus, TreeAndTotalsAreTheRowsOfBomForEveryRealProduct) {
     EXPECT_EQ(bom::formatCsv(productview::treeViewTable(tree)), cli({"bom", "--format", "csv", path}));
     EXPECT_EQ(bom::formatCsv(productview::flatViewTable(sorted)), cli({"bom", "--flat", "--format", "csv", path}));
   }
+}
+
+TEST(ProductViewCorpus, FactsAreEachFilesOwnDescriptionAndMaterial) {
+  QFile expected(QStringLiteral(KELVARON_CORPUS_DIR "/model-data.jsonl"));
+  if (!expected.open(QIODevice::ReadOnly)) GTEST_SKIP() << "no corpus at " KELVARON_CORPUS_DIR;
+  int described = 0, withMaterial = 0;
+  for (const QByteArray& line : expected.readAll().split('\n')) {
+    const QJsonObject file = QJsonDocument::fromJson(line).object();
+    if (file.isEmpty()) continue;
+    SCOPED_TRACE(file["file"].toString().toStdString());
+    QString description;
+    for (const QJsonValue p : file["parameters"].toArray())
+      if (p["name"] == "DESCRIPTION" && p["owner"].isNull() && p["value"].isString())
+        description = p["value"].toString();
+    const productview::PartFacts facts =
+        productview::readPartFacts(QStringLiteral(KELVARON_CORPUS_DIR "/") + file["file"].toString());
+    EXPECT_EQ(facts.description, description);
+    EXPECT_EQ(facts.material, file["material"].toString());
+    described += !description.isEmpty();
+    withMaterial += !facts.material.isEmpty();
+  }
+  EXPECT_GT(described, 0);
+  EXPECT_GT(withMaterial, 10);
 }
 
 // A product with every kind of row: shared and nested sub-assemblies, a
