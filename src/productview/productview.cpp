@@ -187,6 +187,8 @@ void ProductView::buildPanes() {
   m_status = new QLabel(this);
   m_status->setAccessibleName(tr("product status"));
   m_status->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  m_work = new QLabel(this);
+  m_work->hide();
   m_progress = new QProgressBar(this);
   m_progress->setRange(0, 0);
   m_progress->setAccessibleName(tr("progress"));
@@ -197,6 +199,7 @@ void ProductView::buildPanes() {
   m_cancel->hide();
   auto* statusLine = new QHBoxLayout;
   statusLine->addWidget(m_status, 1);
+  statusLine->addWidget(m_work);
   statusLine->addWidget(m_progress);
   statusLine->addWidget(m_cancel);
 
@@ -241,11 +244,12 @@ void ProductView::connectController() {
   connect(&m_controller, &ProductController::notes, this,
           [this](const QStringList& notes) { m_status->setToolTip(notes.join(u'\n')); });
   connect(&m_controller, &ProductController::progress, this,
-          [this](int files) { m_status->setText(tr("reading files: %1").arg(files)); });
+          [this](int files) { m_work->setText(tr("reading files: %1").arg(files)); });
   connect(&m_controller, &ProductController::busyChanged, this, [this](bool busy) {
     m_progress->setVisible(busy);
+    m_work->setVisible(busy);
+    m_work->clear();
     m_cancel->setVisible(busy);
-    if (!busy && m_status->text().startsWith(tr("reading files"))) m_status->setText(m_summary);
   });
 }
 
@@ -262,8 +266,7 @@ void ProductView::showProduct(std::shared_ptr<const ShownProduct> product) {
   m_checkModel.setResult({});
   m_tree->expand(m_treeFilter.index(0, 0));
   m_tree->setCurrentIndex(m_treeFilter.index(0, 0));
-  m_summary = missingSummary(*product);
-  setStatus(m_summary);
+  setStatus(missingSummary(*product));
   Q_EMIT productShown(product->product.top);
 }
 

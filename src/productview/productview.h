@@ -97,9 +97,9 @@ class ProductView : public QWidget {
   QTableView* m_users = nullptr;
   QTableView* m_checkView = nullptr;
   QLabel* m_status = nullptr;
+  QLabel* m_work = nullptr;  ///< the files read by the work going on
   QProgressBar* m_progress = nullptr;
   QToolButton* m_cancel = nullptr;
-  QString m_summary;
 };
 
 }  // namespace kelvaron::productview
