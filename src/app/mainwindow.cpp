@@ -19,6 +19,9 @@
 #include "app/windowsettings.h"
 #include "platform/folderpaths.h"
 #include "platform/nativepath.h"
+#include "bom/fileindex.h"
+#include "bom/projectscan.h"
+#include "productview/productview.h"
 #include "widgets/filelistbox.h"
 #include "resources/resources.h"
 
@@ -116,6 +119,9 @@ void MainWindow::buildToolBar() {
   m_infoButton->setToolButtonStyle(Qt::ToolButtonTextOnly);
   m_placeButton = toolButton(bar, resources::kPlaceIcon, texts::kPlace, texts::kPlace, texts::kPlaceTip);
   m_reportButton = toolButton(bar, resources::kReportIcon, "", texts::kOpenReport, texts::kOpenReport);
+  m_productButton = toolButton(bar, QString(), texts::kProduct, texts::kProductStructure, texts::kProductTip);
+  m_productButton->setToolButtonStyle(Qt::ToolButtonTextOnly);
+  m_productButton->setEnabled(false);
   m_exitButton = toolButton(bar, resources::kExitIcon, "", texts::kExit, texts::kExitTip);
   auto* tagline = new Tagline(text(texts::kTagline), bar);
   tagline->setWordWrap(true);
@@ -135,6 +141,7 @@ void MainWindow::buildToolBar() {
   bar->addWidget(m_fileButton);
   bar->addWidget(m_infoButton);
   bar->addWidget(m_placeButton);
+  bar->addWidget(m_productButton);
   m_reportAction = bar->addWidget(m_reportButton);
   m_reportAction->setVisible(false);
   bar->addWidget(tagline);
@@ -159,6 +166,8 @@ void MainWindow::buildContent() {
   logoLayout->addStretch(1);
   m_browse = new BrowsePanel(m_pages);
   m_result = new ResultPanel(m_resultModel, m_pages);
+  m_product = new productview::ProductView({}, m_result);
+  m_result->addView(m_product);
   m_reportFolder = new ReportFolderPanel(m_pages);
   m_summary = new SummaryPanel(m_problemModel, m_pages);
   // In the order of Page.
@@ -207,6 +216,23 @@ void MainWindow::connectParts() {
   });
 
   connect(m_analysis, &AnalysisController::finished, this, &MainWindow::onAnalysed);
+  connect(m_productButton, &QToolButton::clicked, this, [this] {
+    showPage(Page::Result);
+    m_result->showView(m_product);
+  });
+  // The product takes the list's place once read; one opened from its own
+  // lists (used in, check) is analysed too, so the heading, the copy button
+  // and the report follow it.
+  connect(m_product, &productview::ProductView::productShown, this, [this](const QString& top) {
+    if (top != m_analysed) return analyse(top);
+    m_productButton->setEnabled(true);
+    m_result->showView(m_product);
+  });
+  connect(m_product, &productview::ProductView::fileOpenRequested, this, [this](const QString& path) {
+    openWithDesktop(path, this, [this, path](const QString& reason) {
+      setStatus(QStringLiteral("cannot open %1: %2").arg(platform::displayPath(path), reason));
+    });
+  });
   connect(m_scan, &ScanController::progressed, m_scanBar, &ScanBar::setProgress);
   connect(m_scan, &ScanController::finished, this, &MainWindow::onScanFinished);
   connect(m_scan, &ScanController::armedChanged, this, &MainWindow::showArmed);
@@ -282,6 +308,15 @@ void MainWindow::analyse(const QString& path) {
     return;
   }
   setCurrentFile(path);
+  m_analysed = bom::absolutePath(path);
+  m_result->showView(m_result->partsView());
+  m_productButton->setEnabled(false);
+  // An assembly's product is read beside the analysis; a file of no known
+  // layout never shows one and keeps its list.
+  if (bom::isAssemblyFile(QFileInfo(path).fileName()))
+    m_product->open(m_analysed);
+  else
+    m_product->controller().cancel();
   m_resultModel->clear();
   m_result->setDetails({});
   m_reportAction->setVisible(false);
@@ -398,8 +433,7 @@ void MainWindow::tick() {
 
 void MainWindow::onHourEdited(const QString& typed) {
   const QString hour = armedHourText(typed);
-  if (hour.isEmpty())
-    setStatus(QStringLiteral("start time \"%1\" is no hour from 0 to 23: nothing armed").arg(typed));
+  if (hour.isEmpty()) setStatus(QStringLiteral("start time \"%1\" is no hour from 0 to 23: nothing armed").arg(typed));
   const QString armed = hour.isEmpty() ? QString::fromLatin1(kUnarmed) : hour;
   m_browse->setHourText(armed);
   m_scan->setArmedHour(armed, m_browse->folder());

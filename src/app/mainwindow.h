@@ -17,6 +17,10 @@ class QToolButton;
 
 namespace kelvaron {
 
+namespace productview {
+class ProductView;
+}
+
 class AnalysisController;
 class BrowsePanel;
 class ProblemModel;
@@ -61,6 +65,8 @@ class MainWindow : public QMainWindow {
 
   BrowsePanel* browsePanel() const { return m_browse; }
   ResultPanel* resultPanel() const { return m_result; }
+  /// The product of the assembly analysed, in the result's place once read.
+  productview::ProductView* productView() const { return m_product; }
   ResultModel* resultModel() const { return m_resultModel; }
   ReportFolderPanel* reportFolderPanel() const { return m_reportFolder; }
   SummaryPanel* summaryPanel() const { return m_summary; }
@@ -113,6 +119,7 @@ class MainWindow : public QMainWindow {
   QToolButton* m_fileButton = nullptr;
   QToolButton* m_placeButton = nullptr;
   QToolButton* m_reportButton = nullptr;
+  QToolButton* m_productButton = nullptr;
   QAction* m_reportAction = nullptr;  // shows and hides the report button in the toolbar
   QToolButton* m_infoButton = nullptr;
   QToolButton* m_exitButton = nullptr;
@@ -122,6 +129,7 @@ class MainWindow : public QMainWindow {
   QLabel* m_logo = nullptr;
   BrowsePanel* m_browse = nullptr;
   ResultPanel* m_result = nullptr;
+  productview::ProductView* m_product = nullptr;
   ReportFolderPanel* m_reportFolder = nullptr;
   SummaryPanel* m_summary = nullptr;
   ScanBar* m_scanBar = nullptr;
@@ -132,6 +140,7 @@ class MainWindow : public QMainWindow {
   Page m_beforeReportFolder = Page::Logo;
   Page m_content = Page::Logo;  // the page that browsing returns to
   QString m_reportPath;
+  QString m_analysed;  ///< the file analysed last, absolute
   int m_stopClicks = 0;
   bool m_closed = false;
   QPointer<QWidget> m_about;

@@ -80,15 +80,19 @@ void ProductView::buildTools() {
     return action;
   };
   m_expandAll = named(tools->addAction(tr("Expand all")), QStringLiteral("expand all"));
+  m_expandAll->setToolTip(tr("open every assembly of the tree"));
   m_collapseAll = named(tools->addAction(tr("Collapse all")), QStringLiteral("collapse all"));
+  m_collapseAll->setToolTip(tr("close every assembly of the tree"));
   tools->addSeparator();
   m_filterText = new QLineEdit(tools);
   m_filterText->setAccessibleName(tr("filter"));
   m_filterText->setPlaceholderText(tr("name or file contains"));
   m_filterText->setClearButtonEnabled(true);
+  m_filterText->setToolTip(tr("show the rows whose name or file contains this text"));
   tools->addWidget(m_filterText);
   m_filterType = new QComboBox(tools);
   m_filterType->setAccessibleName(tr("type"));
+  m_filterType->setToolTip(tr("show parts, assemblies or both"));
   m_filterType->addItem(tr("all types"));
   m_filterType->addItem(tr("parts"), static_cast<int>(reader::ComponentType::Part));
   m_filterType->addItem(tr("assemblies"), static_cast<int>(reader::ComponentType::Assembly));
@@ -96,12 +100,14 @@ void ProductView::buildTools() {
   tools->addSeparator();
   m_flat = named(tools->addAction(tr("Flat totals")), tr("flat totals"));
   m_flat->setCheckable(true);
+  m_flat->setToolTip(tr("each component once, with its quantity over the whole product"));
   m_check = named(tools->addAction(tr("Check")), tr("check"));
   m_check->setToolTip(tr("missing, unreadable and unused files in the assembly's folder and the search folders"));
   m_export = named(tools->addAction(tr("Export…")), tr("export"));
   m_export->setToolTip(tr("save the shown rows as Excel or CSV"));
   auto* folders = new QMenu(this);
   QAction* searchAction = named(tools->addAction(tr("Search folders")), tr("search folders"));
+  searchAction->setToolTip(tr("folders searched for component files after each assembly's own"));
   searchAction->setMenu(folders);
   qobject_cast<QToolButton*>(tools->widgetForAction(searchAction))->setPopupMode(QToolButton::InstantPopup);
   connect(folders, &QMenu::aboutToShow, this, [this, folders] {
@@ -148,12 +154,14 @@ void ProductView::buildTools() {
 void ProductView::buildPanes() {
   m_tree = new QTreeView(this);
   setUpRows(m_tree, tr("product structure"));
+  m_tree->setToolTip(tr("each component under the assembly that places it, in the file's order"));
   m_tree->setModel(&m_treeFilter);
   m_tree->setIconSize(QSize(m_pictures.smallSide() / 2, m_pictures.smallSide() / 2));
   m_tree->header()->resizeSection(ProductModel::Name, m_tree->header()->defaultSectionSize() * 3);
   m_tree->header()->resizeSection(ProductModel::File, m_tree->header()->defaultSectionSize() * 2);
   m_totals = new QTreeView(this);
   setUpRows(m_totals, tr("totals"));
+  m_totals->setToolTip(tr("each component once, with its quantity over the whole product"));
   m_totals->setRootIsDecorated(false);
   m_totals->setModel(&m_flatFilter);
   m_totals->setSortingEnabled(true);
@@ -164,7 +172,10 @@ void ProductView::buildPanes() {
   m_shown->addWidget(m_totals);
 
   m_users = resultTable(&m_usersModel, tr("used in"), this);
+  m_users->setToolTip(tr("the assemblies that place the selected component; a double-click opens one"));
   m_checkView = resultTable(&m_checkModel, tr("check result"), this);
+  m_checkView->setToolTip(
+      tr("what the assembly's folder and the search folders lack or leave unused; a double-click opens the file"));
   m_side = new QTabWidget(this);
   m_side->addTab(m_users, tr("Used in"));
   m_side->addTab(m_checkView, tr("Check"));
@@ -198,6 +209,7 @@ void ProductView::buildPanes() {
   m_cancel = new QToolButton(this);
   m_cancel->setText(tr("Cancel"));
   m_cancel->setAccessibleName(tr("cancel"));
+  m_cancel->setToolTip(tr("stop reading"));
   m_cancel->hide();
   auto* statusLine = new QHBoxLayout;
   statusLine->addWidget(m_status, 1);

@@ -1,6 +1,7 @@
 // Renders the main states of the window to PNG files for the documentation:
 // start screen, browse panel, result, report folder, folder scan under way,
-// scan summary, the armed cycle control and the about window; "-dark" under
+// scan summary, the armed cycle control, the about window, and the example
+// product with its pictures, used-in list and check; "-dark" under
 // a dark theme.
 // Usage: kelvaron_screenshots OUTPUT_FOLDER EXAMPLES_FOLDER [SUFFIX] [--dark]
 // Run on the offscreen platform; QT_SCALE_FACTOR=2 gives the large pictures.
@@ -13,7 +14,9 @@
 #include "app/browsepanel.h"
 #include "app/mainwindow.h"
 #include "app/reportfolderpanel.h"
+#include "app/resultpanel.h"
 #include "app/scancontroller.h"
+#include "productview/productview.h"
 #include "widgets/filelistbox.h"
 #include "widgets/readablecolour.h"
 
@@ -176,6 +179,38 @@ void renderCreo(Output& out, const QString& sample, const QString& projects, con
   QFile::remove(QDir(projects).filePath(name));
 }
 
+// The example product with its pictures: the tree with a part selected, its
+// picture and where it is used; then the check of its folder.
+void renderProduct(Output& out, const QString& examples, const QString& projects, const QString& reports) {
+  const QString folder = QDir(projects).filePath(QStringLiteral("starspeaker"));
+  bool ok = QDir().mkpath(folder);
+  for (const QString& file : QDir(examples + QStringLiteral("/starspeaker")).entryList(QDir::Files))
+    ok = ok && QFile::copy(examples + QStringLiteral("/starspeaker/") + file, QDir(folder).filePath(file));
+  if (!ok) {
+    std::fprintf(stderr, "cannot copy the example product into %s\n", qPrintable(folder));
+    out.ok = false;
+    return;
+  }
+  Window w;
+  w.window.resize(1100, 640);
+  w.window.reportFolderPanel()->setFolder(reports);
+  w.window.analyse(QDir(folder).filePath(QStringLiteral("starspeaker.asm.2")));
+  kelvaron::productview::ProductView* product = w.window.productView();
+  while (w.window.resultPanel()->currentView() != product) QTest::qWait(20);
+  QTreeView* tree = product->tree();
+  tree->setCurrentIndex(tree->model()->index(1, 0, tree->model()->index(0, 0)));
+  while (product->controller().busy()) QTest::qWait(20);
+  QTest::qWait(300);  // the pictures
+  w.idle();
+  out.save(&w.window, QStringLiteral("product"));
+  for (QAbstractButton* b : product->findChildren<QAbstractButton*>())
+    if (b->accessibleName() == QStringLiteral("check")) b->click();
+  QTest::qWait(50);
+  while (product->controller().busy()) QTest::qWait(20);
+  out.save(&w.window, QStringLiteral("product-check"));
+  w.window.close();
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -203,6 +238,7 @@ int main(int argc, char* argv[]) {
   renderBrowsing(out, projects, reports);
   renderScan(out, projects, reports);
   renderAbout(out);
+  renderProduct(out, examples, projects, reports);
   const QString creo = qEnvironmentVariable("KELVARON_CREO_SAMPLE");
   if (!dark && !creo.isEmpty()) renderCreo(out, creo, projects, reports);
   QDir(kDemoHome).removeRecursively();
