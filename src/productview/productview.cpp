@@ -5,6 +5,7 @@
 #include "productview/productexport.h"
 #include "productview/productsettings.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QComboBox>
 #include <QFileDialog>
@@ -48,6 +49,10 @@ QTableView* resultTable(QAbstractItemModel* model, const QString& name, QWidget*
   view->verticalHeader()->hide();
   view->horizontalHeader()->setStretchLastSection(true);
   view->setWordWrap(false);
+  if (auto* corner = view->findChild<QAbstractButton*>()) {  // the table's select-all corner
+    corner->setAccessibleName(QObject::tr("select all"));
+    corner->setToolTip(QObject::tr("select all rows"));
+  }
   view->setTextElideMode(Qt::ElideLeft);  // paths keep their file names in sight
   return view;
 }
@@ -87,7 +92,6 @@ void ProductView::buildTools() {
   m_filterText = new QLineEdit(tools);
   m_filterText->setAccessibleName(tr("filter"));
   m_filterText->setPlaceholderText(tr("name or file contains"));
-  m_filterText->setClearButtonEnabled(true);
   m_filterText->setToolTip(tr("show the rows whose name or file contains this text"));
   tools->addWidget(m_filterText);
   m_filterType = new QComboBox(tools);
@@ -179,6 +183,8 @@ void ProductView::buildPanes() {
   m_side = new QTabWidget(this);
   m_side->addTab(m_users, tr("Used in"));
   m_side->addTab(m_checkView, tr("Check"));
+  for (QToolButton* scroll : m_side->findChildren<QToolButton*>())  // the tab bar's arrows
+    if (scroll->toolTip().isEmpty()) scroll->setToolTip(scroll->accessibleName());
 
   m_preview = new QLabel(this);
   m_preview->setAlignment(Qt::AlignCenter);
