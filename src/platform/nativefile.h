@@ -43,4 +43,10 @@ class NativeFile {
 /// The reason text for a C library error number.
 QString systemErrorText(int errorNumber);
 
+#ifdef _WIN32
+/// The system's own text for a Windows error code (GetLastError()), such as
+/// "The process cannot access the file because it is being used by another process."
+QString windowsErrorText(unsigned long code);
+#endif
+
 }  // namespace kelvaron::platform
