@@ -41,8 +41,8 @@ while ((${#queue[@]})); do
     done
   done < <("$objdump" -p "$binary" | sed -n 's/^\s*DLL Name: //p')
 done
-"$strip" --strip-unneeded "$out"/*.exe "$out"/*.dll "$out"/*/*.dll
+find "$out" -name "*.exe" -o -name "*.dll" | xargs "$strip" --strip-unneeded
 
-cp "$here/dist/windows/README.txt" "$out/README.txt"
+sed 's/$/\r/' "$here/dist/windows/README.txt" > "$out/README.txt"  # CR LF, for Notepad
 cp -r "$prefix/licenses/." "$out/licenses/"
 echo "windows-package: $(find "$out" -type f | wc -l) files, $(du -sk "$out" | cut -f1) KiB in $out"

@@ -31,7 +31,7 @@ int main(int argc, char* argv[]) {
   const auto parsed = kelvaron::cli::parseCliArguments(args);
   if (!parsed.ok()) {
     std::fprintf(stderr, "kelvaron-cli: %s\nTry 'kelvaron-cli --help' for more information.\n",
-                 parsed.error.toLocal8Bit().constData());
+                 parsed.error.toUtf8().constData());
     return static_cast<int>(ExitStatus::Usage);
   }
   switch (parsed.options.action) {

@@ -33,6 +33,24 @@ QString systemErrorText(int errorNumber) { return QString::fromLocal8Bit(std::st
 
 #ifdef _WIN32
 QString windowsErrorText(unsigned long code) {
+  // Errors with a POSIX counterpart read as on every other system.
+  switch (code) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_DRIVE:
+    case ERROR_BAD_NETPATH:
+    case ERROR_BAD_NET_NAME:
+      return systemErrorText(ENOENT);
+    case ERROR_ACCESS_DENIED:
+      return systemErrorText(EACCES);
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+      return systemErrorText(ENOSPC);
+    case ERROR_FILENAME_EXCED_RANGE:
+      return systemErrorText(ENAMETOOLONG);
+    default:
+      break;
+  }
   wchar_t* text = nullptr;
   const DWORD length = ::FormatMessageW(
       FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,

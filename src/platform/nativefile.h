@@ -44,8 +44,11 @@ class NativeFile {
 QString systemErrorText(int errorNumber);
 
 #ifdef _WIN32
-/// The system's own text for a Windows error code (GetLastError()), such as
-/// "The process cannot access the file because it is being used by another process."
+/// The reason text for a Windows error code (GetLastError()): as
+/// systemErrorText() gives it where the error has a POSIX counterpart ("No such
+/// file or directory", "Permission denied"), so messages read the same on every
+/// system; else the system's own, such as "The process cannot access the file
+/// because it is being used by another process."
 QString windowsErrorText(unsigned long code);
 #endif
 

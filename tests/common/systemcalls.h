@@ -34,6 +34,17 @@ inline bool runsAsRoot() {
 #endif
 }
 
+/// True where a folder's mode bits keep this process out (chmod 0555 makes
+/// writing fail): on POSIX systems but for root; not on Windows, where a
+/// folder's read-only attribute does not stop writing into it.
+inline bool folderModesHoldBack() {
+#ifdef _WIN32
+  return false;
+#else
+  return !runsAsRoot();
+#endif
+}
+
 /// symlink(2); -1 with ENOSYS on Windows (tests with links skip there).
 inline int makeSymlink(const char* target, const char* link) {
 #ifdef _WIN32
