@@ -41,7 +41,7 @@ while ((${#queue[@]})); do
     done
   done < <("$objdump" -p "$binary" | sed -n 's/^\s*DLL Name: //p')
 done
-find "$out" -name "*.exe" -o -name "*.dll" | xargs "$strip" --strip-unneeded
+find "$out" \( -name "*.exe" -o -name "*.dll" \) -exec "$strip" --strip-unneeded {} +
 
 sed 's/$/\r/' "$here/dist/windows/README.txt" > "$out/README.txt"  # CR LF, for Notepad
 cp -r "$prefix/licenses/." "$out/licenses/"
