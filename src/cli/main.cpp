@@ -5,6 +5,7 @@
 #include "cli/clioptions.h"
 #include "cli/clirunner.h"
 #include "cli/exitstatus.h"
+#include "cli/infocommand.h"
 #include "cli/stopsignal.h"
 #include "platform/nativepath.h"
 #include "platform/settingsstore.h"
@@ -26,6 +27,8 @@ int main(int argc, char* argv[]) {
   QStringList args;
   for (int i = 1; i < argc; ++i) args.append(kelvaron::platform::fromNativeBytes(argv[i]));
 
+  if (!args.isEmpty() && kelvaron::cli::isInfoCommand(args.first()))
+    return kelvaron::cli::runInfoCommand(args, stdout, stderr);
   if (!args.isEmpty() && kelvaron::cli::isBomCommand(args.first()))
     return kelvaron::cli::runBomCommand(args, stdout, stderr, &kelvaron::reader::readAssemblyFile);
 
