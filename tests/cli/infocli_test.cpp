@@ -121,5 +121,31 @@ TEST_F(InfoCli, RealPicturesByteForByte) {
   EXPECT_EQ(p.out.size(), thumbnail.value("bytes").toInteger());
 }
 
+// Part-data columns of a real product: flat totals as CSV and JSON, each
+// component's own parameter (named in any case), material and mass.
+TEST_F(InfoCli, BomColumnsFromEachComponentsFile) {
+  const QString top = reader::fixtures::corpusDir() + "/zduino__Stiev/arm_assembly.asm.6";
+  if (!QFile::exists(top)) GTEST_SKIP() << "corpus absent";
+  const QStringList columns = {"--param", "description", "--param", "ptc_mp_val_imp_volume", "--material", "--mass"};
+  const CliResult csv = run(QStringList{"bom", "--flat", "--format", "csv"} + columns + QStringList{top});
+  EXPECT_EQ(csv.exitCode, 0) << csv.err.toStdString();
+  const QList<QByteArray> lines = csv.out.split('\n');
+  EXPECT_EQ(lines.value(0), "quantity,suppressed,parents,type,name,file,status,description,ptc_mp_val_imp_volume,"
+                            "material,mass,volume\r");
+  EXPECT_TRUE(csv.out.contains(",DRIVE_MOTOR,drive_motor.prt.3,ok,,,STEEL,,\r\n")) << csv.out.toStdString();
+  EXPECT_TRUE(csv.out.contains(
+      "3,0,1,part,TRAILER_CORNER_BRACKET,trailer_corner_bracket.prt.3,ok,,3.8623171619304952,STEEL,,3.8623171619304952"))
+      << csv.out.toStdString();
+  const CliResult json = run(QStringList{"bom", "--format", "json"} + columns + QStringList{top});
+  const QJsonObject root = QJsonDocument::fromJson(json.out).object().value("root").toObject();
+  EXPECT_TRUE(root.value("parameters").toObject().contains("description"));
+  const QJsonArray children = root.value("children").toArray();
+  QStringList materials;
+  for (const QJsonValue& c : children) materials << c.toObject().value("material").toString();
+  EXPECT_EQ(materials.count("AL6061"), 6) << materials.join(',').toStdString();
+  const CliResult xlsx = run(QStringList{"bom", "--format", "xlsx", "-o", "bom.xlsx", "--material"} + QStringList{top});
+  EXPECT_EQ(xlsx.exitCode, 0) << xlsx.err.toStdString();
+}
+
 }  // namespace
 }  // namespace kelvaron::clitest
