@@ -7,7 +7,7 @@
 #include "cli/exitstatus.h"
 #include "cli/infocommand.h"
 #include "cli/stopsignal.h"
-#include "platform/nativepath.h"
+#include "platform/programio.h"
 #include "platform/settingsstore.h"
 #include "reader/assemblyreader.h"
 #include "version.h"
@@ -19,13 +19,12 @@ int main(int argc, char* argv[]) {
   using kelvaron::cli::CliOptions;
   using kelvaron::cli::ExitStatus;
   kelvaron::cli::reopenClosedStandardStreams();
+  kelvaron::platform::prepareStandardStreams();
   QCoreApplication::setApplicationName(QStringLiteral("Kelvaron"));
   QCoreApplication::setApplicationVersion(QString::fromLatin1(kelvaron::kVersion));
   QCoreApplication app(argc, argv);
 
-  // Arguments straight from argv: a file name that is not valid UTF-8 keeps its bytes.
-  QStringList args;
-  for (int i = 1; i < argc; ++i) args.append(kelvaron::platform::fromNativeBytes(argv[i]));
+  const QStringList args = kelvaron::platform::programArguments(argc, argv);
 
   if (!args.isEmpty() && kelvaron::cli::isInfoCommand(args.first()))
     return kelvaron::cli::runInfoCommand(args, stdout, stderr);
@@ -35,7 +34,7 @@ int main(int argc, char* argv[]) {
   const auto parsed = kelvaron::cli::parseCliArguments(args);
   if (!parsed.ok()) {
     std::fprintf(stderr, "kelvaron-cli: %s\nTry 'kelvaron-cli --help' for more information.\n",
-                 parsed.error.toLocal8Bit().constData());
+                 parsed.error.toUtf8().constData());
     return static_cast<int>(ExitStatus::Usage);
   }
   switch (parsed.options.action) {
