@@ -70,7 +70,7 @@ printf '%-62s %8s s %6s s CPU\n' "bom ASSEMBLY, every assembly" "$b_t" "$b_c"
 printf '%-62s %8s s %6s s CPU  %sx bom\n' "bom --param DESCRIPTION --material ASSEMBLY, every assembly" "$p_t" "$p_c" \
   "$(ratio "$p_t" "$b_t")"
 
-largest=$(xargs -d '\n' ls -S <"$work/assemblies" | head -1)
+largest=$(xargs -d '\n' stat -c '%s %n' <"$work/assemblies" | sort -n | tail -n 1 | cut -d' ' -f2-)
 read -r l_t l_m l_c < <(best_of "$cli" bom --flat --param DESCRIPTION --material --mass --format json "$largest")
 printf '%-62s %8s s %7d KB peak\n' "bom --flat --param DESCRIPTION --material --mass, LARGEST" "$l_t" "$l_m"
 echo "  LARGEST = ${largest#"$tree"/}"
