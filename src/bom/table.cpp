@@ -1,14 +1,22 @@
 #include "bom/table.h"
 
 #include <algorithm>
+#include <charconv>
 
 namespace kelvaron::bom {
+
+QString realText(double value) {
+  char buffer[32];
+  const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value);
+  return ec == std::errc() ? QString::fromLatin1(buffer, end - buffer) : QString();
+}
 
 namespace {
 
 QString textOf(const Cell& cell) {
   if (const auto* s = std::get_if<QString>(&cell)) return *s;
   if (const auto* n = std::get_if<std::int64_t>(&cell)) return QString::number(*n);
+  if (const auto* d = std::get_if<double>(&cell)) return realText(*d);
   return {};
 }
 
@@ -32,7 +40,7 @@ QByteArray formatText(const Table& table) {
     std::vector<QString> line(columns);
     for (std::size_t c = 0; c < columns && c < table.rows[r].size(); ++c) {
       const Cell& cell = table.rows[r][c];
-      numeric[c] = numeric[c] || std::holds_alternative<std::int64_t>(cell);
+      numeric[c] = numeric[c] || std::holds_alternative<std::int64_t>(cell) || std::holds_alternative<double>(cell);
       QString text = std::holds_alternative<std::monostate>(cell) ? QStringLiteral("-") : textOf(cell);
       if (static_cast<int>(c) == table.indentColumn && r < table.levels.size())
         text.prepend(QString(2 * table.levels[r], u' '));

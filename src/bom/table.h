@@ -11,8 +11,11 @@
 
 namespace kelvaron::bom {
 
-/// An empty cell, a text or a number.
-using Cell = std::variant<std::monostate, QString, std::int64_t>;
+/// An empty cell, a text, a count or a measured number (a real parameter, a mass).
+using Cell = std::variant<std::monostate, QString, std::int64_t, double>;
+
+/// A real as text: its shortest form that reads back exactly ("0.1", "1227.439264097482").
+QString realText(double value);
 
 struct Table {
   QStringList headers;

@@ -101,6 +101,9 @@ bool fillSheet(const Xlsx& x, lxw_workbook* book, const Table& table) {
       if (const auto* n = std::get_if<std::int64_t>(&cell)) {
         e = x.worksheet_write_number(sheet, row, col, static_cast<double>(*n), nullptr);
         note(col, QString::number(*n).size());
+      } else if (const auto* d = std::get_if<double>(&cell)) {
+        e = x.worksheet_write_number(sheet, row, col, *d, nullptr);
+        note(col, realText(*d).size());
       } else if (const auto* s = std::get_if<QString>(&cell)) {
         e = x.worksheet_write_string(sheet, row, col, s->toUtf8().constData(), nullptr);
         note(col, s->size());

@@ -2,6 +2,7 @@
 
 #include "bom/bomjson.h"
 #include "bom/bomtables.h"
+#include "bom/partcolumns.h"
 #include "bom/savefile.h"
 #include "bom/xlsxtable.h"
 #include "cli/exitstatus.h"
@@ -83,7 +84,8 @@ class Runner {
     return false;
   }
 
-  ExitStatus bom(const QString& assembly, const QStringList& search, bool flat, int depth, const Output& o) const {
+  ExitStatus bom(const QString& assembly, const QStringList& search, bool flat, int depth, const bom::PartColumns& part,
+                 const Output& o) const {
     if (!foldersExist(search)) return ExitStatus::Trouble;
     const bom::Product product = bom::loadProduct(assembly, search, m_loader);
     if (!product.topReadable()) {
@@ -93,16 +95,30 @@ class Runner {
     notes(product.notes);
     const QString folder = bom::folderOf(product.top);
     bool ok = false;
+    // Part data comes from each row's own file, read once however often it is placed.
+    bom::PartDataCache partData(part, &reader::readModelDataFile);
+    const auto withPartData = [&](bom::Table table, const std::vector<QString>& paths) {
+      if (part.any()) bom::addPartColumns(table, paths, partData);
+      return table;
+    };
+    const auto jsonWithPartData = [&](const QByteArray& json, const std::vector<QString>& paths) {
+      return part.any() ? bom::addPartJson(json, paths, partData) : json;
+    };
+    std::vector<QString> paths;
     if (flat) {
       QStringList differ;
       const auto items = bom::flatItems(product, depth, &differ);
       notes(differ);
-      ok = deliver(o, bom::flatTable(items, folder), [&] { return bom::flatJson(product, items); });
+      for (const bom::FlatItem& i : items) paths.push_back(i.path);
+      ok = deliver(o, withPartData(bom::flatTable(items, folder), paths),
+                   [&] { return jsonWithPartData(bom::flatJson(product, items), paths); });
     } else {
       QStringList cut;
       const auto rows = bom::treeRows(product, depth, &cut);
       notes(cut);
-      ok = deliver(o, bom::treeTable(rows, folder), [&] { return bom::treeJson(product, rows); });
+      for (const bom::TreeRow& r : rows) paths.push_back(r.path);
+      ok = deliver(o, withPartData(bom::treeTable(rows, folder), paths),
+                   [&] { return jsonWithPartData(bom::treeJson(product, rows), paths); });
     }
     return ok ? ExitStatus::Success : ExitStatus::Trouble;
   }
@@ -177,6 +193,12 @@ int runBomCommand(const QStringList& args, std::FILE* out, std::FILE* err, const
   bomCmd->add_option("--depth", depth, "only N levels of components below the top")->check(CLI::PositiveNumber);
   bomCmd->add_option("--search", search, "also look for component files in DIR and its subfolders (repeatable)")
       ->allow_extra_args(false);
+  std::vector<std::string> params;
+  bool material = false, mass = false;
+  bomCmd->add_option("--param", params, "a column with each component's parameter NAME, case ignored (repeatable)")
+      ->allow_extra_args(false);
+  bomCmd->add_flag("--material", material, "a column with each component's material");
+  bomCmd->add_flag("--mass", mass, "columns with each component's mass and volume, in its model's units");
   addOutputOptions(bomCmd, output);
   bomCmd->add_option("ASSEMBLY", assembly, "the top assembly file")->required();
 
@@ -221,7 +243,8 @@ int runBomCommand(const QStringList& args, std::FILE* out, std::FILE* err, const
   const Runner run(out, err, loader);
   ExitStatus status = ExitStatus::Trouble;
   if (bomCmd->parsed())
-    status = run.bom(fromArg(assembly), fromArgs(search), flat, depth, output);
+    status = run.bom(fromArg(assembly), fromArgs(search), flat, depth, bom::PartColumns{fromArgs(params), material, mass},
+                     output);
   else if (whereCmd->parsed())
     status = run.whereUsed(fromArgs(names), fromArgs(in), indirect, latest, output);
   else if (checkCmd->parsed())

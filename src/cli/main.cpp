@@ -5,6 +5,7 @@
 #include "cli/clioptions.h"
 #include "cli/clirunner.h"
 #include "cli/exitstatus.h"
+#include "cli/infocommand.h"
 #include "cli/stopsignal.h"
 #include "platform/programio.h"
 #include "platform/settingsstore.h"
@@ -25,6 +26,8 @@ int main(int argc, char* argv[]) {
 
   const QStringList args = kelvaron::platform::programArguments(argc, argv);
 
+  if (!args.isEmpty() && kelvaron::cli::isInfoCommand(args.first()))
+    return kelvaron::cli::runInfoCommand(args, stdout, stderr);
   if (!args.isEmpty() && kelvaron::cli::isBomCommand(args.first()))
     return kelvaron::cli::runBomCommand(args, stdout, stderr, &kelvaron::reader::readAssemblyFile);
 

@@ -60,9 +60,12 @@ QVariant ResultModel::data(const QModelIndex& index, int role) const {
     case SortRole:
       if (const auto* text = std::get_if<QString>(&cell)) return *text;
       if (const auto* number = std::get_if<std::int64_t>(&cell)) return QVariant::fromValue<qlonglong>(*number);
+      if (const auto* real = std::get_if<double>(&cell)) return *real;
       return {};
     case Qt::TextAlignmentRole:
-      return std::holds_alternative<std::int64_t>(cell) ? QVariant(Qt::AlignRight | Qt::AlignVCenter) : QVariant();
+      return std::holds_alternative<std::int64_t>(cell) || std::holds_alternative<double>(cell)
+                 ? QVariant(Qt::AlignRight | Qt::AlignVCenter)
+                 : QVariant();
     case Qt::DecorationRole:
       return index.column() == 0 ? QVariant(statusIcon(status)) : QVariant();
     case Qt::ForegroundRole: {
