@@ -1,5 +1,6 @@
 #include "cli/clioptions.h"
 
+#include "cli/commands.h"
 #include "platform/nativepath.h"
 
 #include <CLI/CLI.hpp>
@@ -59,20 +60,28 @@ CliParseResult parseCliArguments(const QStringList& args) {
   if (o.action != CliOptions::Action::Run) return result;
   // CLI11 would take the next argument as the folder of an empty "--report-dir=".
   const qsizetype optionsEnd = args.indexOf(QStringLiteral("--"));
-  if (args.mid(0, optionsEnd < 0 ? args.size() : optionsEnd).contains(QStringLiteral("--report-dir="))) {
+  const QStringList options = args.mid(0, optionsEnd < 0 ? args.size() : optionsEnd);
+  if (options.contains(QStringLiteral("--report-dir="))) {
     result.error = kNeedsFolder;
     return result;
+  }
+  // A switch is on by being there: CLI11 would read "--no-report=0" as on and
+  // fail on "--no-report=x" outside its own errors.
+  for (const QString& arg : options) {
+    for (const char* flag : {"--no-report", "--json", "--long", "--list", "--latest", "--help", "--version"}) {
+      if (arg.startsWith(QLatin1String(flag) + u'=')) {
+        result.error = QStringLiteral("option '%1' takes no value").arg(QLatin1String(flag));
+        return result;
+      }
+    }
   }
 
   CLI::App app;
   app.allow_extras();  // unknown options are told in this program's words below
   std::vector<std::string> files;
   addMainCommand(app, o, files);
-  // CLI11 takes the arguments last first.
-  std::vector<std::string> reversed;
-  for (auto it = args.rbegin(); it != args.rend(); ++it) reversed.push_back(platform::toNativeBytes(*it));
   try {
-    app.parse(reversed);
+    app.parse(cli11Arguments(args));
   } catch (const CLI::ParseError& e) {
     result.error = messageFor(e, app.remaining());
     return result;

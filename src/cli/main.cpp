@@ -1,13 +1,9 @@
 // kelvaron-cli: lists the parts of Pro/ENGINEER assemblies and writes their
-// parts reports, without the window.
+// parts reports, and answers bill-of-materials questions, without the window.
 
-#include "cli/bomcommands.h"
-#include "cli/clioptions.h"
-#include "cli/clirunner.h"
-#include "cli/exitstatus.h"
+#include "cli/commands.h"
 #include "cli/stopsignal.h"
 #include "platform/nativepath.h"
-#include "platform/settingsstore.h"
 #include "reader/assemblyreader.h"
 #include "version.h"
 
@@ -15,8 +11,6 @@
 #include <cstdio>
 
 int main(int argc, char* argv[]) {
-  using kelvaron::cli::CliOptions;
-  using kelvaron::cli::ExitStatus;
   kelvaron::cli::reopenClosedStandardStreams();
   QCoreApplication::setApplicationName(QStringLiteral("Kelvaron"));
   QCoreApplication::setApplicationVersion(QString::fromLatin1(kelvaron::kVersion));
@@ -25,31 +19,5 @@ int main(int argc, char* argv[]) {
   // Arguments straight from argv: a file name that is not valid UTF-8 keeps its bytes.
   QStringList args;
   for (int i = 1; i < argc; ++i) args.append(kelvaron::platform::fromNativeBytes(argv[i]));
-
-  if (!args.isEmpty() && kelvaron::cli::isBomCommand(args.first()))
-    return kelvaron::cli::runBomCommand(args, stdout, stderr, &kelvaron::reader::readAssemblyFile);
-
-  const auto parsed = kelvaron::cli::parseCliArguments(args);
-  if (!parsed.ok()) {
-    std::fprintf(stderr, "kelvaron-cli: %s\nTry 'kelvaron-cli --help' for more information.\n",
-                 parsed.error.toLocal8Bit().constData());
-    return static_cast<int>(ExitStatus::Usage);
-  }
-  switch (parsed.options.action) {
-    case CliOptions::Action::Help:
-      std::fputs(kelvaron::cli::cliUsage().toUtf8().constData(), stdout);
-      return static_cast<int>(ExitStatus::Success);
-    case CliOptions::Action::Version:
-      std::printf("kelvaron-cli %s\n", kelvaron::kVersion);
-      return static_cast<int>(ExitStatus::Success);
-    case CliOptions::Action::Run:
-      break;
-  }
-
-  const QString folder =
-      parsed.options.reportDirGiven ? parsed.options.reportDir : kelvaron::platform::savedReportFolder();
-  kelvaron::cli::CliRunner runner(parsed.options, folder, stdout, stderr);
-  kelvaron::cli::installStopHandlers();
-  runner.setStopFlag(&kelvaron::cli::stopFlag());
-  return static_cast<int>(runner.run());
+  return kelvaron::cli::runCommandLine(args, stdout, stderr, &kelvaron::reader::readAssemblyFile);
 }
