@@ -1,0 +1,158 @@
+// The controller: answers come from the core for the product's folder and the
+// search folders, a cancel or a newer request drops an older answer, and an
+// export is written whole or not at all.
+
+#include "bom/bomtables.h"
+#include "productview/productcontroller.h"
+#include "productview/productexport.h"
+
+#include "core/bom/bomfixture.h"
+
+#include <QSignalSpy>
+#include <QTest>
+#include <condition_variable>
+
+namespace kelvaron::bomtest {
+namespace {
+
+using productview::ProductController;
+using productview::ResultTable;
+
+class ProductControllerTest : public BomTest {
+ protected:
+  void SetUp() override {
+    BomTest::SetUp();
+    make("p/top.asm: +SUB BOLT*4 GEAR; p/sub.asm: BOLT*3 NUT; p/bolt.prt; p/spare.prt; "
+         "s/nut.prt; s/other.asm: BOLT; elsewhere/far.asm: BOLT*9");
+  }
+
+  // The rows of a where-used or check answer, files relative to the test's
+  // folder, sorted (the core lists in the order the folders are walked).
+  QStringList rows(const ResultTable& result) {
+    QStringList out;
+    const QString base = path({});
+    for (qsizetype r = 0; r < result.targets.size(); ++r) {
+      QStringList cells;
+      for (const bom::Cell& c : result.table.rows[static_cast<std::size_t>(r)]) {
+        if (const auto* t = std::get_if<QString>(&c)) cells << QString(*t).replace(base, QString());
+        if (const auto* n = std::get_if<std::int64_t>(&c)) cells << QString::number(*n);
+      }
+      out << cells.join(u' ') + " -> " + QDir(base).relativeFilePath(result.targets[r]);
+    }
+    out.sort();
+    return out;
+  }
+
+  template <typename Signal>
+  QList<QVariant> await(ProductController& c, Signal signal) {
+    QSignalSpy spy(&c, signal);
+    EXPECT_TRUE(spy.wait(20000));
+    return spy.value(0);
+  }
+};
+
+TEST_F(ProductControllerTest, UsersAndCheckCoverTheProductFolderAndTheSearchFolders) {
+  ProductController c(loader());
+  c.setSearchFolders({path("s")});
+  c.open(path("p/top.asm"));
+  const auto shown = await(c, &ProductController::productReady)
+                         .value(0)
+                         .value<std::shared_ptr<const productview::ShownProduct>>();
+  ASSERT_TRUE(shown);
+  EXPECT_EQ(productview::missingSummary(*shown),
+            "1 component(s) not found, looked in each assembly's folder and " + path("s"));
+
+  c.findUsers(QStringLiteral("bolt"));
+  const auto users = await(c, &ProductController::usersReady);
+  EXPECT_EQ(rows(users.value(1).value<ResultTable>()).join(u'\n'),
+            "bolt /p/sub.asm 3 0 -> p/sub.asm\nbolt /p/top.asm 4 0 -> p/top.asm\nbolt /s/other.asm 1 0 -> s/other.asm");
+
+  c.check();
+  const auto check = await(c, &ProductController::checkReady);
+  EXPECT_FALSE(check.value(1).toBool());
+  EXPECT_EQ(rows(check.value(0).value<ResultTable>()).join(u'\n'),
+            "missing gear.prt needed by /p/top.asm -> p/top.asm\ntop /p/top.asm -> p/top.asm\n"
+            "top /s/other.asm -> s/other.asm\nunused /p/spare.prt -> p/spare.prt");
+  EXPECT_EQ(m_reads.value(path("p/sub.asm")), 2) << "one read for the product, one for the pass; the pass is kept";
+}
+
+TEST_F(ProductControllerTest, AMissingSearchFolderIsNamedAndTheRestIsDone) {
+  ProductController c(loader());
+  c.setSearchFolders({path("gone"), path("s")});
+  QSignalSpy failed(&c, &ProductController::failed);
+  c.open(path("p/top.asm"));
+  const auto shown = await(c, &ProductController::productReady)
+                         .value(0)
+                         .value<std::shared_ptr<const productview::ShownProduct>>();
+  EXPECT_EQ(failed.value(0).value(0).toString(), "cannot search " + path("gone") + ": no such folder");
+  EXPECT_EQ(shown->searchFolders, QStringList{path("s")});
+
+  c.open(path("p/spare.prt"));
+  EXPECT_EQ(await(c, &ProductController::failed).value(0).toString(), "cannot read " + path("p/spare.prt") + ": damaged");
+}
+
+TEST_F(ProductControllerTest, CancelAndNewerRequestsDropOlderAnswers) {
+  std::mutex m;
+  std::condition_variable cv;
+  bool open = false;
+  bom::ModelLoader inner = loader();
+  ProductController c([&](const QString& p) {
+    std::unique_lock<std::mutex> lock(m);
+    cv.wait(lock, [&] { return open; });
+    lock.unlock();
+    return inner(p);
+  });
+  auto release = [&] {
+    const std::lock_guard<std::mutex> lock(m);
+    open = true;
+    cv.notify_all();
+  };
+  QSignalSpy ready(&c, &ProductController::productReady);
+  QSignalSpy busy(&c, &ProductController::busyChanged);
+
+  c.open(path("p/top.asm"));
+  EXPECT_TRUE(c.busy());
+  c.cancel();
+  release();
+  QTRY_VERIFY_WITH_TIMEOUT(!c.busy(), 20000);
+  EXPECT_EQ(ready.size(), 0) << "a cancelled product is not shown";
+  EXPECT_EQ(m_reads.value(path("p/sub.asm")), 0) << "a cancelled walk reads no further file";
+
+  c.open(path("p/sub.asm"));
+  c.open(path("p/top.asm"));
+  QTRY_VERIFY_WITH_TIMEOUT(!c.busy(), 20000);
+  ASSERT_EQ(ready.size(), 1) << "only the newer product is shown";
+  EXPECT_EQ(ready[0][0].value<std::shared_ptr<const productview::ShownProduct>>()->product.top, path("p/top.asm"));
+  EXPECT_EQ(busy.size(), 4) << "busy and idle once per burst of work";
+}
+
+TEST_F(ProductControllerTest, ExportIsWholeOrNothing) {
+  ProductController c(loader());
+  bom::Table table;
+  table.headers = {"name", "quantity"};
+  table.rows = {{QStringLiteral("BOLT"), std::int64_t{4}}};
+  struct Case {
+    const char* file;
+    bool written;
+  } cases[] = {{"out/bom.csv", true}, {"out/bom.XLSX", true}, {"no-such-folder/bom.csv", false}};
+  QDir().mkpath(path("out"));
+  for (const Case& c2 : cases) {
+    SCOPED_TRACE(c2.file);
+    c.exportTable(table, path(c2.file));
+    const QList<QVariant> done = await(c, c2.written ? &ProductController::exported : &ProductController::failed);
+    EXPECT_EQ(QFileInfo::exists(path(c2.file)), c2.written);
+    if (!c2.written) {
+      EXPECT_TRUE(done.value(0).toString().startsWith("cannot write " + path(c2.file)));
+    }
+  }
+  QFile csv(path("out/bom.csv"));
+  ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
+  EXPECT_EQ(csv.readAll(), bom::formatCsv(table));
+  QFile xlsx(path("out/bom.XLSX"));
+  ASSERT_TRUE(xlsx.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(xlsx.read(2) == "PK") << "a workbook, not CSV";
+  EXPECT_EQ(QDir(path("out")).entryList(QDir::Files).size(), 2) << "no temporary file left behind";
+}
+
+}  // namespace
+}  // namespace kelvaron::bomtest
