@@ -20,6 +20,11 @@ Cell typeCell(reader::ComponentType type, bool skeleton) {
 
 Cell statusCell(Status status) { return QString::fromLatin1(statusName(status)); }
 
+std::vector<Cell> treeCells(const TreeRow& r, const QDir& base) {
+  return {r.quantity, r.suppressed, typeCell(r.type, r.skeleton), r.name, fileCell(r.path, r.file, base),
+          statusCell(r.status)};
+}
+
 }  // namespace
 
 Table treeTable(const Product& product, int maxDepth) {
@@ -29,12 +34,22 @@ Table treeTable(const Product& product, int maxDepth) {
   t.indentColumn = 3;
   forEachTreeRow(product, maxDepth, [](const TreeRow&) { return true; }, &t.notes);
   const auto base = std::make_shared<QDir>(folderOf(product.top));
-  t.rows = [&product, maxDepth, base](const RowVisitor& visit) {
-    forEachTreeRow(product, maxDepth, [&](const TreeRow& r) {
-      return visit(r.level, {r.quantity, r.suppressed, typeCell(r.type, r.skeleton), r.name,
-                             fileCell(r.path, r.file, *base), statusCell(r.status)});
-    });
+  t.source = [&product, maxDepth, base](const RowVisitor& visit) {
+    forEachTreeRow(product, maxDepth, [&](const TreeRow& r) { return visit(r.level, treeCells(r, *base)); });
   };
+  return t;
+}
+
+Table treeTable(const std::vector<TreeRow>& rows, const QString& topFolder) {
+  Table t;
+  t.headers = {"quantity", "suppressed", "type", "name", "file", "status"};
+  t.indentColumn = 3;
+  t.tree = true;
+  const QDir base(topFolder);
+  for (const TreeRow& r : rows) {
+    t.rows.push_back(treeCells(r, base));
+    t.levels.push_back(r.level);
+  }
   return t;
 }
 

@@ -17,6 +17,8 @@ namespace kelvaron::bom {
 /// The rows are walked from `product` (which must outlive the table) as
 /// they are printed; a cut of the tree is in the table's notes.
 Table treeTable(const Product& product, int maxDepth);
+/// The same columns for rows already at hand (a view's filtered tree).
+Table treeTable(const std::vector<TreeRow>& rows, const QString& topFolder);
 
 /// quantity, suppressed, parents, type, name, file (as in treeTable), status.
 Table flatTable(const std::vector<FlatItem>& items, const QString& topFolder);

@@ -4,7 +4,6 @@
 #include "platform/shown.h"
 
 #include <algorithm>
-#include <memory>
 #include <string>
 
 namespace kelvaron::bom {
@@ -47,14 +46,19 @@ class Chunked {
 
 }  // namespace
 
-void Table::setRows(std::vector<std::vector<Cell>> cells, std::vector<int> levels) {
-  tree = !levels.empty();
-  auto held = std::make_shared<std::pair<std::vector<std::vector<Cell>>, std::vector<int>>>(std::move(cells),
-                                                                                           std::move(levels));
-  rows = [held](const RowVisitor& visit) {
-    for (std::size_t r = 0; r < held->first.size(); ++r)
-      if (!visit(r < held->second.size() ? held->second[r] : 0, held->first[r])) return;
-  };
+void Table::setRows(std::vector<std::vector<Cell>> cells, std::vector<int> levelsOf) {
+  rows = std::move(cells);
+  levels = std::move(levelsOf);
+  source = {};
+}
+
+void Table::forEachRow(const RowVisitor& visit) const {
+  if (source) {
+    source(visit);
+    return;
+  }
+  for (std::size_t r = 0; r < rows.size(); ++r)
+    if (!visit(r < levels.size() ? levels[r] : 0, rows[r])) return;
 }
 
 void printText(const Table& table, ByteSink& out) {
@@ -69,15 +73,13 @@ void printText(const Table& table, ByteSink& out) {
   };
   // First the widths, then the lines: the rows are produced twice rather
   // than held.
-  if (table.rows) {
-    table.rows([&](int level, const std::vector<Cell>& cells) {
+  table.forEachRow([&](int level, const std::vector<Cell>& cells) {
       for (std::size_t c = 0; c < columns && c < cells.size(); ++c) {
         numeric[c] = numeric[c] || std::holds_alternative<std::int64_t>(cells[c]);
         width[c] = std::max(width[c], std::min(cellText(level, c, cells[c]).size(), kMaxTextColumn));
       }
       return true;
-    });
-  }
+  });
   Chunked chunks(out);
   auto emit = [&](const std::vector<QString>& line) {
     QString text;
@@ -95,13 +97,11 @@ void printText(const Table& table, ByteSink& out) {
   };
   std::vector<QString> line(table.headers.begin(), table.headers.end());
   emit(line);
-  if (table.rows) {
-    table.rows([&](int level, const std::vector<Cell>& cells) {
-      for (std::size_t c = 0; c < columns; ++c) line[c] = c < cells.size() ? cellText(level, c, cells[c]) : QString();
-      emit(line);
-      return true;
-    });
-  }
+  table.forEachRow([&](int level, const std::vector<Cell>& cells) {
+    for (std::size_t c = 0; c < columns; ++c) line[c] = c < cells.size() ? cellText(level, c, cells[c]) : QString();
+    emit(line);
+    return true;
+  });
   for (const QString& note : table.notes) chunks.add(platform::shownBytes(QStringLiteral("note: ") + note) + '\n');
 }
 
@@ -111,8 +111,7 @@ void printCsv(const Table& table, ByteSink& out) {
   if (table.isTree()) header << QStringLiteral("level");
   for (const QString& h : table.headers) header << csvField(h);
   chunks.add(platform::toNativeBytes(header.join(u',') + QStringLiteral("\r\n")));
-  if (!table.rows) return;
-  table.rows([&](int level, const std::vector<Cell>& cells) {
+  table.forEachRow([&](int level, const std::vector<Cell>& cells) {
     QStringList fields;
     if (table.isTree()) fields << QString::number(level);
     for (const Cell& cell : cells)

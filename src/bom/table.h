@@ -41,9 +41,13 @@ using RowVisitor = std::function<bool(int level, const std::vector<Cell>& cells)
 
 struct Table {
   QStringList headers;
-  /// Hands every row to the visitor, in order; a printer may ask more than once.
-  std::function<void(const RowVisitor&)> rows;
-  /// Rows nest: each has a level, 0 the top.
+  /// Rows held in memory, with `levels` for a tree (empty: a plain table).
+  std::vector<std::vector<Cell>> rows;
+  std::vector<int> levels;
+  /// Rows produced as they are printed instead of held: when set, it hands
+  /// every row to the visitor, in order, as often as a printer asks.
+  std::function<void(const RowVisitor&)> source;
+  /// The streamed rows nest: each has a level, 0 the top.
   bool tree = false;
   /// The column the text form indents by level.
   int indentColumn = -1;
@@ -52,9 +56,11 @@ struct Table {
   /// What the reader of the rows must know (a cut tree): said after them in text.
   QStringList notes;
 
-  bool isTree() const { return tree; }
-  /// Rows held in memory, with their levels for a tree (`levels` empty: a plain table).
-  void setRows(std::vector<std::vector<Cell>> cells, std::vector<int> levels = {});
+  bool isTree() const { return tree || !levels.empty(); }
+  /// Hands every row, held or produced, to `visit` until it returns false.
+  void forEachRow(const RowVisitor& visit) const;
+  /// Holds `cells`, with their levels for a tree.
+  void setRows(std::vector<std::vector<Cell>> cells, std::vector<int> levelsOf = {});
 };
 
 /// Text cells wider than this are written whole, but do not widen their column.

@@ -85,8 +85,8 @@ bool fillSheet(const Xlsx& x, lxw_workbook* book, const Table& table) {
 
   lxw_row_t lastRow = 0;
   bool written = true;
-  if (table.rows) {
-    table.rows([&](int level, const std::vector<Cell>& cells) {
+  {
+    table.forEachRow([&](int level, const std::vector<Cell>& cells) {
       const lxw_row_t row = ++lastRow;
       if (offset) {
         if (x.worksheet_write_number(sheet, row, 0, level, nullptr) != LXW_NO_ERROR) return written = false;

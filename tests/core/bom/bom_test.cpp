@@ -226,7 +226,7 @@ TEST(TableFormats, TextAndCsv) {
             "2,3,\"BOLT, M4\",\r\n"
             "1,100,\"NUT \"\"x\"\"\",a\\x0ab\r\n");
   bom::Table plain = treeSample();
-  plain.tree = false;
+  plain.levels.clear();
   EXPECT_TRUE(bom::formatCsv(plain).startsWith("quantity,name,file\r\n1,TOP,")) << "a plain table has no level column";
 }
 

@@ -107,8 +107,8 @@ TEST_F(ProductViewTest, UsedInListsTheUsersAndOpensOne) {
   QTRY_COMPARE_WITH_TIMEOUT(users->model()->rowCount(), 3, 20000);
   QStringList rows;
   for (int r = 0; r < 3; ++r)
-    rows << QDir(path({})).relativeFilePath(users->model()->index(r, 1).data().toString()) + u' ' +
-                users->model()->index(r, 2).data().toString();
+    rows << QDir(path({})).relativeFilePath(users->model()->index(r, 2).data().toString()) + u' ' +
+                users->model()->index(r, 3).data().toString();
   rows.sort();
   EXPECT_EQ(rows.join(u','), "p/other.asm 7,p/sub.asm 3,p/top.asm 4");
 
