@@ -113,7 +113,7 @@ TEST_F(ProductViewTest, UsedInListsTheUsersAndOpensOne) {
   EXPECT_EQ(rows.join(u','), "p/other.asm 7,p/sub.asm 3,p/top.asm 4");
 
   int other = 0;
-  while (users->model()->index(other, 1).data().toString() != path("p/other.asm")) ++other;
+  while (users->model()->index(other, 2).data().toString() != path("p/other.asm")) ++other;
   QSignalSpy shown(m_view.get(), &ProductView::productShown);
   const QRect cell = users->visualRect(users->model()->index(other, 0));
   QTest::mouseClick(users->viewport(), Qt::LeftButton, {}, cell.center());  // a double-click is two presses
