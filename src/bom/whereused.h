@@ -21,7 +21,7 @@ struct Usage {
 };
 
 /// More paths up than this are not listed (a note says so).
-inline constexpr std::size_t kMaxUsagePaths = 100'000;
+inline constexpr std::size_t kMaxUsagePaths = 10'000;
 /// A name's walk up the users stops after this many steps (a note says so):
 /// shared sub-assemblies at every level make the paths exponential in number.
 inline constexpr std::size_t kMaxUsageSteps = 2'000'000;
