@@ -5,8 +5,11 @@
 #   kelvaron-cli bom --format json TOP >/dev/null          (the peer)
 #   kelvaron_productbench TOP   (request to tree painted, first level open;
 #                                expand all; the longest UI-thread stall)
+# Then 500 parts with pictures (copies of the demo product's cup.prt.1) under
+# one assembly, paged through a page every 50 ms: the seconds until every
+# picture came and the longest stall of the UI thread.
 # Targets: open <= 1.5 s and <= 1.5x the CLI; peak memory <= 2x the CLI's;
-# expand all <= 2 s.
+# expand all <= 2 s; no stall over 100 ms.
 #   bench/product.sh             uses build/release (built if missing)
 #   KELVARON_BUILD=dir bench/product.sh
 set -euo pipefail
@@ -46,6 +49,21 @@ for level in range(levels + 1):
         for p, _, _, _ in parts:
             open(os.path.join(root, p.lower() + ".prt.1"), "wb").close()
 PY
+picture=$root/examples/starspeaker/cup.prt.1
+[[ -f $picture ]] || picture=$root/../shared/demo/ei0410__Creo/starbacks/cup.prt.1
+[[ -f $picture ]] || { echo "bench: no part with a picture (examples/starspeaker/cup.prt.1)" >&2; exit 1; }
+python3 - "$work/pics" "$here" "$picture" <<'PY'
+import os, shutil, sys
+sys.path.insert(0, sys.argv[2])
+from bomgen import assembly
+root = sys.argv[1]
+os.makedirs(root)
+names = ["PART_%03d" % i for i in range(500)]
+with open(os.path.join(root, "pics.asm.1"), "wb") as fh:
+    fh.write(assembly([(n, False, 1, 0) for n in names]))
+for n in names:
+    shutil.copyfile(sys.argv[3], os.path.join(root, n.lower() + ".prt.1"))
+PY
 top=$work/p/top.asm.1
 cat "$work"/p/* >/dev/null
 
@@ -64,6 +82,14 @@ for ((i = 0; i < runs; i++)); do
   rows=$(awk '$1=="rows"{print $2}' "$work/gui")
 done
 cli_rows=$("$cli" bom --format csv "$top" | tail -n +2 | wc -l)
+cat "$work"/pics/* >/dev/null
+pics_t="" pics_stall="" pics=""
+for ((i = 0; i < runs; i++)); do
+  "$gui" --pictures "$work/pics/pics.asm.1" >"$work/gui" 2>"$work/gui.err" || { cat "$work/gui.err" >&2; exit 1; }
+  pics_t=$(min "$(awk '$1=="pictures_all"{print $2}' "$work/gui")" "$pics_t")
+  pics_stall=$(min "$(awk '$1=="pictures_stall"{print $2}' "$work/gui")" "$pics_stall")
+  pics=$(awk '$1=="pictures"{print $2}' "$work/gui")
+done
 
 ratio() { awk -v k="$1" -v r="$2" 'BEGIN{printf "%.2f", (r > 0 ? k / r : 0)}'; }
 echo "product: $cli_rows rows (bom), $rows rows in the view after expand all; $(nproc) cores"
@@ -72,10 +98,13 @@ printf '%-52s %8s s %9s KB   %sx time, %sx memory\n' "product view: request to t
   "$(ratio "$open_t" "$cli_t")" "$(ratio "$peak" "$cli_m")"
 printf '%-52s %8s s\n' "product view: expand all" "$expand_t"
 printf '%-52s %8s s\n' "longest UI-thread stall while opening" "$stall"
+printf '%-52s %8s s\n' "$pics pictures, paging down: all shown after" "$pics_t"
+printf '%-52s %8s s\n' "longest UI-thread stall while paging" "$pics_stall"
 
 status=0
 awk -v t="$open_t" -v c="$cli_t" 'BEGIN{exit !(t > 1.5 || t > 1.5 * c)}' && { echo "SLOW: open over 1.5 s or 1.5x the CLI"; status=1; }
 awk -v m="$peak" -v c="$cli_m" 'BEGIN{exit !(m > 2 * c)}' && { echo "BIG: memory over 2x the CLI"; status=1; }
 awk -v t="$expand_t" 'BEGIN{exit !(t > 2)}' && { echo "SLOW: expand all over 2 s"; status=1; }
+awk -v a="$stall" -v b="$pics_stall" 'BEGIN{exit !(a > 0.1 || b > 0.1)}' && { echo "STALL: the UI thread stopped over 100 ms"; status=1; }
 [[ $rows == "$cli_rows" ]] || { echo "WRONG: the view has $rows rows, bom $cli_rows"; status=1; }
 exit $status

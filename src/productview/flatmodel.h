@@ -11,7 +11,7 @@ namespace kelvaron::productview {
 class FlatModel : public QAbstractTableModel {
   Q_OBJECT
  public:
-  enum Column { Name, Quantity, Suppressed, Parents, Type, File, Status, ColumnCount };
+  enum Column { Name, Quantity, Suppressed, Parents, Type, Description, Material, File, Status, ColumnCount };
 
   explicit FlatModel(QObject* parent = nullptr);
 
@@ -19,6 +19,8 @@ class FlatModel : public QAbstractTableModel {
   void setProduct(std::shared_ptr<const ShownProduct> product);
   const std::vector<bom::FlatItem>& items() const { return m_items; }
   const QString& topFolder() const { return m_topFolder; }
+  /// Fills the description and material columns from `facts`.
+  void setFacts(std::shared_ptr<const FactsByPath> facts);
 
   int rowCount(const QModelIndex& parent = {}) const override;
   int columnCount(const QModelIndex& parent = {}) const override;
@@ -28,6 +30,7 @@ class FlatModel : public QAbstractTableModel {
  private:
   std::vector<bom::FlatItem> m_items;
   QString m_topFolder;
+  std::shared_ptr<const FactsByPath> m_facts;
 };
 
 }  // namespace kelvaron::productview

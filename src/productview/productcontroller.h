@@ -18,6 +18,13 @@
 
 namespace kelvaron::productview {
 
+/// What a file says of itself; empty facts when it says nothing.
+using FactsReader = std::function<PartFacts(const QString& path)>;
+
+/// The window's FactsReader: the DESCRIPTION parameter and the material,
+/// through the part-data reader.
+PartFacts readPartFacts(const QString& path);
+
 /// "N components not found, looked in each assembly's folder and FOLDERS",
 /// or "all components found", for the status line.
 QString missingSummary(const ShownProduct& shown);
@@ -25,7 +32,7 @@ QString missingSummary(const ShownProduct& shown);
 class ProductController : public QObject {
   Q_OBJECT
  public:
-  explicit ProductController(bom::ModelLoader loader, QObject* parent = nullptr);
+  ProductController(bom::ModelLoader loader, FactsReader facts, QObject* parent = nullptr);
   ~ProductController() override;
 
   /// The folders searched after each assembly's own, in order (with subfolders).
@@ -35,7 +42,8 @@ class ProductController : public QObject {
   /// The product last opened; null before.
   std::shared_ptr<const ShownProduct> product() const { return m_product; }
 
-  /// Reads the product below `assembly`; productReady or failed follows.
+  /// Reads the product below `assembly`; productReady or failed follows,
+  /// then factsReady with what each of its files says of itself.
   void open(const QString& assembly);
   /// The assemblies under the product's folder and the search folders that
   /// place `name`; usersReady follows.
@@ -52,6 +60,7 @@ class ProductController : public QObject {
 
  Q_SIGNALS:
   void productReady(std::shared_ptr<const ShownProduct> product);
+  void factsReady(std::shared_ptr<const FactsByPath> facts);
   void usersReady(const QString& name, const ResultTable& users);
   void checkReady(const ResultTable& result, bool clean);
   void exported(const QString& path);
@@ -65,7 +74,7 @@ class ProductController : public QObject {
 
  private:
   struct Job;
-  using Work = std::function<std::function<void()>(const bom::ModelLoader& loader)>;
+  using Work = std::function<std::function<void()>(const bom::ModelLoader& loader, Job& job)>;
   // Runs `work` on the pool with a loader that counts and stops; the function
   // it returns runs on the UI thread unless the job was cancelled meanwhile.
   void start(std::shared_ptr<Job>& slot, Work work);
@@ -76,13 +85,15 @@ class ProductController : public QObject {
   // the same folders, then answers what is pending.
   void scanThenAnswer();
   void answerPending();
+  void readFacts(const ShownProduct& shown);
 
   bom::ModelLoader m_loader;
+  FactsReader m_facts;
   QStringList m_searchFolders;
   std::shared_ptr<const ShownProduct> m_product;
   std::shared_ptr<const bom::ProjectScan> m_scan;
   QStringList m_scanFolders;
-  std::shared_ptr<Job> m_openJob, m_scanJob, m_usersJob, m_checkJob, m_exportJob;
+  std::shared_ptr<Job> m_openJob, m_scanJob, m_usersJob, m_checkJob, m_exportJob, m_factsJob;
   std::vector<std::shared_ptr<Job>> m_active;
   QString m_pendingUsers;  ///< a where-used question waiting for the pass
   bool m_pendingCheck = false;

@@ -1,6 +1,7 @@
 #include "productview/productmodel.h"
 
 #include "platform/nativepath.h"
+#include "productview/picturecache.h"
 
 namespace kelvaron::productview {
 
@@ -16,6 +17,12 @@ struct ProductModel::Item {
   mutable bool made = false;
 };
 
+const PartFacts* factsOf(const FactsByPath* facts, const QString& path) {
+  if (!facts) return nullptr;
+  const auto it = facts->constFind(path);
+  return it == facts->constEnd() ? nullptr : &*it;
+}
+
 ProductModel::ProductModel(QObject* parent) : QAbstractItemModel(parent) {}
 ProductModel::~ProductModel() = default;
 
@@ -23,7 +30,47 @@ void ProductModel::setProduct(std::shared_ptr<const ShownProduct> product) {
   beginResetModel();
   m_shown = std::move(product);
   m_top = m_shown && !m_shown->product.nodes.empty() ? std::make_unique<Item>() : nullptr;
+  m_waiting.clear();
+  m_facts.reset();
   endResetModel();
+}
+
+void ProductModel::setFacts(std::shared_ptr<const FactsByPath> facts) {
+  // The rows stay where they are; a layout change makes views read them again.
+  Q_EMIT layoutAboutToBeChanged();
+  m_facts = std::move(facts);
+  Q_EMIT layoutChanged();
+}
+
+// Row pictures are drawn at half their pixel size, so they are sharp at a
+// desktop scale of 2.
+void ProductModel::setPictures(PictureCache* pictures) {
+  m_pictures = pictures;
+  for (const auto type : {reader::ComponentType::Part, reader::ComponentType::Assembly}) {
+    QImage& image = m_placeholders[static_cast<int>(type)];
+    image = typePlaceholder(type, pictures->smallSide());
+    image.setDevicePixelRatio(2);
+  }
+  connect(pictures, &PictureCache::ready, this, &ProductModel::pictureRead);
+}
+
+QVariant ProductModel::picture(const Item& item, const bom::TreeRow& row) const {
+  if (!row.path.isEmpty()) {
+    QImage image = m_pictures->small(row.path);
+    if (!image.isNull()) {
+      image.setDevicePixelRatio(2);
+      return image;
+    }
+    if (!m_pictures->hasNone(row.path)) m_waiting[row.path].push_back(&item);
+  }
+  return m_placeholders[static_cast<int>(row.type)];
+}
+
+void ProductModel::pictureRead(const QString& path) {
+  for (const Item* item : m_waiting.take(path)) {
+    const QModelIndex at = createIndex(item->row, Name, const_cast<Item*>(item));
+    Q_EMIT dataChanged(at, at, {Qt::DecorationRole});
+  }
 }
 
 ProductModel::Item* ProductModel::itemOf(const QModelIndex& index) const {
@@ -50,7 +97,8 @@ QModelIndex ProductModel::index(int row, int column, const QModelIndex& parent) 
     const int node = childNode(*up);
     const auto count = m_shown->product.nodes[static_cast<std::size_t>(node)].children.size();
     up->children.reserve(count);
-    for (std::size_t i = 0; i < count; ++i) up->children.push_back({up, node, static_cast<int>(i), up->level + 1, {}, false});
+    for (std::size_t i = 0; i < count; ++i)
+      up->children.push_back({up, node, static_cast<int>(i), up->level + 1, {}, false});
     up->made = true;
   }
   return createIndex(row, column, &up->children[static_cast<std::size_t>(row)]);
@@ -83,8 +131,13 @@ bom::TreeRow ProductModel::treeRow(const QModelIndex& index) const {
     const reader::ModelComponent& c = p->component;
     return {item.level, c.name, c.type, c.quantity, c.suppressed, p->status, p->path, c.file, bom::isSkeleton(c)};
   }
-  return {0, product.name, reader::ComponentType::Assembly, 1, 0,
-          product.topReadable() ? bom::Status::Ok : bom::Status::Unreadable, product.top};
+  return {0,
+          product.name,
+          reader::ComponentType::Assembly,
+          1,
+          0,
+          product.topReadable() ? bom::Status::Ok : bom::Status::Unreadable,
+          product.top};
 }
 
 QString ProductModel::toolTip(const Item& item) const {
@@ -111,7 +164,8 @@ QString ProductModel::toolTip(const Item& item) const {
 
 namespace {
 
-constexpr Field kFields[] = {Field::Name, Field::Quantity, Field::Suppressed, Field::Type, Field::File, Field::Status};
+constexpr Field kFields[] = {Field::Name,        Field::Quantity, Field::Suppressed, Field::Type,
+                             Field::Description, Field::Material, Field::File,       Field::Status};
 
 }  // namespace
 
@@ -122,8 +176,11 @@ QVariant ProductModel::data(const QModelIndex& index, int role) const {
     return tip.isEmpty() ? QVariant() : QVariant(tip);
   }
   const bom::TreeRow row = treeRow(index);
-  return fieldData(kFields[index.column()], {row.name, row.type, row.quantity, row.suppressed, 0, row.status, row.path},
-                   bom::folderOf(m_shown->product.top), role);
+  if (role == Qt::DecorationRole && index.column() == Name && m_pictures) return picture(*itemOf(index), row);
+  return fieldData(
+      kFields[index.column()],
+      {row.name, row.type, row.quantity, row.suppressed, 0, row.status, row.path, factsOf(m_facts.get(), row.path)},
+      bom::folderOf(m_shown->product.top), role);
 }
 
 QVariant ProductModel::headerData(int section, Qt::Orientation orientation, int role) const {

@@ -8,10 +8,14 @@
 #include "productview/rowfields.h"
 
 #include <QAbstractItemModel>
+#include <QHash>
+#include <QImage>
 #include <memory>
 #include <vector>
 
 namespace kelvaron::productview {
+
+class PictureCache;
 
 /// A product as the window shows it: the core's product and the folders,
 /// after each assembly's own, where its component files were looked for.
@@ -20,10 +24,16 @@ struct ShownProduct {
   QStringList searchFolders;
 };
 
+/// The facts of the product's files, by path.
+using FactsByPath = QHash<QString, PartFacts>;
+
+/// The facts of `path` in `facts`; null when unknown.
+const PartFacts* factsOf(const FactsByPath* facts, const QString& path);
+
 class ProductModel : public QAbstractItemModel {
   Q_OBJECT
  public:
-  enum Column { Name, Quantity, Suppressed, Type, File, Status, ColumnCount };
+  enum Column { Name, Quantity, Suppressed, Type, Description, Material, File, Status, ColumnCount };
 
   explicit ProductModel(QObject* parent = nullptr);
   ~ProductModel() override;
@@ -31,6 +41,13 @@ class ProductModel : public QAbstractItemModel {
   /// Shows `product` (nothing for null), replacing what was shown.
   void setProduct(std::shared_ptr<const ShownProduct> product);
   const ShownProduct* shown() const { return m_shown.get(); }
+
+  /// Shows each row's picture from `pictures` in the name column, a
+  /// placeholder with the type until it is read or where there is none.
+  void setPictures(PictureCache* pictures);
+
+  /// Fills the description and material columns from `facts`.
+  void setFacts(std::shared_ptr<const FactsByPath> facts);
 
   /// The row at `index` as the core's tree gives it (level 0 for the top).
   bom::TreeRow treeRow(const QModelIndex& index) const;
@@ -49,9 +66,16 @@ class ProductModel : public QAbstractItemModel {
   const bom::Placement* placementOf(const Item& item) const;
   int childNode(const Item& item) const;
   QString toolTip(const Item& item) const;
+  QVariant picture(const Item& item, const bom::TreeRow& row) const;
+  void pictureRead(const QString& path);
 
   std::shared_ptr<const ShownProduct> m_shown;
   std::unique_ptr<Item> m_top;
+  PictureCache* m_pictures = nullptr;
+  std::shared_ptr<const FactsByPath> m_facts;
+  QImage m_placeholders[2];  ///< per reader::ComponentType
+  /// Rows shown with a placeholder while their file's picture is read.
+  mutable QHash<QString, std::vector<const Item*>> m_waiting;
 };
 
 }  // namespace kelvaron::productview

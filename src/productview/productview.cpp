@@ -52,13 +52,18 @@ QTableView* resultTable(QAbstractItemModel* model, const QString& name, QWidget*
 
 }  // namespace
 
-ProductView::ProductView(bom::ModelLoader loader, QWidget* parent)
+// The side of the preview picture: the pictures' own size.
+constexpr int kPreviewSide = 256;
+
+ProductView::ProductView(FileReaders readers, QWidget* parent)
     : QWidget(parent),
-      m_controller(std::move(loader)),
+      m_controller(std::move(readers.model), std::move(readers.facts)),
+      m_pictures(std::move(readers.picture)),
       m_treeFilter(ProductModel::Name, ProductModel::File, ProductModel::Type),
       m_flatFilter(FlatModel::Name, FlatModel::File, FlatModel::Type) {
   m_treeFilter.setSourceModel(&m_treeModel);
   m_flatFilter.setSourceModel(&m_flatModel);
+  m_treeModel.setPictures(&m_pictures);
   m_controller.setSearchFolders(savedSearchFolders());
   buildTools();
   buildPanes();
@@ -99,7 +104,8 @@ void ProductView::buildTools() {
   qobject_cast<QToolButton*>(tools->widgetForAction(searchAction))->setPopupMode(QToolButton::InstantPopup);
   connect(folders, &QMenu::aboutToShow, this, [this, folders] {
     folders->clear();
-    for (const QString& f : m_controller.searchFolders()) folders->addAction(platform::displayPath(f))->setEnabled(false);
+    for (const QString& f : m_controller.searchFolders())
+      folders->addAction(platform::displayPath(f))->setEnabled(false);
     connect(folders->addAction(tr("Add a search folder…")), &QAction::triggered, this, &ProductView::addSearchFolder);
     QAction* forget = folders->addAction(tr("Forget the search folders"));
     forget->setEnabled(!m_controller.searchFolders().isEmpty());
@@ -141,6 +147,7 @@ void ProductView::buildPanes() {
   m_tree = new QTreeView(this);
   setUpRows(m_tree, tr("product structure"));
   m_tree->setModel(&m_treeFilter);
+  m_tree->setIconSize(QSize(m_pictures.smallSide() / 2, m_pictures.smallSide() / 2));
   m_tree->header()->resizeSection(ProductModel::Name, m_tree->header()->defaultSectionSize() * 3);
   m_tree->header()->resizeSection(ProductModel::File, m_tree->header()->defaultSectionSize() * 2);
   m_totals = new QTreeView(this);
@@ -160,15 +167,28 @@ void ProductView::buildPanes() {
   m_side->addTab(m_users, tr("Used in"));
   m_side->addTab(m_checkView, tr("Check"));
 
+  m_preview = new QLabel(this);
+  m_preview->setAlignment(Qt::AlignCenter);
+  m_preview->setMinimumSize(kPreviewSide / 2, kPreviewSide / 2);
+  m_preview->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
+  auto* side = new QSplitter(Qt::Vertical, this);
+  side->addWidget(m_preview);
+  side->addWidget(m_side);
+  connect(&m_pictures, &PictureCache::ready, this, [this](const QString& path) {
+    if (path == m_previewPath) showPicture();
+  });
+
   auto* split = new QSplitter(Qt::Horizontal, this);
   split->addWidget(m_shown);
-  split->addWidget(m_side);
+  split->addWidget(side);
   split->setStretchFactor(0, 3);
   split->setStretchFactor(1, 1);
 
   m_status = new QLabel(this);
   m_status->setAccessibleName(tr("product status"));
   m_status->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  m_work = new QLabel(this);
+  m_work->hide();
   m_progress = new QProgressBar(this);
   m_progress->setRange(0, 0);
   m_progress->setAccessibleName(tr("progress"));
@@ -179,6 +199,7 @@ void ProductView::buildPanes() {
   m_cancel->hide();
   auto* statusLine = new QHBoxLayout;
   statusLine->addWidget(m_status, 1);
+  statusLine->addWidget(m_work);
   statusLine->addWidget(m_progress);
   statusLine->addWidget(m_cancel);
 
@@ -189,15 +210,18 @@ void ProductView::buildPanes() {
   for (QTreeView* view : {m_tree, m_totals})
     connect(view->selectionModel(), &QItemSelectionModel::currentRowChanged, this, &ProductView::selectionChanged);
   for (QTableView* view : {m_users, m_checkView}) {
-    connect(view, &QAbstractItemView::activated, this, [this, view](const QModelIndex& index) {
-      openTarget(index.data(PathRole).toString());
-    });
+    connect(view, &QAbstractItemView::activated, this,
+            [this, view](const QModelIndex& index) { openTarget(index.data(PathRole).toString()); });
   }
   connect(m_cancel, &QToolButton::clicked, &m_controller, &ProductController::cancel);
 }
 
 void ProductView::connectController() {
   connect(&m_controller, &ProductController::productReady, this, &ProductView::showProduct);
+  connect(&m_controller, &ProductController::factsReady, this, [this](std::shared_ptr<const FactsByPath> facts) {
+    m_treeModel.setFacts(facts);
+    m_flatModel.setFacts(facts);
+  });
   connect(&m_controller, &ProductController::usersReady, this, [this](const QString&, const ResultTable& users) {
     m_usersModel.setResult(users);
     m_users->resizeColumnsToContents();
@@ -220,11 +244,12 @@ void ProductView::connectController() {
   connect(&m_controller, &ProductController::notes, this,
           [this](const QStringList& notes) { m_status->setToolTip(notes.join(u'\n')); });
   connect(&m_controller, &ProductController::progress, this,
-          [this](int files) { m_status->setText(tr("reading files: %1").arg(files)); });
+          [this](int files) { m_work->setText(tr("reading files: %1").arg(files)); });
   connect(&m_controller, &ProductController::busyChanged, this, [this](bool busy) {
     m_progress->setVisible(busy);
+    m_work->setVisible(busy);
+    m_work->clear();
     m_cancel->setVisible(busy);
-    if (!busy && m_status->text().startsWith(tr("reading files"))) m_status->setText(m_summary);
   });
 }
 
@@ -234,21 +259,40 @@ void ProductView::open(const QString& assembly) {
 }
 
 void ProductView::showProduct(std::shared_ptr<const ShownProduct> product) {
+  m_pictures.clear();  // files may have changed since they were read
   m_treeModel.setProduct(product);
   m_flatModel.setProduct(product);
   m_usersModel.setResult({});
   m_checkModel.setResult({});
   m_tree->expand(m_treeFilter.index(0, 0));
   m_tree->setCurrentIndex(m_treeFilter.index(0, 0));
-  m_summary = missingSummary(*product);
-  setStatus(m_summary);
+  setStatus(missingSummary(*product));
   Q_EMIT productShown(product->product.top);
 }
 
+QModelIndex ProductView::currentRow() const {
+  return (m_flat->isChecked() ? m_totals : m_tree)->currentIndex().siblingAtColumn(0);
+}
+
 void ProductView::selectionChanged() {
-  const QModelIndex current = (m_flat->isChecked() ? m_totals : m_tree)->currentIndex();
+  const QModelIndex current = currentRow();
   if (!current.isValid()) return;
-  m_controller.findUsers(current.siblingAtColumn(0).data().toString());
+  m_controller.findUsers(current.data().toString());
+  showPicture();
+}
+
+void ProductView::showPicture() {
+  const QModelIndex current = currentRow();
+  m_previewPath = current.data(PathRole).toString();
+  m_preview->setAccessibleName(QStringLiteral("picture of %1").arg(current.data().toString()));
+  QImage image = m_previewPath.isEmpty() ? QImage() : m_pictures.full(m_previewPath);
+  if (image.isNull())
+    image = typePlaceholder(static_cast<reader::ComponentType>(current.data(TypeRole).toInt()), kPreviewSide);
+  const qreal scale = devicePixelRatioF();
+  QPixmap pixmap = QPixmap::fromImage(
+      image.scaled(QSize(kPreviewSide, kPreviewSide) * scale, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+  pixmap.setDevicePixelRatio(scale);
+  m_preview->setPixmap(pixmap);
 }
 
 void ProductView::openTarget(const QString& path) {

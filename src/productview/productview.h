@@ -4,10 +4,12 @@
 // check of the project's folders, and the status of the work behind them.
 
 #include "productview/flatmodel.h"
+#include "productview/picturecache.h"
 #include "productview/productcontroller.h"
 #include "productview/productfilter.h"
 #include "productview/productmodel.h"
 #include "productview/resultmodel.h"
+#include "reader/assemblyreader.h"
 
 #include <QWidget>
 
@@ -24,11 +26,17 @@ class QTreeView;
 
 namespace kelvaron::productview {
 
+/// How the view reads files; the window's own unless a test says otherwise.
+struct FileReaders {
+  bom::ModelLoader model = reader::readAssemblyFile;
+  PictureReader picture = readPictureBytes;
+  FactsReader facts = readPartFacts;
+};
+
 class ProductView : public QWidget {
   Q_OBJECT
  public:
-  /// `loader` reads one file's model (reader::readAssemblyFile outside tests).
-  explicit ProductView(bom::ModelLoader loader, QWidget* parent = nullptr);
+  explicit ProductView(FileReaders readers = {}, QWidget* parent = nullptr);
 
   /// Reads and shows the product below `assembly`, the first level open.
   void open(const QString& assembly);
@@ -38,6 +46,7 @@ class ProductView : public QWidget {
   void setSearchFolders(const QStringList& folders);
 
   ProductController& controller() { return m_controller; }
+  PictureCache& pictures() { return m_pictures; }
   QTreeView* tree() const { return m_tree; }
   /// The text of the status line: what is missing and where it was looked for, or the work going on.
   QString statusText() const;
@@ -56,12 +65,15 @@ class ProductView : public QWidget {
   void connectController();
   void showProduct(std::shared_ptr<const ShownProduct> product);
   void selectionChanged();
+  QModelIndex currentRow() const;
+  void showPicture();
   void openTarget(const QString& path);
   void chooseExport();
   void addSearchFolder();
   void setStatus(const QString& text);
 
   ProductController m_controller;
+  PictureCache m_pictures;
   ProductModel m_treeModel;
   FlatModel m_flatModel;
   ProductFilter m_treeFilter;
@@ -80,12 +92,14 @@ class ProductView : public QWidget {
   QTreeView* m_tree = nullptr;
   QTreeView* m_totals = nullptr;
   QTabWidget* m_side = nullptr;
+  QLabel* m_preview = nullptr;
+  QString m_previewPath;
   QTableView* m_users = nullptr;
   QTableView* m_checkView = nullptr;
   QLabel* m_status = nullptr;
+  QLabel* m_work = nullptr;  ///< the files read by the work going on
   QProgressBar* m_progress = nullptr;
   QToolButton* m_cancel = nullptr;
-  QString m_summary;
 };
 
 }  // namespace kelvaron::productview

@@ -11,8 +11,8 @@ namespace kelvaron::productview {
 /// A core table with, per row, the file it leads to and its status.
 struct ResultTable {
   bom::Table table;
-  QStringList targets;                 ///< per row: the file to open
-  std::vector<bom::Status> statuses;   ///< per row: missing and unreadable rows are marked
+  QStringList targets;                ///< per row: the file to open
+  std::vector<bom::Status> statuses;  ///< per row: missing and unreadable rows are marked
 };
 
 /// The assemblies that place `name`, with quantities; each row opens its assembly.

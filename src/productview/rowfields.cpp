@@ -28,6 +28,10 @@ QVariant fieldData(Field field, const RowFields& row, const QString& topFolder, 
           return row.parents;
         case Field::Type:
           return QString::fromLatin1(reader::typeName(row.type));
+        case Field::Description:
+          return row.facts ? row.facts->description : QString();
+        case Field::Material:
+          return row.facts ? row.facts->material : QString();
         case Field::File:
           return shownFile(row.path, topFolder);
         case Field::Status:
@@ -46,12 +50,15 @@ QVariant fieldData(Field field, const RowFields& row, const QString& topFolder, 
       return row.path;
     case StatusRole:
       return static_cast<int>(row.status);
+    case TypeRole:
+      return static_cast<int>(row.type);
   }
   return {};
 }
 
 QString fieldTitle(Field field) {
-  static const char* const kTitles[] = {"Name", "Quantity", "Suppressed", "Parents", "Type", "File", "Status"};
+  static const char* const kTitles[] = {"Name",        "Quantity", "Suppressed", "Parents", "Type",
+                                        "Description", "Material", "File",       "Status"};
   return QCoreApplication::translate("kelvaron::productview::Field", kTitles[static_cast<int>(field)]);
 }
 

@@ -14,9 +14,16 @@ enum ProductRole {
   PathRole = Qt::UserRole,  ///< the row's file, absolute; empty when missing
   StatusRole,               ///< bom::Status as int
   SortRole,                 ///< numbers as numbers, texts folded
+  TypeRole,                 ///< reader::ComponentType as int
 };
 
-enum class Field { Name, Quantity, Suppressed, Parents, Type, File, Status };
+enum class Field { Name, Quantity, Suppressed, Parents, Type, Description, Material, File, Status };
+
+/// What a part or assembly file says of itself, for the rows that place it.
+struct PartFacts {
+  QString description;  ///< the DESCRIPTION parameter
+  QString material;
+};
 
 /// One row's values.
 struct RowFields {
@@ -27,6 +34,7 @@ struct RowFields {
   int parents = 0;
   bom::Status status = bom::Status::Ok;
   QString path;
+  const PartFacts* facts = nullptr;  ///< none until the file is read
 };
 
 /// How a row shows its file: relative to the top assembly's folder, as the

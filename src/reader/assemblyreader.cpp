@@ -22,27 +22,6 @@ constexpr std::int64_t kHeadProbe = 8192;
 constexpr std::int64_t kHeadLimit = 65536;
 constexpr std::int64_t kMaxDecoded = std::int64_t{256} << 20;
 
-// A source that answers reads within the first bytes of the file, already
-// read, from memory.
-class HeadCachedSource final : public ByteSource {
- public:
-  HeadCachedSource(const ByteSource& source, std::string_view head) : m_source(source), m_head(head) {}
-  std::int64_t size() const override { return m_source.size(); }
-  bool read(std::int64_t offset, std::int64_t length, std::string& out, QString* error) const override {
-    const auto held = static_cast<std::int64_t>(m_head.size());
-    const bool whole = held == m_source.size();
-    if (offset < 0 || length <= 0 || offset >= held || (length > held - offset && !whole))
-      return m_source.read(offset, length, out, error);
-    out.assign(
-        m_head.substr(static_cast<std::size_t>(offset), static_cast<std::size_t>(std::min(length, held - offset))));
-    return true;
-  }
-
- private:
-  const ByteSource& m_source;
-  std::string_view m_head;
-};
-
 bool readAt(const ByteSource& source, std::int64_t offset, std::int64_t length, std::string& out,
             AssemblyModel& model) {
   QString error;

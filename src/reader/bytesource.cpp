@@ -35,6 +35,15 @@ bool MemorySource::read(std::int64_t offset, std::int64_t length, std::string& o
   return true;
 }
 
+bool HeadCachedSource::read(std::int64_t offset, std::int64_t length, std::string& out, QString* error) const {
+  const auto held = static_cast<std::int64_t>(m_head.size());
+  const bool whole = held == m_source.size();
+  if (offset < 0 || length <= 0 || offset >= held || (length > held - offset && !whole))
+    return m_source.read(offset, length, out, error);
+  out.assign(m_head.substr(static_cast<std::size_t>(offset), static_cast<std::size_t>(std::min(length, held - offset))));
+  return true;
+}
+
 #ifdef _WIN32
 
 struct FileSource::Impl {

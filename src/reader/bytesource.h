@@ -32,6 +32,20 @@ class MemorySource final : public ByteSource {
   std::string_view m_bytes;
 };
 
+/// A source whose first bytes, already read, answer the reads that fall
+/// within them from memory; other reads go to `source`. The header, the
+/// banner and the first table-of-contents block of most files lie there.
+class HeadCachedSource final : public ByteSource {
+ public:
+  HeadCachedSource(const ByteSource& source, std::string_view head) : m_source(source), m_head(head) {}
+  std::int64_t size() const override { return m_source.size(); }
+  bool read(std::int64_t offset, std::int64_t length, std::string& out, QString* error) const override;
+
+ private:
+  const ByteSource& m_source;
+  std::string_view m_head;
+};
+
 /// A file opened for positioned reads. Only regular files open.
 class FileSource final : public ByteSource {
  public:

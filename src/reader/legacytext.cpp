@@ -88,23 +88,6 @@ std::optional<std::int64_t> parseInt(std::string_view s) {
   return v;
 }
 
-/// "<level> <id> <value>"; the value may be empty.
-struct LevelLine {
-  std::int64_t level = 0;
-  std::int64_t id = 0;
-  std::string_view value;
-};
-
-std::optional<LevelLine> parseLevelLine(std::string_view line) {
-  const std::size_t a = line.find(' ');
-  if (a == std::string_view::npos) return std::nullopt;
-  const std::size_t b = line.find(' ', a + 1);
-  const auto level = parseInt(line.substr(0, a));
-  const auto id = parseInt(line.substr(a + 1, b == std::string_view::npos ? std::string_view::npos : b - a - 1));
-  if (!level || !id || *level < 0) return std::nullopt;
-  return LevelLine{*level, *id, b == std::string_view::npos ? std::string_view{} : line.substr(b + 1)};
-}
-
 /// "@<name> <id> <type>".
 struct Declaration {
   std::string_view name;
@@ -504,6 +487,16 @@ void LegacyParser::run() {
 }
 
 }  // namespace
+
+std::optional<LevelLine> parseLevelLine(std::string_view line) {
+  const std::size_t a = line.find(' ');
+  if (a == std::string_view::npos) return std::nullopt;
+  const std::size_t b = line.find(' ', a + 1);
+  const auto level = parseInt(line.substr(0, a));
+  const auto id = parseInt(line.substr(a + 1, b == std::string_view::npos ? std::string_view::npos : b - a - 1));
+  if (!level || !id || *level < 0) return std::nullopt;
+  return LevelLine{*level, *id, b == std::string_view::npos ? std::string_view{} : line.substr(b + 1)};
+}
 
 void readLegacyText(const ByteSource& source, std::int64_t pObject, std::int64_t bannerOffset, AssemblyModel& model) {
   LegacyParser(source, pObject, bannerOffset, model).run();

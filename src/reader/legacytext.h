@@ -5,8 +5,21 @@
 #include "reader/bytesource.h"
 
 #include <cstdint>
+#include <optional>
+#include <string_view>
 
 namespace kelvaron::reader {
+
+/// One value line of the legacy text: "<level> <id> <value>"; the value may be empty.
+struct LevelLine {
+  std::int64_t level = 0;
+  std::int64_t id = 0;
+  std::string_view value;
+};
+
+/// Parses "3 36 DESCRIPTION" as {3, 36, "DESCRIPTION"}; nothing when the level
+/// or the id is not a number or the level is negative.
+std::optional<LevelLine> parseLevelLine(std::string_view line);
 
 /// Reads the "@depend" table of a legacy text file into `model`: the
 /// components (name, type, quantity, suppressed, generic), the own model

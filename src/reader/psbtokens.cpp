@@ -2,6 +2,7 @@
 
 #include "reader/bytecursor.h"
 #include "reader/intcode.h"
+#include "reader/taggedcodes.h"
 
 #include <optional>
 #include <utility>
@@ -175,7 +176,9 @@ std::optional<Streams> locate(std::string_view bytes, QString& why) {
   for (std::int64_t i = 0; i < *stringCount; ++i) {
     const auto str = in.cstring();
     if (!str) return why = QStringLiteral("string_xar ends before its %1 strings").arg(*stringCount), std::nullopt;
-    s.strings.push_back(*str);
+    // Strings share the escape of every tagged-binary string: a first byte
+    // E0 or above is written after an extra E8.
+    s.strings.push_back(unescapeTaggedString(*str));
   }
   return s;
 }

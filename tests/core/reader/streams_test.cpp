@@ -36,7 +36,7 @@ TEST(PsbTokens, ManyDistinctComponentsAreMergedInLinearTime) {
 
 TEST(PsbTokens, DependencyRules) {
   Psb psb;
-  psb.modelWithDependencies(11);
+  psb.modelWithDependencies(13);
   // A placeholder: no descriptor, no DepType, no component.
   psb.element().structOf("ndmoddeps_l05_p::Dependency_L05_P").field("ToModelDescriptor").null();
   psb.field("DepType").integer(std::nullopt).field("Component").null().end();
@@ -50,6 +50,9 @@ TEST(PsbTokens, DependencyRules) {
   psb.dependency("CABLE", "prt", 2, true, std::nullopt, "HARNESS_PART");
   psb.dependency("BOLT", "prt", 2, true);
   psb.dependency("MIXED", "prt", 32770, true);  // bit 2 set: an active instance
+  // A first byte E0 or above is escaped with an E8, dropped on reading; a later one is not.
+  psb.dependency("\xE8\xE5\xBA\x95\xE9\x83\xA8", "prt", 2, true);
+  psb.dependency("\xE8\x80\x80X", "prt", 2, true);
   psb.closeModel();
   AssemblyModel m;
   ASSERT_TRUE(readPsbTokens(psb.bytes(), m)) << m.notes.join(u"; ").toStdString();
@@ -57,7 +60,8 @@ TEST(PsbTokens, DependencyRules) {
             QStringList({"BOLT part 2 1  sub= f=bolt.prt", "BOLT assembly 1 0  sub= f=bolt.asm",
                          "top base part 1 0  src=SLDPRT sub= f=top base.SLDPRT",
                          "ISO4762_M4X10 part 1 0 ISO4762 sub= f=iso4762.prt",
-                         "CABLE part 1 0  sub=HARNESS_PART f=cable.prt", "MIXED part 1 0  sub= f=mixed.prt"}));
+                         "CABLE part 1 0  sub=HARNESS_PART f=cable.prt", "MIXED part 1 0  sub= f=mixed.prt",
+                         "底部 part 1 0  sub= f=底部.prt", "\u8000X part 1 0  sub= f=\u8000x.prt"}));
   EXPECT_EQ(m.model, QStringLiteral("box.asm"));
   EXPECT_TRUE(m.notes.isEmpty());
 }

@@ -7,6 +7,7 @@
 #include "productview/productexport.h"
 
 #include "core/bom/bomfixture.h"
+#include "gui/productview/waitfor.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -22,8 +23,19 @@ class ProductControllerTest : public BomTest {
  protected:
   void SetUp() override {
     BomTest::SetUp();
-    make("p/top.asm: +SUB BOLT*4 GEAR; p/sub.asm: BOLT*3 NUT; p/bolt.prt; p/spare.prt; "
-         "s/nut.prt; s/other.asm: BOLT; elsewhere/far.asm: BOLT*9");
+    make(
+        "p/top.asm: +SUB BOLT*4 GEAR; p/sub.asm: BOLT*3 NUT; p/bolt.prt; p/spare.prt; "
+        "s/nut.prt; s/other.asm: BOLT; elsewhere/far.asm: BOLT*9");
+    m_facts = {{path("p/bolt.prt"), {"hex bolt M8", "STEEL"}}, {path("s/nut.prt"), {{}, "BRASS"}}};
+  }
+
+  // What each file says of itself, from a table, counting the questions.
+  productview::FactsReader facts() {
+    return [this](const QString& p) {
+      const std::lock_guard<std::mutex> lock(m_mutex);
+      ++m_factReads[p];
+      return m_facts.value(p);
+    };
   }
 
   // The rows of a where-used or check answer, files relative to the test's
@@ -43,6 +55,9 @@ class ProductControllerTest : public BomTest {
     return out;
   }
 
+  QHash<QString, productview::PartFacts> m_facts;
+  QHash<QString, int> m_factReads;
+
   template <typename Signal>
   QList<QVariant> await(ProductController& c, Signal signal) {
     QSignalSpy spy(&c, signal);
@@ -52,12 +67,11 @@ class ProductControllerTest : public BomTest {
 };
 
 TEST_F(ProductControllerTest, UsersAndCheckCoverTheProductFolderAndTheSearchFolders) {
-  ProductController c(loader());
+  ProductController c(loader(), facts());
   c.setSearchFolders({path("s")});
   c.open(path("p/top.asm"));
-  const auto shown = await(c, &ProductController::productReady)
-                         .value(0)
-                         .value<std::shared_ptr<const productview::ShownProduct>>();
+  const auto shown =
+      await(c, &ProductController::productReady).value(0).value<std::shared_ptr<const productview::ShownProduct>>();
   ASSERT_TRUE(shown);
   EXPECT_EQ(productview::missingSummary(*shown),
             "1 component(s) not found, looked in each assembly's folder and " + path("s"));
@@ -77,19 +91,47 @@ TEST_F(ProductControllerTest, UsersAndCheckCoverTheProductFolderAndTheSearchFold
   EXPECT_EQ(m_reads.value(path("p/sub.asm")), 2) << "one read for the product, one for the pass; the pass is kept";
 }
 
+TEST_F(ProductControllerTest, EveryFileOfTheProductIsAskedForItsFactsOnce) {
+  ProductController c(loader(), facts());
+  c.setSearchFolders({path("s")});
+  QSignalSpy factsReady(&c, &ProductController::factsReady);
+  c.open(path("p/top.asm"));
+  ASSERT_TRUE(factsReady.wait(20000));
+  productview::ProductModel model;
+  model.setProduct(c.product());
+  model.setFacts(factsReady[0][0].value<std::shared_ptr<const productview::FactsByPath>>());
+  model.index(0, 0);
+  QStringList rows;
+  std::vector<QModelIndex> stack{model.index(0, 0)};
+  while (!stack.empty()) {
+    const QModelIndex at = stack.back();
+    stack.pop_back();
+    rows << QStringList{at.data().toString(),
+                        at.siblingAtColumn(productview::ProductModel::Description).data().toString(),
+                        at.siblingAtColumn(productview::ProductModel::Material).data().toString()}
+                .join(u'|');
+    for (int r = model.rowCount(at) - 1; r >= 0; --r) stack.push_back(model.index(r, 0, at));
+  }
+  EXPECT_EQ(rows.join(u' '), "TOP|| SUB|| BOLT|hex bolt M8|STEEL NUT||BRASS BOLT|hex bolt M8|STEEL GEAR||");
+  QStringList asked = m_factReads.keys();
+  asked.sort();
+  EXPECT_EQ(rel(asked), "p/bolt.prt p/sub.asm p/top.asm s/nut.prt") << "found files only";
+  for (int n : m_factReads) EXPECT_EQ(n, 1);
+}
+
 TEST_F(ProductControllerTest, AMissingSearchFolderIsNamedAndTheRestIsDone) {
-  ProductController c(loader());
+  ProductController c(loader(), facts());
   c.setSearchFolders({path("gone"), path("s")});
   QSignalSpy failed(&c, &ProductController::failed);
   c.open(path("p/top.asm"));
-  const auto shown = await(c, &ProductController::productReady)
-                         .value(0)
-                         .value<std::shared_ptr<const productview::ShownProduct>>();
+  const auto shown =
+      await(c, &ProductController::productReady).value(0).value<std::shared_ptr<const productview::ShownProduct>>();
   EXPECT_EQ(failed.value(0).value(0).toString(), "cannot search " + path("gone") + ": no such folder");
   EXPECT_EQ(shown->searchFolders, QStringList{path("s")});
 
   c.open(path("p/spare.prt"));
-  EXPECT_EQ(await(c, &ProductController::failed).value(0).toString(), "cannot read " + path("p/spare.prt") + ": damaged");
+  EXPECT_EQ(await(c, &ProductController::failed).value(0).toString(),
+            "cannot read " + path("p/spare.prt") + ": damaged");
 }
 
 TEST_F(ProductControllerTest, CancelAndNewerRequestsDropOlderAnswers) {
@@ -97,12 +139,14 @@ TEST_F(ProductControllerTest, CancelAndNewerRequestsDropOlderAnswers) {
   std::condition_variable cv;
   bool open = false;
   bom::ModelLoader inner = loader();
-  ProductController c([&](const QString& p) {
-    std::unique_lock<std::mutex> lock(m);
-    cv.wait(lock, [&] { return open; });
-    lock.unlock();
-    return inner(p);
-  });
+  ProductController c(
+      [&](const QString& p) {
+        std::unique_lock<std::mutex> lock(m);
+        cv.wait(lock, [&] { return open; });
+        lock.unlock();
+        return inner(p);
+      },
+      facts());
   auto release = [&] {
     const std::lock_guard<std::mutex> lock(m);
     open = true;
@@ -115,20 +159,20 @@ TEST_F(ProductControllerTest, CancelAndNewerRequestsDropOlderAnswers) {
   EXPECT_TRUE(c.busy());
   c.cancel();
   release();
-  QTRY_VERIFY_WITH_TIMEOUT(!c.busy(), 20000);
+  ASSERT_TRUE(waitFor([&] { return !c.busy(); }));
   EXPECT_EQ(ready.size(), 0) << "a cancelled product is not shown";
   EXPECT_EQ(m_reads.value(path("p/sub.asm")), 0) << "a cancelled walk reads no further file";
 
   c.open(path("p/sub.asm"));
   c.open(path("p/top.asm"));
-  QTRY_VERIFY_WITH_TIMEOUT(!c.busy(), 20000);
+  ASSERT_TRUE(waitFor([&] { return !c.busy(); }));
   ASSERT_EQ(ready.size(), 1) << "only the newer product is shown";
   EXPECT_EQ(ready[0][0].value<std::shared_ptr<const productview::ShownProduct>>()->product.top, path("p/top.asm"));
   EXPECT_EQ(busy.size(), 4) << "busy and idle once per burst of work";
 }
 
 TEST_F(ProductControllerTest, ExportIsWholeOrNothing) {
-  ProductController c(loader());
+  ProductController c(loader(), facts());
   bom::Table table;
   table.headers = {"name", "quantity"};
   table.rows = {{QStringLiteral("BOLT"), std::int64_t{4}}};

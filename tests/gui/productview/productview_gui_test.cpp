@@ -5,6 +5,7 @@
 #include "productview/productview.h"
 
 #include "core/bom/bomfixture.h"
+#include "gui/productview/waitfor.h"
 
 #include <QAbstractButton>
 #include <QLabel>
@@ -42,9 +43,12 @@ class ProductViewTest : public BomTest {
     BomTest::SetUp();
     QStandardPaths::setTestModeEnabled(true);
     productview::saveSearchFolders({});
-    make("p/top.asm: +SUB*2 BOLT*4 GEAR; p/sub.asm: BOLT*3 NUT; p/bolt.prt; p/nut.prt; p/spare.prt; "
-         "p/other.asm: BOLT*7");
-    m_view = std::make_unique<ProductView>(loader());
+    make(
+        "p/top.asm: +SUB*2 BOLT*4 GEAR; p/sub.asm: BOLT*3 NUT; p/bolt.prt; p/nut.prt; p/spare.prt; "
+        "p/other.asm: BOLT*7");
+    m_view = std::make_unique<ProductView>(
+        productview::FileReaders{loader(), [](const QString&) { return QByteArray(); },
+                                 [](const QString&) { return productview::PartFacts{}; }});
     m_view->resize(1000, 600);
     m_view->show();
     QSignalSpy shown(m_view.get(), &ProductView::productShown);
@@ -60,7 +64,9 @@ class ProductViewTest : public BomTest {
     QTest::mouseClick(button, Qt::LeftButton);
   }
   // Waits for the controller's work to end.
-  void settle() { QTRY_VERIFY_WITH_TIMEOUT(!m_view->controller().busy(), 20000); }
+  void settle() {
+    ASSERT_TRUE(waitFor([&] { return !m_view->controller().busy(); }));
+  }
 
   std::unique_ptr<ProductView> m_view;
   QTreeView* m_tree = nullptr;
@@ -104,7 +110,7 @@ TEST_F(ProductViewTest, UsedInListsTheUsersAndOpensOne) {
   ASSERT_TRUE(bolt.isValid());
   QTableView* users = named<QTableView>(*m_view, "used in");
   m_tree->setCurrentIndex(bolt);
-  QTRY_COMPARE_WITH_TIMEOUT(users->model()->rowCount(), 3, 20000);
+  ASSERT_TRUE(waitFor([&] { return users->model()->rowCount() == 3; }));
   QStringList rows;
   for (int r = 0; r < 3; ++r)
     rows << QDir(path({})).relativeFilePath(users->model()->index(r, 2).data().toString()) + u' ' +
@@ -126,11 +132,12 @@ TEST_F(ProductViewTest, UsedInListsTheUsersAndOpensOne) {
 TEST_F(ProductViewTest, CheckListsWhatIsMissingAndUnusedAndOpensTheRows) {
   click("check");
   QTableView* check = named<QTableView>(*m_view, "check result");
-  QTRY_VERIFY_WITH_TIMEOUT(check->model()->rowCount() > 0, 20000);
+  ASSERT_TRUE(waitFor([&] { return check->model()->rowCount() > 0; }));
   EXPECT_TRUE(check->isVisible());
   QStringList kinds;
   for (int r = 0; r < check->model()->rowCount(); ++r)
-    kinds << check->model()->index(r, 0).data().toString() + u' ' + QFileInfo(check->model()->index(r, 1).data().toString()).fileName();
+    kinds << check->model()->index(r, 0).data().toString() + u' ' +
+                 QFileInfo(check->model()->index(r, 1).data().toString()).fileName();
   kinds.sort();
   EXPECT_EQ(kinds.join(u','), "missing gear.prt,top other.asm,top top.asm,unused spare.prt");
   EXPECT_TRUE(m_view->statusText().startsWith("check:"));

@@ -4,6 +4,7 @@
 
 #include "bom/bomtables.h"
 #include "productview/flatmodel.h"
+#include "productview/productcontroller.h"
 #include "productview/productexport.h"
 #include "productview/productfilter.h"
 #include "productview/productmodel.h"
@@ -16,6 +17,7 @@
 #include <QApplication>
 #include <QDirIterator>
 #include <QFile>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -76,13 +78,37 @@ TEST(ProductViewCorpus, TreeAndTotalsAreTheRowsOfBomForEveryRealProduct) {
   }
 }
 
+TEST(ProductViewCorpus, FactsAreEachFilesOwnDescriptionAndMaterial) {
+  QFile expected(QStringLiteral(KELVARON_CORPUS_DIR "/model-data.jsonl"));
+  if (!expected.open(QIODevice::ReadOnly)) GTEST_SKIP() << "no corpus at " KELVARON_CORPUS_DIR;
+  int described = 0, withMaterial = 0;
+  for (const QByteArray& line : expected.readAll().split('\n')) {
+    const QJsonObject file = QJsonDocument::fromJson(line).object();
+    if (file.isEmpty()) continue;
+    SCOPED_TRACE(file["file"].toString().toStdString());
+    QString description;
+    for (const QJsonValue p : file["parameters"].toArray())
+      if (p["name"] == "DESCRIPTION" && p["owner"].isNull() && p["value"].isString())
+        description = p["value"].toString();
+    const productview::PartFacts facts =
+        productview::readPartFacts(QStringLiteral(KELVARON_CORPUS_DIR "/") + file["file"].toString());
+    EXPECT_EQ(facts.description, description);
+    EXPECT_EQ(facts.material, file["material"].toString());
+    described += !description.isEmpty();
+    withMaterial += !facts.material.isEmpty();
+  }
+  EXPECT_GT(described, 0);
+  EXPECT_GT(withMaterial, 10);
+}
+
 // A product with every kind of row: shared and nested sub-assemblies, a
 // missing part, an unreadable sub-assembly and a cycle.
 class ProductModelTest : public BomTest {
  protected:
   std::shared_ptr<const productview::ShownProduct> product() {
-    make("p/top.asm: +SUB*2 BOLT*4 +BAD NUT +LOOP; p/sub.asm: BOLT*3 +DEEP WASHER*10; p/deep.asm: BOLT*0~2; "
-         "p/bad.asm; p/loop.asm: +TOP; s/bolt.prt; s/nut.prt");
+    make(
+        "p/top.asm: +SUB*2 BOLT*4 +BAD NUT +LOOP; p/sub.asm: BOLT*3 +DEEP WASHER*10; p/deep.asm: BOLT*0~2; "
+        "p/bad.asm; p/loop.asm: +TOP; s/bolt.prt; s/nut.prt");
     return shownOf(bom::loadProduct(path("p/top.asm"), {path("s")}, loader()), {path("s")});
   }
 };
@@ -91,12 +117,12 @@ TEST_F(ProductModelTest, RowsFollowTheFileOrderUnderEachParent) {
   ProductModel model;
   model.setProduct(product());
   QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
-  EXPECT_EQ(walk(model),
-            "0 TOP,1 SUB,2 BOLT,2 DEEP,3 BOLT,2 WASHER,1 BOLT,1 BAD,1 NUT,1 LOOP,2 TOP");
+  EXPECT_EQ(walk(model), "0 TOP,1 SUB,2 BOLT,2 DEEP,3 BOLT,2 WASHER,1 BOLT,1 BAD,1 NUT,1 LOOP,2 TOP");
   EXPECT_EQ(walk(model, ProductModel::Quantity), "1,2,3,1,0,10,4,1,1,1,1");
   EXPECT_EQ(walk(model, ProductModel::Suppressed), "0,0,0,0,2,0,0,0,0,0,0");
-  EXPECT_EQ(walk(model, ProductModel::File),
-            "top.asm,sub.asm,../s/bolt.prt,deep.asm,../s/bolt.prt,,../s/bolt.prt,bad.asm,../s/nut.prt,loop.asm,top.asm");
+  EXPECT_EQ(
+      walk(model, ProductModel::File),
+      "top.asm,sub.asm,../s/bolt.prt,deep.asm,../s/bolt.prt,,../s/bolt.prt,bad.asm,../s/nut.prt,loop.asm,top.asm");
   model.setProduct(nullptr);
   EXPECT_EQ(model.rowCount(), 0);
 }
