@@ -97,7 +97,7 @@ printf '%-52s %8s s %9s KB\n' "kelvaron-cli bom --format json TOP >/dev/null" "$
 printf '%-52s %8s s %9s KB   %sx time, %sx memory\n' "product view: request to tree shown" "$open_t" "$peak" \
   "$(ratio "$open_t" "$cli_t")" "$(ratio "$peak" "$cli_m")"
 printf '%-52s %8s s\n' "product view: expand all" "$expand_t"
-printf '%-52s %8s s\n' "longest UI-thread stall while opening" "$stall"
+printf '%-52s %8s s\n' "longest UI-thread stall while opening (and after)" "$stall"
 printf '%-52s %8s s\n' "$pics pictures, paging down: all shown after" "$pics_t"
 printf '%-52s %8s s\n' "longest UI-thread stall while paging" "$pics_stall"
 

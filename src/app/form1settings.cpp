@@ -26,7 +26,7 @@ const std::array kKeys{
     SettingKey{"Drive2.Drive", &driveDefault},
     SettingKey{"Dir1.Path", &platform::defaultFolder},
     SettingKey{"Dir2.Path", &platform::defaultFolder},
-    SettingKey{platform::kReportFolderKey, &platform::defaultFolder},
+    SettingKey{platform::kReportFolderKey, &platform::defaultReportFolder},
 };
 
 // The SavedSettings field of each key, in table order.

@@ -3,7 +3,7 @@
 
 #include "cli/commands.h"
 #include "cli/stopsignal.h"
-#include "platform/nativepath.h"
+#include "platform/programio.h"
 #include "reader/assemblyreader.h"
 #include "version.h"
 
@@ -12,12 +12,11 @@
 
 int main(int argc, char* argv[]) {
   kelvaron::cli::reopenClosedStandardStreams();
+  kelvaron::platform::prepareStandardStreams();
   QCoreApplication::setApplicationName(QStringLiteral("Kelvaron"));
   QCoreApplication::setApplicationVersion(QString::fromLatin1(kelvaron::kVersion));
   QCoreApplication app(argc, argv);
 
-  // Arguments straight from argv: a file name that is not valid UTF-8 keeps its bytes.
-  QStringList args;
-  for (int i = 1; i < argc; ++i) args.append(kelvaron::platform::fromNativeBytes(argv[i]));
+  const QStringList args = kelvaron::platform::programArguments(argc, argv);
   return kelvaron::cli::runCommandLine(args, stdout, stderr, &kelvaron::reader::readAssemblyFile);
 }

@@ -1,6 +1,7 @@
 #include "cli/outputbuffer.h"
 
 #include "platform/nativepath.h"
+#include "platform/programio.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -59,7 +60,7 @@ bool OutputBuffer::flush() {
   }
   if (!m_buffer.empty()) {
     errno = 0;
-    if (std::fwrite(m_buffer.data(), 1, m_buffer.size(), m_stream) != m_buffer.size()) m_failed = true;
+    if (!platform::writeText(m_stream, m_buffer)) m_failed = true;
     m_buffer.clear();
   }
   if (!m_failed && std::fflush(m_stream) != 0) m_failed = true;

@@ -12,6 +12,15 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#else
+#include "platform/windowsnames.h"
+
+#include <fcntl.h>
+#include <io.h>
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
 #endif
 
 namespace kelvaron::platform {
@@ -138,25 +147,54 @@ void AtomicFile::abort() {
 
 #else
 
+namespace {
+
+bool failWindows(AtomicFile& file, unsigned long code, QString* reason) {
+  file.abort();
+  if (reason) *reason = windowsErrorText(code);
+  return false;
+}
+
+}  // namespace
+
 bool AtomicFile::open(const QString& path, QString* reason) {
   abort();
-  m_target = toNativePath(path);
   m_error = 0;
-  std::error_code ec;
-  const auto status = std::filesystem::status(m_target, ec);
-  if (!ec && std::filesystem::is_regular_file(status) &&
-      (status.permissions() & std::filesystem::perms::owner_write) == std::filesystem::perms::none) {
+  // A device name would send the report to the device, a trailing dot or a
+  // stream to another file than the one named.
+  if (const QString problem = windowsNameProblem(path); !problem.isEmpty()) {
+    if (reason) *reason = problem;
+    return false;
+  }
+  m_target = toNativePath(path);
+  const DWORD attributes = ::GetFileAttributesW(m_target.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+      (attributes & FILE_ATTRIBUTE_READONLY)) {
     if (reason) *reason = kReadOnly;
     return false;
   }
-  for (unsigned attempt = 0; attempt < 16 && !m_file; ++attempt) {
+  HANDLE handle = INVALID_HANDLE_VALUE;
+  for (unsigned attempt = 0; attempt < 16 && handle == INVALID_HANDLE_VALUE; ++attempt) {
     m_temp = m_target.parent_path() /
              (m_target.filename().wstring() + std::filesystem::path(temporaryName("", attempt)).wstring());
-    errno = 0;
-    m_file = _wfopen(m_temp.c_str(), L"wbx");
-    if (!m_file && errno != EEXIST) break;
+    handle = ::CreateFileW(m_temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+      const DWORD error = ::GetLastError();
+      m_temp.clear();
+      if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return failWindows(*this, error, reason);
+    }
   }
-  if (!m_file) return fail(errno ? errno : EIO, reason);
+  if (handle == INVALID_HANDLE_VALUE) return failWindows(*this, ERROR_FILE_EXISTS, reason);
+  const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_WRONLY | _O_BINARY);
+  if (fd < 0) {
+    ::CloseHandle(handle);
+    return fail(errno, reason);
+  }
+  m_file = _fdopen(fd, "wb");
+  if (!m_file) {
+    _close(fd);
+    return fail(errno, reason);
+  }
   return true;
 }
 
@@ -174,9 +212,10 @@ bool AtomicFile::commit(QString* reason) {
   const int closed = std::fclose(m_file);
   m_file = nullptr;
   if (closed != 0) return fail(errno, reason);
-  std::error_code ec;
-  std::filesystem::rename(m_temp, m_target, ec);
-  if (ec) return fail(ec.value(), reason);
+  // Fails while another program holds the target open without sharing it;
+  // the system's message says so, and the target stays as it was.
+  if (!::MoveFileExW(m_temp.c_str(), m_target.c_str(), MOVEFILE_REPLACE_EXISTING))
+    return failWindows(*this, ::GetLastError(), reason);
   m_temp.clear();
   return true;
 }
@@ -185,8 +224,7 @@ void AtomicFile::abort() {
   if (m_file) std::fclose(m_file);
   m_file = nullptr;
   if (!m_temp.empty()) {
-    std::error_code ec;
-    std::filesystem::remove(m_temp, ec);
+    ::DeleteFileW(m_temp.c_str());
     m_temp.clear();
   }
   m_buffer.clear();

@@ -14,7 +14,9 @@ namespace kelvaron::platform {
 /// ends; where the file system has no unnamed files, a named temporary beside
 /// the target is used and removed on every way out but a kill. A target that
 /// is read-only is refused; a replaced target's permission bits are kept.
-/// Paths longer than the system's limit work.
+/// Paths longer than the system's limit work. On Windows a temporary beside
+/// the target is moved over it, and a name that Windows would take for a
+/// device or for another file ("COM1.txt", "a.txt.", "a.txt:x") is refused.
 class AtomicFile {
  public:
   AtomicFile() = default;

@@ -43,4 +43,13 @@ class NativeFile {
 /// The reason text for a C library error number.
 QString systemErrorText(int errorNumber);
 
+#ifdef _WIN32
+/// The reason text for a Windows error code (GetLastError()): as
+/// systemErrorText() gives it where the error has a POSIX counterpart ("No such
+/// file or directory", "Permission denied"), so messages read the same on every
+/// system; else the system's own, such as "The process cannot access the file
+/// because it is being used by another process."
+QString windowsErrorText(unsigned long code);
+#endif
+
 }  // namespace kelvaron::platform

@@ -1,5 +1,11 @@
 #include "platform/nativepath.h"
 
+#ifdef _WIN32
+#include "platform/windowsnames.h"
+
+#include <QDir>
+#endif
+
 namespace kelvaron::platform {
 
 namespace {
@@ -77,6 +83,14 @@ std::string toNativeBytes(const QString& path) {
 
 std::filesystem::path toNativePath(const QString& path) {
 #ifdef _WIN32
+  // Past 260 characters the file functions take only the extended-length
+  // form; the margin leaves room for the names of files inside a folder.
+  constexpr qsizetype kShortPathLimit = 240;
+  if (path.size() > kShortPathLimit && !path.startsWith(QLatin1String("\\\\?\\"))) {
+    const QString absolute = QDir::isAbsolutePath(path) ? path : QDir::currentPath() + u'/' + path;
+    const QString extended = extendedLengthPath(absolute);
+    if (!extended.isEmpty()) return std::filesystem::path(extended.toStdWString());
+  }
   return std::filesystem::path(path.toStdWString());
 #else
   return std::filesystem::path(toNativeBytes(path));

@@ -21,7 +21,7 @@ inline std::unique_ptr<QSettings> openSettingsStore() {
   return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, app, app);
 }
 
-/// The folder a setting of a folder falls back to: the home folder ("C:\" on Windows).
+/// The folder the browse folders fall back to: the home folder ("C:\" on Windows).
 inline QString defaultFolder() {
 #ifdef _WIN32
   return QStringLiteral("C:\\");
@@ -30,12 +30,17 @@ inline QString defaultFolder() {
 #endif
 }
 
-/// The report folder the window saved, else defaultFolder().
+/// The folder the report folder falls back to: the home folder on every
+/// system. On Windows a standard user cannot create files in the root of the
+/// system drive, so "C:\" would fail at the first report.
+inline QString defaultReportFolder() { return QDir::toNativeSeparators(QDir::homePath()); }
+
+/// The report folder the window saved, else defaultReportFolder().
 inline QString savedReportFolder() {
   const auto store = openSettingsStore();
   store->beginGroup(QString::fromLatin1(kSettingsGroup));
   const QString folder = store->value(QString::fromLatin1(kReportFolderKey)).toString();
-  return folder.isEmpty() ? defaultFolder() : folder;
+  return folder.isEmpty() ? defaultReportFolder() : folder;
 }
 
 }  // namespace kelvaron::platform

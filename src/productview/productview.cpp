@@ -47,6 +47,8 @@ QTableView* resultTable(QAbstractItemModel* model, const QString& name, QWidget*
   view->setEditTriggers(QAbstractItemView::NoEditTriggers);
   view->verticalHeader()->hide();
   view->horizontalHeader()->setStretchLastSection(true);
+  view->setWordWrap(false);
+  view->setTextElideMode(Qt::ElideLeft);  // paths keep their file names in sight
   return view;
 }
 
@@ -224,7 +226,9 @@ void ProductView::connectController() {
   });
   connect(&m_controller, &ProductController::usersReady, this, [this](const QString&, const ResultTable& users) {
     m_usersModel.setResult(users);
-    m_users->resizeColumnsToContents();
+    m_users->hideColumn(0);  // the name: the row selected
+    m_users->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    m_users->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
   });
   connect(&m_controller, &ProductController::checkReady, this, [this](const ResultTable& result, bool clean) {
     m_checkModel.setResult(result);

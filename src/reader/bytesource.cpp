@@ -7,10 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 
-#ifdef _WIN32
-#include <cstdio>
-#include <sys/stat.h>
-#else
+#ifndef _WIN32
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -46,11 +43,10 @@ bool HeadCachedSource::read(std::int64_t offset, std::int64_t length, std::strin
 
 #ifdef _WIN32
 
+// NativeFile opens with full sharing and refuses devices and names Windows
+// would take for other files, as for every other read.
 struct FileSource::Impl {
-  std::FILE* file = nullptr;
-  ~Impl() {
-    if (file) std::fclose(file);
-  }
+  platform::NativeFile file;
 };
 
 FileSource::FileSource() = default;
@@ -60,41 +56,28 @@ bool FileSource::open(const QString& path, QString* reason) {
   m_impl.reset();
   m_size = 0;
   auto impl = std::make_unique<Impl>();
-  impl->file = _wfopen(platform::toNativePath(path).c_str(), L"rb");
-  if (!impl->file) {
-    if (reason) *reason = platform::systemErrorText(errno ? errno : ENOENT);
+  if (!impl->file.open(path)) {
+    if (reason) *reason = impl->file.errorString();
     return false;
   }
-  struct _stat64 st {};
-  if (_fstat64(_fileno(impl->file), &st) != 0) {
-    if (reason) *reason = platform::systemErrorText(errno);
-    return false;
-  }
-  if ((st.st_mode & _S_IFMT) != _S_IFREG) {
-    if (reason) *reason = QStringLiteral("not a regular file");
-    return false;
-  }
-  m_size = static_cast<std::int64_t>(st.st_size);
+  m_size = impl->file.size();
   m_impl = std::move(impl);
   return true;
 }
 
 bool FileSource::read(std::int64_t offset, std::int64_t length, std::string& out, QString* error) const {
   const std::int64_t n = clampedLength(m_size, offset, length);
-  if (n == 0 || !m_impl || _fseeki64(m_impl->file, offset, SEEK_SET) != 0) {
+  if (n == 0 || !m_impl || !m_impl->file.seek(offset)) {
     out.clear();
-    if (n != 0 && error) *error = platform::systemErrorText(errno);
+    if (n != 0 && error) *error = m_impl ? m_impl->file.errorString() : platform::systemErrorText(EBADF);
     return n == 0;
   }
   // Sized, not cleared first, as on POSIX systems.
   out.resize(static_cast<std::size_t>(n));
-  const std::size_t got = std::fread(out.data(), 1, out.size(), m_impl->file);
-  if (got < out.size()) {
-    const bool failed = std::ferror(m_impl->file) != 0;
-    std::clearerr(m_impl->file);
+  const std::int64_t got = m_impl->file.read(out.data(), n);
+  if (got < n) {
     out.clear();
-    if (error)
-      *error = failed ? platform::systemErrorText(errno) : QStringLiteral("the file changed while it was read");
+    if (error) *error = got < 0 ? m_impl->file.errorString() : QStringLiteral("the file changed while it was read");
     return false;
   }
   return true;

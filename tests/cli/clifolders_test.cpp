@@ -6,6 +6,7 @@
 
 #include "cli/progress.h"
 #include "cli_testenv.h"
+#include "common/systemcalls.h"
 
 #include <filesystem>
 #include <sys/stat.h>
@@ -17,6 +18,7 @@ namespace {
 using CliFolders = CliTest;
 
 TEST_F(CliFolders, WalkOrderReportsAndFailuresAreTheSameForOneJobOrMany) {
+  KELVARON_SKIP_ON_WINDOWS("symbolic links need a privilege there");
   // The first file is slow to scan, so parallel runs finish out of order; the
   // same report name in two folders goes to the later one in walk order.
   put("tree/A.ASM.2", "3 3 A1\n" + QByteArray(8 << 20, '.') + "\n3 3 A2\n");
@@ -61,6 +63,7 @@ TEST_F(CliFolders, WalkOrderReportsAndFailuresAreTheSameForOneJobOrMany) {
 }
 
 TEST_F(CliFolders, ASignalStopsTheRunAndLeavesNoHalfReport) {
+  KELVARON_SKIP_ON_WINDOWS("signals are sent from a POSIX shell; Ctrl+C is a console event there");
   // About 48 MB of records: long enough to be caught mid-scan, so a stop that
   // waited for the file would leave its report.
   put("big.asm", bigAssembly(48));
@@ -90,11 +93,12 @@ using CliReliability = CliTest;
 
 // A folder that could not be listed was skipped silently with exit status 0.
 TEST_F(CliReliability, AFolderThatCannotBeListedIsAFailure) {
+  KELVARON_SKIP_ON_WINDOWS("folder access is an ACL, not mode bits");
   put("t/a.asm", assemblyBytes({"A1"}));
   put("t/locked/x.asm", assemblyBytes({"X1"}));
   ASSERT_EQ(::chmod(QFile::encodeName(path("t/locked")).constData(), 0), 0);
   // root reads any folder; in a user namespace without mappings it is held to the mode bits.
-  const CliResult r = shell(QString(::geteuid() == 0 ? "unshare -U " : "") + "\"$CLI\" --no-report t");
+  const CliResult r = shell(QString(testing::runsAsRoot() ? "unshare -U " : "") + "\"$CLI\" --no-report t");
   ::chmod(QFile::encodeName(path("t/locked")).constData(), 0755);
   if (r.exitCode == 1 && r.err.startsWith("unshare:")) GTEST_SKIP() << "no user namespace for root: " << r.err.data();
   EXPECT_EQ(r.exitCode, 1);
@@ -105,6 +109,7 @@ TEST_F(CliReliability, AFolderThatCannotBeListedIsAFailure) {
 // With stdout and stderr closed, the files opened next took their descriptors:
 // the list went into the report folder's descriptor and failed, messages into reports.
 TEST_F(CliReliability, ClosedStandardStreamsAreReopened) {
+  KELVARON_SKIP_ON_WINDOWS("runs the CLI from a POSIX shell");
   put("a.asm", assemblyBytes({"A1"}));
   CliResult r = shell("\"$CLI\" --report-dir rep a.asm missing.asm >&-");
   EXPECT_EQ(r.exitCode, 1);
@@ -125,6 +130,7 @@ TEST_F(CliReliability, ClosedStandardStreamsAreReopened) {
 // Lost descriptors lost files silently; a report past the file-size limit
 // (SIGXFSZ), a full disk or a reader that went away (SIGPIPE) ended the run badly.
 TEST_F(CliReliability, SystemLimitsAreFailuresThatSayWhy) {
+  KELVARON_SKIP_ON_WINDOWS("ulimit, /dev/full and SIGPIPE are POSIX");
   put("t" + QString("/d").repeated(40) + "/a.asm", "");
   for (int i = 0; i < 8; ++i) put(QString("m/m%1.asm").arg(i), assemblyBytes(QList<QByteArray>(2000, "PART")));
   const struct {
@@ -149,8 +155,9 @@ TEST_F(CliReliability, SystemLimitsAreFailuresThatSayWhy) {
 
 // A name such as ".asm" put its report into a subfolder of the report folder (or where a link there pointed).
 TEST_F(CliReliability, DotNamesGetOneReportDirectlyInTheReportFolder) {
+  KELVARON_SKIP_ON_WINDOWS("symbolic links need a privilege there");
   QDir(m_dir.path()).mkpath("outside");
-  ASSERT_EQ(::symlink("../outside", QFile::encodeName(rep() + "/proj").constData()), 0);
+  ASSERT_EQ(testing::makeSymlink("../outside", QFile::encodeName(rep() + "/proj").constData()), 0);
   for (const char* file : {"proj/.asm", "proj/..asm", "proj/.hidden.asm.2"}) put(file, assemblyBytes({"N1"}));
   const CliResult r = run({"--report-dir", rep(), "./proj/.asm", "proj/..asm", "proj/.hidden.asm.2"});
   EXPECT_EQ(r.exitCode, 0) << r.err.data();
@@ -163,6 +170,7 @@ TEST_F(CliReliability, DotNamesGetOneReportDirectlyInTheReportFolder) {
 // Several files held their whole output for ordering: a 64 MB file given twice
 // with --json took 265 MB; the bound is the largest file plus 64 MB.
 TEST_F(CliReliability, MemoryStaysBoundedWithManyFilesAndJobs) {
+  KELVARON_SKIP_ON_WINDOWS("measured with /usr/bin/time");
 #if defined(__SANITIZE_ADDRESS__)
   GTEST_SKIP() << "under AddressSanitizer the peak memory is the sanitizer's, not the program's";
 #endif

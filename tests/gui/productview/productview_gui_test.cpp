@@ -121,7 +121,7 @@ TEST_F(ProductViewTest, UsedInListsTheUsersAndOpensOne) {
   int other = 0;
   while (users->model()->index(other, 2).data().toString() != path("p/other.asm")) ++other;
   QSignalSpy shown(m_view.get(), &ProductView::productShown);
-  const QRect cell = users->visualRect(users->model()->index(other, 0));
+  const QRect cell = users->visualRect(users->model()->index(other, 1));  // the assembly
   QTest::mouseClick(users->viewport(), Qt::LeftButton, {}, cell.center());  // a double-click is two presses
   QTest::mouseDClick(users->viewport(), Qt::LeftButton, {}, cell.center());
   ASSERT_TRUE(shown.wait(20000));

@@ -1,0 +1,91 @@
+#!/usr/bin/env bash
+# Kelvaron for 64-bit Windows, built and tested on Debian 12: installs what it
+# needs, cross-builds Qt and the libraries once (scripts/windows-deps.sh keeps
+# them in a cache outside the checkout), cross-compiles Kelvaron (preset
+# "windows"), runs its tests under Wine without a display, and writes
+# dist/kelvaron-VERSION-windows-x64.zip. The CLI from the zip is then checked in
+# a fresh Wine prefix that has nothing but the zip's folder: the corpus, and
+# bom/check JSON against the Linux build's.
+#   scripts/windows.sh             all of it
+#   KELVARON_WINDOWS_CHECKS=0      without the checks of the zip
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+start=$SECONDS
+stage() { echo "== windows: $* ($((SECONDS - start)) s)"; }
+
+stage "packages"
+./scripts/setup.sh
+packages=(g++-mingw-w64-x86-64-posix mingw-w64-tools libz-mingw-w64-dev wine wine64 dpkg-dev zip unzip xvfb xauth)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+as_root=()
+[[ $(id -u) -eq 0 ]] || as_root=(sudo)
+# Qt, expat and libxlsxwriter come as Debian source packages.
+if ! grep -rqs '^Types:.*deb-src\|^deb-src' /etc/apt/sources.list /etc/apt/sources.list.d/; then
+  "${as_root[@]}" tee /etc/apt/sources.list.d/kelvaron-sources.sources >/dev/null <<'SOURCES'
+Types: deb-src
+URIs: http://deb.debian.org/debian
+Suites: bookworm bookworm-updates
+Components: main
+Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
+
+Types: deb-src
+URIs: http://deb.debian.org/debian-security
+Suites: bookworm-security
+Components: main
+Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
+SOURCES
+  "${as_root[@]}" apt-get update -q
+fi
+if ((${#missing[@]})); then
+  "${as_root[@]}" apt-get update -q
+  "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
+
+stage "Qt and libraries for Windows"
+KELVARON_WINDOWS_PREFIX=$(./scripts/windows-deps.sh | tail -n 1)
+export KELVARON_WINDOWS_PREFIX
+echo "windows: cross-built Qt and libraries in $KELVARON_WINDOWS_PREFIX"
+
+stage "cross build"
+if command -v ccache >/dev/null; then
+  export CMAKE_CXX_COMPILER_LAUNCHER=${CMAKE_CXX_COMPILER_LAUNCHER:-ccache}
+  export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$root} CCACHE_NOHASHDIR=${CCACHE_NOHASHDIR:-1}
+fi
+cmake --preset windows >/dev/null
+cmake --build --preset windows
+
+# One Wine prefix for the tests, one wineserver kept running for all of them:
+# a program then starts in about a second instead of three.
+export WINEPREFIX=$root/build/windows/wine WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+servers=()
+stop_servers() { for p in "${servers[@]}"; do WINEPREFIX=$p wineserver -k 2>/dev/null || true; done; }
+trap stop_servers EXIT
+start_server() {
+  WINEPREFIX=$1 wineboot -i >/dev/null 2>&1 || true
+  WINEPREFIX=$1 wineserver -p
+  servers+=("$1")
+}
+
+stage "tests under Wine"
+start_server "$WINEPREFIX"
+ctest --preset windows
+
+stage "package"
+version=$(sed -n 's/^project(Kelvaron VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+name=kelvaron-$version-windows-x64
+package=$root/build/windows/package/$name
+./scripts/windows-package.sh build/windows "$KELVARON_WINDOWS_PREFIX" "$package"
+mkdir -p dist
+rm -f "dist/$name.zip"
+(cd "$(dirname "$package")" && zip -q -r -9 "$root/dist/$name.zip" "$name")
+echo "windows: dist/$name.zip, $(du -k "dist/$name.zip" | cut -f1) KiB"
+
+if [[ ${KELVARON_WINDOWS_CHECKS:-1} == 1 ]]; then
+  stage "the zip's CLI in a fresh Wine prefix"
+  ./scripts/windows-check.sh "dist/$name.zip"
+fi
+stage "done"
