@@ -21,7 +21,12 @@ void Notes::add(const QString& note, const QString& key) {
   if (!m_seen.contains(k)) {
     m_seen.insert(k);
     m_list << note;
+    m_keys << k;
   }
+}
+
+void Notes::merge(const Notes& other) {
+  for (qsizetype i = 0; i < other.m_list.size(); ++i) add(other.m_list[i], other.m_keys[i]);
 }
 
 std::vector<Placement> resolvePlacements(const reader::AssemblyModel& model, const QString& ownFolder,

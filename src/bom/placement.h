@@ -37,10 +37,13 @@ class Notes {
   /// Adds `note` unless one with the same `key` (default: the note itself)
   /// came before.
   void add(const QString& note, const QString& key = {});
+  /// Adds the notes of `other` in its order, each unless its key came before.
+  void merge(const Notes& other);
   const QStringList& list() const { return m_list; }
 
  private:
   QStringList m_list;
+  QStringList m_keys;
   QSet<QString> m_seen;
 };
 

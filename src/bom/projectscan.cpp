@@ -20,31 +20,34 @@ ProjectScan scanProject(const QStringList& dirs, bool latest, const ModelLoader&
     if (f.name.base.endsWith(u".asm")) paths << f.path;
   if (latest) paths = latestVersions(paths, PathStyle::Posix);
 
-  // Every path is read exactly once here, so no cache is kept. Reading is
-  // most of the work and each file is independent: it runs on `jobs` threads,
-  // the resolving after it in walk order on this one.
-  std::vector<reader::FileModel> models(static_cast<std::size_t>(paths.size()));
+  // Every path is read exactly once here, so no cache is kept. Each file is
+  // read and its components resolved on one of `jobs` threads (the index is
+  // only read from here on); the notes are merged in walk order after.
+  std::vector<ScannedAssembly> found(static_cast<std::size_t>(paths.size()));
+  std::vector<Notes> notesOf(found.size());
   std::atomic<std::size_t> next{0};
   auto work = [&] {
-    for (std::size_t i = next++; i < models.size(); i = next++) models[i] = loader(paths.at(static_cast<qsizetype>(i)));
+    for (std::size_t i = next++; i < found.size(); i = next++) {
+      const QString& path = paths.at(static_cast<qsizetype>(i));
+      const reader::FileModel file = loader(path);
+      ScannedAssembly& a = found[i];
+      a.path = path;
+      a.error = unreadableReason(path, file);
+      if (!a.error.isEmpty()) continue;
+      for (const QString& note : file.model.notes) notesOf[i].add(QStringLiteral("%1: %2").arg(path, note));
+      a.placements = resolvePlacements(file.model, folderOf(path), index, notesOf[i]);
+    }
   };
   const auto threads = static_cast<std::size_t>(std::clamp(jobs, 1, 64));
   std::vector<std::thread> pool;
-  for (std::size_t t = 1; t < std::min(threads, models.size()); ++t) pool.emplace_back(work);
+  for (std::size_t t = 1; t < std::min(threads, found.size()); ++t) pool.emplace_back(work);
   work();
   for (std::thread& t : pool) t.join();
 
-  scan.assemblies.reserve(models.size());
-  for (std::size_t i = 0; i < models.size(); ++i) {
-    const QString& path = paths.at(static_cast<qsizetype>(i));
-    ScannedAssembly a{path, unreadableReason(path, models[i]), {}};
-    if (a.error.isEmpty()) {
-      for (const QString& note : models[i].model.notes) notes.add(QStringLiteral("%1: %2").arg(path, note));
-      a.placements = resolvePlacements(models[i].model, folderOf(path), index, notes);
-    }
-    models[i] = {};
-    scan.assemblyOf.insert(path, static_cast<int>(scan.assemblies.size()));
-    scan.assemblies.push_back(std::move(a));
+  scan.assemblies = std::move(found);
+  for (std::size_t i = 0; i < scan.assemblies.size(); ++i) {
+    scan.assemblyOf.insert(scan.assemblies[i].path, static_cast<int>(i));
+    notes.merge(notesOf[i]);
   }
   for (ScannedAssembly& a : scan.assemblies)
     for (Placement& p : a.placements)
