@@ -228,6 +228,7 @@ void MainWindow::connectParts() {
     m_productButton->setEnabled(true);
     m_result->showView(m_product);
   });
+  connect(m_product, &productview::ProductView::componentSelected, m_result, &ResultPanel::offerName);
   connect(m_product, &productview::ProductView::fileOpenRequested, this, [this](const QString& path) {
     openWithDesktop(path, this, [this, path](const QString& reason) {
       setStatus(QStringLiteral("cannot open %1: %2").arg(platform::displayPath(path), reason));

@@ -79,7 +79,11 @@ void ResultPanel::setDetails(const QString& details) {
 void ResultPanel::onSelection() {
   const QModelIndexList rows = m_parts->selectionModel()->selectedRows();
   if (rows.isEmpty()) return;
-  m_copyName = m_model->name(rows.first().row());
+  offerName(m_model->name(rows.first().row()));
+}
+
+void ResultPanel::offerName(const QString& name) {
+  m_copyName = name;
   m_copy->setText(m_copyName + text(texts::kToClipboard));
   m_copy->setVisible(true);
 }

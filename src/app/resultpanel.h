@@ -34,6 +34,8 @@ class ResultPanel : public QWidget {
   QPushButton* copyButton() const { return m_copy; }
   /// The name on the copy button, copied by its click; empty when none.
   const QString& copyName() const { return m_copyName; }
+  /// Puts `name` on the copy button: the line selected in whichever view is shown.
+  void offerName(const QString& name);
 
  private:
   void onSelection();

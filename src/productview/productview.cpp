@@ -301,6 +301,7 @@ void ProductView::selectionChanged() {
   if (!current.isValid()) return;
   m_controller.findUsers(current.data().toString());
   showPicture();
+  Q_EMIT componentSelected(current.data().toString());
 }
 
 void ProductView::showPicture() {

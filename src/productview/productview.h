@@ -58,6 +58,8 @@ class ProductView : public QWidget {
   void fileOpenRequested(const QString& path);
   /// A question could not be answered: the text names the file and the reason.
   void problem(const QString& message);
+  /// The row made current (tree or totals) names this component.
+  void componentSelected(const QString& name);
 
  private:
   void buildTools();

@@ -21,17 +21,17 @@ inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdS
 namespace kelvaron::reader::fixtures {
 
 /// Bytes from "e0 00 'name' 00 ...": hexadecimal pairs, and text between quotes.
-inline std::string hx(std::string_view spec) {
+inline std::string hx(std::string_view written) {
   std::string out;
-  for (std::size_t i = 0; i < spec.size();) {
-    if (spec[i] == ' ') {
+  for (std::size_t i = 0; i < written.size();) {
+    if (written[i] == ' ') {
       ++i;
-    } else if (spec[i] == '\'') {
-      const std::size_t end = spec.find('\'', i + 1);
-      out += spec.substr(i + 1, end - i - 1);
+    } else if (written[i] == '\'') {
+      const std::size_t end = written.find('\'', i + 1);
+      out += written.substr(i + 1, end - i - 1);
       i = end + 1;
     } else {
-      out += static_cast<char>(std::stoi(std::string(spec.substr(i, 2)), nullptr, 16));
+      out += static_cast<char>(std::stoi(std::string(written.substr(i, 2)), nullptr, 16));
       i += 2;
     }
   }

@@ -10,6 +10,9 @@
 #include "productview/productview.h"
 
 #include <QAbstractButton>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QPushButton>
 #include <QLabel>
 #include <QTableView>
 #include <QTreeView>
@@ -68,6 +71,12 @@ class ProductWindowTest : public QObject {
     tree2->setCurrentIndex(tree2->model()->index(1, 0, tree2->model()->index(0, 0)));
     QTRY_VERIFY_WITH_TIMEOUT(named<QLabel>(&w, "picture of SPEAKER"), 20000);
     QTRY_VERIFY_WITH_TIMEOUT(!named<QLabel>(&w, "picture of SPEAKER")->pixmap().isNull(), 20000);
+    // The copy button takes the product's selected row, the parts list being hidden.
+    QAbstractButton* copy = w.resultPanel()->copyButton();
+    QVERIFY(copy->isVisible());
+    QCOMPARE(copy->text(), QString("SPEAKER to clipboard"));
+    QTest::mouseClick(copy, Qt::LeftButton);
+    QCOMPARE(QGuiApplication::clipboard()->text(), QString("SPEAKER"));
     QTRY_VERIFY_WITH_TIMEOUT(!w.isBusy(), 20000);
     QCOMPARE(w.resultModel()->rowCount(), 3);  // the assembly's own list, for the copy button and the report
     QVERIFY(w.windowTitle().startsWith("starspeaker.asm.2"));
