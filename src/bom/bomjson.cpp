@@ -1,113 +1,212 @@
 #include "bom/bomjson.h"
 
-#include "bom/fileindex.h"
-#include "platform/nativepath.h"
-
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
+#include "bom/jsonwriter.h"
 
 namespace kelvaron::bom {
 
 namespace {
 
-// Names that are not valid UTF-8 show U+FFFD: JSON text cannot carry the byte.
-QJsonValue pathValue(const QString& path) {
-  return path.isEmpty() ? QJsonValue(QJsonValue::Null) : QJsonValue(platform::displayPath(path));
+QString typeOf(reader::ComponentType type, bool skeleton) {
+  return skeleton ? QStringLiteral("skeleton") : QString::fromLatin1(reader::typeName(type));
 }
 
-QJsonValue number(std::int64_t n) { return QJsonValue(static_cast<qint64>(n)); }
-
-QJsonArray pathArray(const QStringList& paths) {
-  QJsonArray a;
-  for (const QString& p : paths) a.append(pathValue(p));
-  return a;
-}
-
-QByteArray document(const QJsonObject& o) { return QJsonDocument(o).toJson(QJsonDocument::Compact) + '\n'; }
-
-QJsonObject treeNode(const TreeRow& r) {
-  return {{"name", r.name},
-          {"type", reader::typeName(r.type)},
-          {"file", pathValue(r.path)},
-          {"status", statusName(r.status)},
-          {"quantity", number(r.quantity)},
-          {"suppressed", number(r.suppressed)}};
+void notesMember(JsonWriter& json, const QStringList& notes) {
+  json.key("notes");
+  json.array(notes);
 }
 
 }  // namespace
 
-QByteArray treeJson(const Product& product, const std::vector<TreeRow>& rows) {
-  // Rows come in pre-order; a stack of open nodes turns them into nesting
-  // without recursion.
-  std::vector<std::pair<QJsonObject, QJsonArray>> open;
-  auto closeOne = [&] {
-    auto [node, children] = std::move(open.back());
-    open.pop_back();
-    node.insert("children", children);
-    if (open.empty()) return node;
-    open.back().second.append(node);
-    return QJsonObject();
-  };
-  QJsonObject root;
-  for (const TreeRow& r : rows) {
-    while (!open.empty() && open.size() > static_cast<std::size_t>(r.level)) root = closeOne();
-    open.emplace_back(treeNode(r), QJsonArray());
+void writeTreeJson(const Product& product, int maxDepth, const QStringList& notes, ByteSink& out,
+                   PartDataCache* parts) {
+  JsonWriter json(out);
+  json.beginObject();
+  json.key("assembly");
+  json.pathOrNull(product.top);
+  json.key("root");
+  // Rows come in pre-order: each closes the nodes at its level and deeper.
+  int open = 0;
+  forEachTreeRow(product, maxDepth, [&](const TreeRow& r) {
+    for (; open > r.level; --open) {
+      json.endArray();
+      json.endObject();
+    }
+    json.beginObject();
+    json.key("name");
+    json.value(r.name);
+    json.key("type");
+    json.value(typeOf(r.type, r.skeleton));
+    json.key("file");
+    json.pathOrNull(r.path);
+    if (r.path.isEmpty() && !r.file.isEmpty()) {
+      json.key("looked_for");
+      json.value(r.file);
+    }
+    json.key("status");
+    json.value(statusName(r.status));
+    json.key("quantity");
+    json.value(r.quantity);
+    json.key("suppressed");
+    json.value(r.suppressed);
+    if (parts) writePartFields(json, r.path, *parts);
+    json.key("children");
+    json.beginArray();
+    ++open;
+    return true;
+  });
+  if (open == 0) json.null();
+  for (; open > 0; --open) {
+    json.endArray();
+    json.endObject();
   }
-  while (!open.empty()) root = closeOne();
-  return document({{"assembly", pathValue(product.top)}, {"root", root}});
+  notesMember(json, notes);
+  json.endObject();
+  json.endDocument();
 }
 
-QByteArray flatJson(const Product& product, const std::vector<FlatItem>& items) {
-  QJsonArray list;
-  for (const FlatItem& i : items)
-    list.append(QJsonObject{{"name", i.name},
-                            {"type", reader::typeName(i.type)},
-                            {"quantity", number(i.quantity)},
-                            {"suppressed", number(i.suppressed)},
-                            {"parents", i.parents},
-                            {"file", pathValue(i.path)},
-                            {"status", statusName(i.status)}});
-  return document({{"assembly", pathValue(product.top)}, {"items", list}});
+void writeFlatJson(const Product& product, const std::vector<FlatItem>& items, const QStringList& notes,
+                   ByteSink& out, PartDataCache* parts) {
+  JsonWriter json(out);
+  json.beginObject();
+  json.key("assembly");
+  json.pathOrNull(product.top);
+  json.key("items");
+  json.beginArray();
+  for (const FlatItem& i : items) {
+    json.beginObject();
+    json.key("name");
+    json.value(i.name);
+    json.key("type");
+    json.value(typeOf(i.type, false));
+    json.key("quantity");
+    json.value(i.quantity);
+    json.key("suppressed");
+    json.value(i.suppressed);
+    json.key("parents");
+    json.value(std::int64_t{i.parents});
+    json.key("file");
+    json.pathOrNull(i.path);
+    if (i.path.isEmpty()) {
+      json.key("looked_for");
+      json.value(i.file);
+    }
+    json.key("status");
+    json.value(statusName(i.status));
+    if (parts) writePartFields(json, i.path, *parts);
+    json.endObject();
+  }
+  json.endArray();
+  notesMember(json, notes);
+  json.endObject();
+  json.endDocument();
 }
 
-QByteArray whereUsedJson(const QString& name, const std::vector<Usage>& usages, bool indirect) {
-  QJsonArray list;
+void writeWhereUsedJson(const QString& name, const std::vector<Usage>& usages, bool indirect, const QStringList& notes,
+                        ByteSink& out) {
+  JsonWriter json(out);
+  json.beginObject();
+  json.key("name");
+  json.value(name);
+  json.key("used_in");
+  json.beginArray();
   for (const Usage& u : usages) {
-    QJsonObject o{{"assembly", pathValue(u.assembly)}, {"quantity", number(u.quantity)}};
-    if (indirect) o.insert("path", pathArray(u.path));
-    list.append(o);
+    json.beginObject();
+    json.key("assembly");
+    json.value(u.assembly);
+    json.key("type");
+    json.value(u.type);
+    json.key("quantity");
+    json.value(u.quantity);
+    json.key("suppressed");
+    json.value(u.suppressed);
+    if (indirect) {
+      json.key("path");
+      json.array(u.path);
+      json.key("cycle");
+      json.boolean(u.cycle);
+    }
+    json.endObject();
   }
-  return document({{"name", name}, {"used_in", list}});
+  json.endArray();
+  notesMember(json, notes);
+  json.endObject();
+  json.endDocument();
 }
 
-QByteArray checkJson(const CheckResult& result) {
-  QJsonArray missing, unreadable;
-  for (const MissingFile& m : result.missing)
-    missing.append(QJsonObject{
-        {"file", m.file}, {"name", m.name}, {"type", reader::typeName(m.type)}, {"needed_by", pathArray(m.neededBy)}});
-  for (const UnreadableFile& u : result.unreadable)
-    unreadable.append(QJsonObject{{"file", pathValue(u.path)}, {"reason", u.reason}});
-  return document({{"missing", missing},
-                   {"unreadable", unreadable},
-                   {"unused", pathArray(result.unused)},
-                   {"top", pathArray(result.top)}});
+void writeCheckJson(const CheckResult& result, const QStringList& notes, ByteSink& out) {
+  JsonWriter json(out);
+  json.beginObject();
+  json.key("missing");
+  json.beginArray();
+  for (const MissingFile& m : result.missing) {
+    json.beginObject();
+    json.key("file");
+    json.value(m.file);
+    json.key("name");
+    json.value(m.name);
+    json.key("type");
+    json.value(reader::typeName(m.type));
+    json.key("needed_by");
+    json.array(m.neededBy);
+    json.endObject();
+  }
+  json.endArray();
+  json.key("unreadable");
+  json.beginArray();
+  for (const UnreadableFile& u : result.unreadable) {
+    json.beginObject();
+    json.key("file");
+    json.value(u.path);
+    json.key("reason");
+    json.value(u.reason);
+    json.endObject();
+  }
+  json.endArray();
+  json.key("cycles");
+  json.beginArray();
+  for (const QStringList& c : result.cycles) json.array(c);
+  json.endArray();
+  json.key("unused");
+  json.array(result.unused);
+  json.key("top");
+  json.array(result.top);
+  notesMember(json, notes);
+  json.endObject();
+  json.endDocument();
 }
 
-QByteArray diffJson(const QString& oldPath, const QString& newPath, const std::vector<ComponentChange>& changes) {
-  QJsonArray lists[3];
-  for (const ComponentChange& c : changes)
-    lists[static_cast<int>(c.kind)].append(QJsonObject{{"name", c.name},
-                                                       {"type", reader::typeName(c.type)},
-                                                       {"old_quantity", number(c.oldQuantity)},
-                                                       {"new_quantity", number(c.newQuantity)},
-                                                       {"old_suppressed", number(c.oldSuppressed)},
-                                                       {"new_suppressed", number(c.newSuppressed)}});
-  return document({{"old", pathValue(absolutePath(oldPath))},
-                   {"new", pathValue(absolutePath(newPath))},
-                   {"added", lists[0]},
-                   {"removed", lists[1]},
-                   {"changed", lists[2]}});
+void writeDiffJson(const QString& oldPath, const QString& newPath, const std::vector<ComponentChange>& changes,
+                   ByteSink& out) {
+  JsonWriter json(out);
+  json.beginObject();
+  json.key("old");
+  json.pathOrNull(absolutePath(oldPath));
+  json.key("new");
+  json.pathOrNull(absolutePath(newPath));
+  for (const auto kind : {ComponentChange::Kind::Added, ComponentChange::Kind::Removed, ComponentChange::Kind::Changed}) {
+    json.key(changeName(kind));
+    json.beginArray();
+    for (const ComponentChange& c : changes) {
+      if (c.kind != kind) continue;
+      json.beginObject();
+      json.key("name");
+      json.value(c.name);
+      json.key("type");
+      json.value(reader::typeName(c.type));
+      json.key("old_quantity");
+      json.value(c.oldQuantity);
+      json.key("new_quantity");
+      json.value(c.newQuantity);
+      json.key("old_suppressed");
+      json.value(c.oldSuppressed);
+      json.key("new_suppressed");
+      json.value(c.newSuppressed);
+      json.endObject();
+    }
+    json.endArray();
+  }
+  json.endObject();
+  json.endDocument();
 }
 
 }  // namespace kelvaron::bom

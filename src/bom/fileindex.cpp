@@ -13,47 +13,30 @@ namespace {
 // of `root`, and of its subfolders when `recursive`, each folder's files
 // before those of its subfolders. A link to a folder is never entered; one
 // to a file counts as that file.
+// A folder that cannot be listed goes to `problems`: its files would
+// otherwise be reported missing without a word.
 void listFiles(const QString& root, bool recursive,
-               const std::function<void(const QString& folder, const QString& name)>& visit) {
+               const std::function<void(const QString& folder, const QString& name)>& visit,
+               std::vector<Problem>& problems) {
   struct Visitor : WalkVisitor {
     const std::function<void(const QString&, const QString&)>& found;
-    explicit Visitor(const std::function<void(const QString&, const QString&)>& f) : found(f) {}
+    std::vector<Problem>& problems;
+    Visitor(const std::function<void(const QString&, const QString&)>& f, std::vector<Problem>& p)
+        : found(f), problems(p) {}
     WalkState visit(const WalkEntry& e) override {
       if (!e.isFolder) found(e.path.left(e.path.size() - e.name.size()), e.name);
       return WalkState::Continue;
     }
-  } visitor(visit);
+    void unreadable(const QString& folder, const QString& reason) override {
+      problems.push_back({Problem::Kind::CannotSearch, folder, reason});
+    }
+  } visitor(visit, problems);
   walkFolder(root, u"*", recursive, visitor);
 }
 
 QString cleanFolder(const QString& folder) { return QDir::cleanPath(QDir::fromNativeSeparators(folder)); }
 
 }  // namespace
-
-QString foldName(const QString& name) { return name.toCaseFolded(); }
-
-VersionedName splitVersion(const QString& fileName) {
-  const qsizetype dot = fileName.lastIndexOf(u'.');
-  const qsizetype digits = fileName.size() - dot - 1;
-  // A version needs a name with an extension before it: "a.asm.3", not "a.3".
-  if (dot > 0 && digits >= 1 && digits <= 9 && fileName.lastIndexOf(u'.', dot - 1) > 0) {
-    bool number = false;
-    const std::int64_t n = QStringView(fileName).mid(dot + 1).toLongLong(&number);
-    if (number && fileName.at(dot + 1).isDigit()) return {foldName(fileName.left(dot)), n};
-  }
-  return {foldName(fileName), 0};
-}
-
-QString folderOf(const QString& path) {
-  const QString clean = QDir::cleanPath(QDir::fromNativeSeparators(path));
-  const qsizetype slash = clean.lastIndexOf(u'/');
-  if (slash < 0) return QStringLiteral(".");
-  return slash == 0 ? QStringLiteral("/") : clean.left(slash);
-}
-
-QString absolutePath(const QString& path) {
-  return QDir::cleanPath(QDir::current().absoluteFilePath(QDir::fromNativeSeparators(path)));
-}
 
 FileIndex::FileIndex(const QStringList& roots) {
   for (const QString& root : roots) walk(absolutePath(root), true, true);
@@ -84,7 +67,7 @@ void FileIndex::walk(const QString& root, bool recursive, bool isRoot) {
     File f{dir == u"/" ? dir + name : dir + u'/' + name, currentId, splitVersion(name)};
     m_byBase[f.name.base].push_back(static_cast<int>(m_files.size()));
     m_files.push_back(std::move(f));
-  });
+  }, m_problems);
   // An empty folder reports nothing, yet it was looked at.
   if (!m_folderIds.contains(root)) {
     m_folderIds.insert(root, static_cast<int>(m_folders.size()));
@@ -108,7 +91,10 @@ Resolution FileIndex::resolve(const QString& fileName, const QString& ownFolder)
   if (it == m_byBase.constEnd()) return {};
   const std::vector<int>& candidates = *it;
   const int own = m_folderIds.value(cleanFolder(ownFolder), -1);
-  int chosen = own >= 0 ? bestIn(candidates, own) : -1;
+  // A file beside the assembly is its own: the same name elsewhere is no choice.
+  if (const int mine = own >= 0 ? bestIn(candidates, own) : -1; mine >= 0)
+    return {m_files[static_cast<std::size_t>(mine)].path, {}};
+  int chosen = -1;
   QStringList others;
   int lastFolder = -1;
   // Candidates are in walk order, so folders come in the roots' order.

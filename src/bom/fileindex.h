@@ -2,6 +2,9 @@
 // Where component files are: every folder of a command walked once into an
 // index in memory, so resolving a name never touches the disk.
 
+#include "platform/modelnames.h"
+#include "platform/problem.h"
+
 #include <QHash>
 #include <QString>
 #include <QStringList>
@@ -10,22 +13,14 @@
 
 namespace kelvaron::bom {
 
-/// A file name taken apart: "Bolt.PRT.3" gives base "bolt.prt" (case-folded)
-/// and version 3; "bolt.prt" gives version 0; "bolt.prt.x" is its own base.
-struct VersionedName {
-  QString base;
-  std::int64_t version = 0;
-};
-VersionedName splitVersion(const QString& fileName);
-
-/// The case-folded form names are compared in.
-QString foldName(const QString& name);
-
-/// The folder of `path` without a trailing separator ("/a/b/c.asm" gives "/a/b").
-QString folderOf(const QString& path);
-
-/// An absolute, cleaned form of `path`, without touching the disk.
-QString absolutePath(const QString& path);
+// The name vocabulary, shared with the rest of the program.
+using platform::absolutePath;
+using platform::folderOf;
+using platform::foldName;
+using platform::isAssemblyFile;
+using platform::isModelFile;
+using platform::splitVersion;
+using platform::VersionedName;
 
 /// Where a component's file name led.
 struct Resolution {
@@ -44,8 +39,8 @@ class FileIndex {
   };
 
   /// Walks each root in the order given, once; a folder reachable from an
-  /// earlier root keeps that root's place. Folders that cannot be listed add
-  /// nothing (the caller checks that the roots exist).
+  /// earlier root keeps that root's place. A folder that cannot be listed
+  /// adds nothing but a problem (the caller checks that the roots exist).
   explicit FileIndex(const QStringList& roots = {});
 
   /// Lists the files directly inside `folder` when it is not indexed yet.
@@ -53,13 +48,17 @@ class FileIndex {
 
   /// Resolves `fileName` (as stored, without version) for an assembly in
   /// `ownFolder`: the highest version in that folder first, else in the first
-  /// folder of the roots' walk order that has one. Case is ignored.
+  /// folder of the roots' walk order that has one. Case is ignored. `others`
+  /// names the same file in later folders, and is empty when the assembly's
+  /// own folder has it: only a choice among the search folders is one.
   /// resolve("bolt.prt", "/p") finds "/p/BOLT.prt.4" over "/p/bolt.prt".
   Resolution resolve(const QString& fileName, const QString& ownFolder) const;
 
   /// Every file indexed, folders in walk order, names in listing order.
   const std::vector<File>& files() const { return m_files; }
   const QStringList& folders() const { return m_folders; }
+  /// The folders that could not be listed: CannotSearch problems, walk order.
+  const std::vector<Problem>& problems() const { return m_problems; }
 
  private:
   void walk(const QString& root, bool recursive, bool isRoot);
@@ -71,6 +70,7 @@ class FileIndex {
   std::vector<bool> m_inRoot;  ///< per folder: found under a search root
   QHash<QString, int> m_folderIds;
   QHash<QString, std::vector<int>> m_byBase;  ///< folded base name -> files
+  std::vector<Problem> m_problems;
 };
 
 }  // namespace kelvaron::bom

@@ -1,7 +1,5 @@
 #include "bom/modelcache.h"
 
-#include "platform/nativepath.h"
-
 namespace kelvaron::bom {
 
 const reader::FileModel& ModelCache::get(const QString& path) {
@@ -12,7 +10,7 @@ const reader::FileModel& ModelCache::get(const QString& path) {
 
 QString unreadableReason(const QString& path, const reader::FileModel& file) {
   if (!file.error.isEmpty()) return file.error;
-  const QString shown = platform::displayPath(path);
+  const QString& shown = path;
   if (file.model.failed) {
     const QString why = file.model.notes.isEmpty() ? QStringLiteral("the component list is damaged")
                                                    : file.model.notes.join(QStringLiteral("; "));

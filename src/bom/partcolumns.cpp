@@ -1,8 +1,5 @@
 #include "bom/partcolumns.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <cmath>
 
 namespace kelvaron::bom {
@@ -18,37 +15,6 @@ const reader::Parameter* findParameter(const reader::ModelData& data, const QStr
 Cell realCell(const std::optional<double>& v) {
   if (!v || !std::isfinite(*v)) return {};
   return *v;
-}
-
-QJsonValue jsonOf(const Cell& cell) {
-  if (const auto* s = std::get_if<QString>(&cell)) return *s;
-  if (const auto* n = std::get_if<std::int64_t>(&cell)) return static_cast<qint64>(*n);
-  if (const auto* d = std::get_if<double>(&cell)) return *d;
-  return QJsonValue::Null;
-}
-
-// The part data of one row as JSON fields.
-void addFields(QJsonObject& o, const reader::ModelData* data, const PartColumns& columns) {
-  if (!columns.parameters.isEmpty()) {
-    QJsonObject parameters;
-    for (const QString& name : columns.parameters) {
-      const reader::Parameter* p = data ? findParameter(*data, name) : nullptr;
-      QJsonValue v = data ? jsonOf(parameterCell(*data, name)) : QJsonValue::Null;
-      if (p && p->type == reader::ParameterType::Boolean && std::holds_alternative<bool>(p->value))
-        v = std::get<bool>(p->value);
-      parameters.insert(name, v);
-    }
-    o.insert("parameters", parameters);
-  }
-  if (columns.material)
-    o.insert("material", data && data->material ? QJsonValue(*data->material) : QJsonValue::Null);
-  if (columns.mass) {
-    if (data && data->mass)
-      o.insert("mass", QJsonObject{{"mass", jsonOf(realCell(data->mass->mass))},
-                                   {"volume", jsonOf(realCell(data->mass->volume))}});
-    else
-      o.insert("mass", QJsonValue::Null);
-  }
 }
 
 }  // namespace
@@ -83,68 +49,57 @@ Cell parameterCell(const reader::ModelData& data, const QString& name) {
   return {};
 }
 
-void addPartColumns(Table& table, const std::vector<QString>& rowPaths, PartDataCache& cache) {
+QStringList partHeaders(const PartColumns& columns) {
+  QStringList headers = columns.parameters;
+  if (columns.material) headers << QStringLiteral("material");
+  if (columns.mass) headers << QStringLiteral("mass") << QStringLiteral("volume");
+  return headers;
+}
+
+void appendPartCells(std::vector<Cell>& row, const QString& path, PartDataCache& cache) {
   const PartColumns& columns = cache.columns();
-  table.headers << columns.parameters;
-  if (columns.material) table.headers << QStringLiteral("material");
-  if (columns.mass) table.headers << QStringLiteral("mass") << QStringLiteral("volume");
-  for (std::size_t r = 0; r < table.rows.size() && r < rowPaths.size(); ++r) {
-    const reader::ModelData* data = cache.get(rowPaths[r]);
-    std::vector<Cell>& row = table.rows[r];
-    for (const QString& name : columns.parameters) row.push_back(data ? parameterCell(*data, name) : Cell());
-    if (columns.material) row.push_back(data && data->material ? Cell(*data->material) : Cell());
-    if (columns.mass) {
-      row.push_back(data && data->mass ? realCell(data->mass->mass) : Cell());
-      row.push_back(data && data->mass ? realCell(data->mass->volume) : Cell());
-    }
+  const reader::ModelData* data = cache.get(path);
+  for (const QString& name : columns.parameters) row.push_back(data ? parameterCell(*data, name) : Cell());
+  if (columns.material) row.push_back(data && data->material ? Cell(*data->material) : Cell());
+  if (columns.mass) {
+    row.push_back(data && data->mass ? realCell(data->mass->mass) : Cell());
+    row.push_back(data && data->mass ? realCell(data->mass->volume) : Cell());
   }
 }
 
-QByteArray addPartJson(const QByteArray& document, const std::vector<QString>& rowPaths, PartDataCache& cache) {
-  QJsonObject top = QJsonDocument::fromJson(document).object();
-  std::size_t row = 0;
-  const auto next = [&]() { return row < rowPaths.size() ? cache.get(rowPaths[row++]) : nullptr; };
-  if (top.contains("items")) {
-    QJsonArray items = top.value("items").toArray();
-    for (qsizetype i = 0; i < items.size(); ++i) {
-      QJsonObject item = items[i].toObject();
-      addFields(item, next(), cache.columns());
-      items[i] = item;
-    }
-    top.insert("items", items);
-  } else if (top.contains("root")) {
-    // Pre-order, as the rows; an explicit stack of (node, children done) rebuilt bottom-up.
-    struct Open {
-      QJsonObject node;
-      QJsonArray children;
-      qsizetype at = 0;
-      QJsonArray done;
-    };
-    std::vector<Open> stack;
-    const auto push = [&](QJsonObject node) {
-      addFields(node, next(), cache.columns());
-      QJsonArray children = node.value("children").toArray();
-      stack.push_back({std::move(node), std::move(children), 0, {}});
-    };
-    push(top.value("root").toObject());
-    QJsonObject root;
-    while (!stack.empty()) {
-      Open& open = stack.back();
-      if (open.at < open.children.size()) {
-        push(open.children[open.at++].toObject());
-        continue;
-      }
-      QJsonObject node = std::move(open.node);
-      node.insert("children", open.done);
-      stack.pop_back();
-      if (stack.empty())
-        root = node;
+void writePartFields(JsonWriter& json, const QString& path, PartDataCache& cache) {
+  const PartColumns& columns = cache.columns();
+  const reader::ModelData* data = cache.get(path);
+  if (!columns.parameters.isEmpty()) {
+    json.key("parameters");
+    json.beginObject();
+    for (const QString& name : columns.parameters) {
+      json.textKey(name);
+      const reader::Parameter* p = data ? findParameter(*data, name) : nullptr;
+      if (p && std::holds_alternative<bool>(p->value))
+        json.boolean(std::get<bool>(p->value));
       else
-        stack.back().done.append(node);
+        json.value(data ? parameterCell(*data, name) : Cell());
     }
-    top.insert("root", root);
+    json.endObject();
   }
-  return QJsonDocument(top).toJson(QJsonDocument::Compact) + '\n';
+  if (columns.material) {
+    json.key("material");
+    json.value(data && data->material ? Cell(*data->material) : Cell());
+  }
+  if (columns.mass) {
+    json.key("mass");
+    if (data && data->mass) {
+      json.beginObject();
+      json.key("mass");
+      json.value(realCell(data->mass->mass));
+      json.key("volume");
+      json.value(realCell(data->mass->volume));
+      json.endObject();
+    } else {
+      json.null();
+    }
+  }
 }
 
 }  // namespace kelvaron::bom

@@ -2,13 +2,14 @@
 // Part data as extra columns of a bill of materials: chosen parameters, the
 // material and the mass of each row's own file, read once per file.
 
+#include "bom/jsonwriter.h"
 #include "bom/table.h"
 #include "reader/modeldata.h"
 
-#include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <optional>
 #include <unordered_map>
 #include <vector>
 
@@ -48,15 +49,18 @@ class PartDataCache {
 /// empty when the file lacks it or stores no value.
 Cell parameterCell(const reader::ModelData& data, const QString& name);
 
-/// Appends the columns: one per parameter (headed by the name as asked), then
-/// "material", then "mass" and "volume". `rowPaths` holds each row's file
-/// (empty when missing), in the table's row order.
-void addPartColumns(Table& table, const std::vector<QString>& rowPaths, PartDataCache& cache);
+/// The headers of the columns: one per parameter (as asked), then
+/// "material", then "mass" and "volume".
+QStringList partHeaders(const PartColumns& columns);
 
-/// Adds "parameters": {"NAME": value|null}, "material" and "mass": {"mass",
-/// "volume"} | null (each as asked) to every node of a tree document
-/// (pre-order, as `rowPaths`) or every item of a flat one; the document is one
-/// compact JSON object and a line end, as the bill-of-materials writes it.
-QByteArray addPartJson(const QByteArray& document, const std::vector<QString>& rowPaths, PartDataCache& cache);
+/// Appends the part data of the file at `path` (empty when missing) to a row,
+/// one cell per header of partHeaders; empty cells where the file lacks an
+/// item or cannot be read.
+void appendPartCells(std::vector<Cell>& row, const QString& path, PartDataCache& cache);
+
+/// Writes the part data of the file at `path` as members of the open object:
+/// "parameters": {"NAME": value|null}, "material" and "mass": {"mass",
+/// "volume"} | null, each as asked.
+void writePartFields(JsonWriter& json, const QString& path, PartDataCache& cache);
 
 }  // namespace kelvaron::bom

@@ -1,7 +1,5 @@
 #include "bom/placement.h"
 
-#include "platform/nativepath.h"
-
 namespace kelvaron::bom {
 
 const char* statusName(Status status) {
@@ -18,11 +16,17 @@ const char* statusName(Status status) {
   return "ok";
 }
 
-void Notes::add(const QString& note) {
-  if (!m_seen.contains(note)) {
-    m_seen.insert(note);
+void Notes::add(const QString& note, const QString& key) {
+  const QString& k = key.isEmpty() ? note : key;
+  if (!m_seen.contains(k)) {
+    m_seen.insert(k);
     m_list << note;
+    m_keys << k;
   }
+}
+
+void Notes::merge(const Notes& other) {
+  for (qsizetype i = 0; i < other.m_list.size(); ++i) add(other.m_list[i], other.m_keys[i]);
 }
 
 std::vector<Placement> resolvePlacements(const reader::AssemblyModel& model, const QString& ownFolder,
@@ -38,15 +42,22 @@ std::vector<Placement> resolvePlacements(const reader::AssemblyModel& model, con
     } else {
       p.path = r.path;
       if (!r.others.isEmpty()) {
-        QStringList shown;
-        for (const QString& o : r.others) shown << platform::displayPath(o);
-        notes.add(QStringLiteral("%1: using %2, also found as %3")
-                      .arg(p.component.file, platform::displayPath(r.path), shown.join(QStringLiteral(", "))));
+        QString note = QStringLiteral("%1: using %2, also found as %3").arg(p.component.file, r.path, r.others.first());
+        if (r.others.size() > 1) note += QStringLiteral(" and in %1 more folders").arg(r.others.size() - 1);
+        notes.add(note, QStringLiteral("using ") + foldName(p.component.file));
       }
     }
     placements.push_back(std::move(p));
   }
   return placements;
+}
+
+bool isSkeleton(const reader::ModelComponent& component) {
+  return component.subtype.compare(u"SKEL_MODEL", Qt::CaseInsensitive) == 0;
+}
+
+QString typeText(const reader::ModelComponent& component) {
+  return isSkeleton(component) ? QStringLiteral("skeleton") : QString::fromLatin1(reader::typeName(component.type));
 }
 
 bool expands(const Placement& p) {

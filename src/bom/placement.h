@@ -34,19 +34,32 @@ struct Placement {
 /// Notes gathered while resolving, each once, in order of first appearance.
 class Notes {
  public:
-  void add(const QString& note);
+  /// Adds `note` unless one with the same `key` (default: the note itself)
+  /// came before.
+  void add(const QString& note, const QString& key = {});
+  /// Adds the notes of `other` in its order, each unless its key came before.
+  void merge(const Notes& other);
   const QStringList& list() const { return m_list; }
 
  private:
   QStringList m_list;
+  QStringList m_keys;
   QSet<QString> m_seen;
 };
 
 /// The components of `model` (an assembly in `ownFolder`) resolved through
-/// `index`: status Ok with the path, or Missing. When the name exists in more
-/// than one folder a note names the file chosen and the others.
+/// `index`: status Ok with the path, or Missing. When the name is a choice
+/// among the search folders, one note per name tells the file chosen, the
+/// first other and how many more there are.
 std::vector<Placement> resolvePlacements(const reader::AssemblyModel& model, const QString& ownFolder,
                                          const FileIndex& index, Notes& notes);
+
+/// Whether the component is a skeleton model (subtype SKEL_MODEL): a model
+/// of the assembly's layout, not something built in.
+bool isSkeleton(const reader::ModelComponent& component);
+
+/// "part", "assembly" or "skeleton".
+QString typeText(const reader::ModelComponent& component);
 
 /// Whether this placement is followed into its file: an assembly with
 /// active instances whose file was found.

@@ -1,26 +1,15 @@
 #include "bom/product.h"
 
-#include "platform/nativepath.h"
+#include "platform/modelnames.h"
 
 #include <QHash>
 
 namespace kelvaron::bom {
 
-namespace {
-
-// The name components use for an assembly file: "asm0007.asm.2" gives "ASM0007".
-QString modelNameOf(const QString& path) {
-  const QString file = path.mid(path.lastIndexOf(u'/') + 1);
-  const qsizetype dot = file.indexOf(u'.');
-  return (dot > 0 ? file.left(dot) : file).toUpper();
-}
-
-}  // namespace
-
 Product loadProduct(const QString& topPath, const QStringList& searchDirs, const ModelLoader& loader) {
   Product product;
   product.top = absolutePath(topPath);
-  product.name = modelNameOf(product.top);
+  product.name = platform::modelNameOf(product.top);
 
   FileIndex index(searchDirs);
   ModelCache models(loader);
@@ -39,6 +28,7 @@ Product loadProduct(const QString& topPath, const QStringList& searchDirs, const
     const reader::FileModel& file = models.get(path);
     node.error = unreadableReason(path, file);
     if (node.error.isEmpty()) {
+      for (const QString& note : file.model.notes) notes.add(QStringLiteral("%1: %2").arg(path, note));
       index.addFolder(folderOf(path));
       node.children = resolvePlacements(file.model, folderOf(path), index, notes);
     }
@@ -66,8 +56,7 @@ Product loadProduct(const QString& topPath, const QStringList& searchDirs, const
       if (visit[static_cast<std::size_t>(*known)] == Visit::Open) {
         p->status = Status::Cycle;
         notes.add(QStringLiteral("cycle: %1 contains itself through %2")
-                      .arg(platform::displayPath(p->path),
-                           platform::displayPath(product.nodes[static_cast<std::size_t>(parent)].path)));
+                      .arg(p->path, product.nodes[static_cast<std::size_t>(parent)].path));
       } else if (!product.nodes[static_cast<std::size_t>(*known)].error.isEmpty()) {
         p->status = Status::Unreadable;
         p->reason = product.nodes[static_cast<std::size_t>(*known)].error;
@@ -78,7 +67,7 @@ Product loadProduct(const QString& topPath, const QStringList& searchDirs, const
     }
     if (stack.size() > static_cast<std::size_t>(kMaxProductDepth)) {
       notes.add(QStringLiteral("%1: nested deeper than %2 levels, not followed")
-                    .arg(platform::displayPath(p->path))
+                    .arg(p->path)
                     .arg(kMaxProductDepth));
       continue;
     }
@@ -96,6 +85,7 @@ Product loadProduct(const QString& topPath, const QStringList& searchDirs, const
     stack.push_back({child, 0});
   }
   product.notes = notes.list();
+  product.problems = index.problems();
   return product;
 }
 

@@ -25,7 +25,8 @@ struct Product {
   QString top;   ///< absolute path of the top assembly
   QString name;  ///< the top's model name as components name it ("ASM0007")
   std::vector<ProductNode> nodes;
-  QStringList notes;  ///< same name in several folders, cycles, cut depth
+  QStringList notes;               ///< the reader's notes, choices among folders, cycles, cut depth
+  std::vector<Problem> problems;   ///< folders that could not be searched
 
   bool topReadable() const { return !nodes.empty() && nodes.front().error.isEmpty(); }
 };

@@ -1,6 +1,5 @@
 #include "bom/productrows.h"
 
-#include "platform/nativepath.h"
 
 #include <QHash>
 #include <QSet>
@@ -25,18 +24,21 @@ const ProductNode& nodeAt(const Product& product, int id) { return product.nodes
 
 }  // namespace
 
-std::vector<TreeRow> treeRows(const Product& product, int maxDepth, QStringList* notes) {
-  std::vector<TreeRow> rows;
-  if (product.nodes.empty()) return rows;
+void forEachTreeRow(const Product& product, int maxDepth, const std::function<bool(const TreeRow&)>& visit,
+                    QStringList* notes) {
+  if (product.nodes.empty()) return;
   const ProductNode& top = product.nodes.front();
-  rows.push_back({0, product.name, reader::ComponentType::Assembly, 1, 0,
-                  top.error.isEmpty() ? Status::Ok : Status::Unreadable, product.top});
+  if (!visit({0, product.name, reader::ComponentType::Assembly, 1, 0,
+              top.error.isEmpty() ? Status::Ok : Status::Unreadable, product.top, {}, false}))
+    return;
 
   struct Frame {
     int node;
     std::size_t next;
   };
   std::vector<Frame> stack{{0, 0}};
+  std::size_t count = 1;
+  bool depthCut = false;
   while (!stack.empty()) {
     Frame& f = stack.back();
     const ProductNode& node = nodeAt(product, f.node);
@@ -44,16 +46,36 @@ std::vector<TreeRow> treeRows(const Product& product, int maxDepth, QStringList*
       stack.pop_back();
       continue;
     }
-    if (rows.size() >= kMaxTreeRows) {
+    if (count >= kMaxTreeRows) {
       if (notes) *notes << QStringLiteral("the tree was cut at %1 rows").arg(kMaxTreeRows);
       break;
     }
     const Placement& p = node.children[f.next++];
     const int level = static_cast<int>(stack.size());
-    rows.push_back(
-        {level, p.component.name, p.component.type, p.component.quantity, p.component.suppressed, p.status, p.path});
-    if (p.node >= 0 && (maxDepth <= 0 || level < maxDepth)) stack.push_back({p.node, 0});
+    ++count;
+    if (!visit({level, p.component.name, p.component.type, p.component.quantity, p.component.suppressed, p.status,
+                p.path, p.component.file, isSkeleton(p.component)}))
+      return;
+    if (p.node < 0) continue;
+    if (maxDepth <= 0 || level < maxDepth)
+      stack.push_back({p.node, 0});
+    else
+      depthCut = true;
   }
+  if (depthCut && notes)
+    *notes << QStringLiteral("only %1 levels below the top are shown; the assemblies at level %1 have more")
+                  .arg(maxDepth);
+}
+
+std::vector<TreeRow> treeRows(const Product& product, int maxDepth, QStringList* notes) {
+  std::vector<TreeRow> rows;
+  forEachTreeRow(
+      product, maxDepth,
+      [&rows](const TreeRow& r) {
+        rows.push_back(r);
+        return true;
+      },
+      notes);
   return rows;
 }
 
@@ -71,11 +93,12 @@ std::vector<FlatItem> flatItems(const Product& product, int maxDepth, QStringLis
     std::vector<std::pair<int, std::int64_t>> next;
     for (const auto& [id, count] : frontier) {
       for (const Placement& p : nodeAt(product, id).children) {
+        if (isSkeleton(p.component)) continue;
         const QPair<QString, int> key{foldName(p.component.name), static_cast<int>(p.component.type)};
         auto it = itemOf.constFind(key);
         if (it == itemOf.constEnd()) {
           it = itemOf.insert(key, items.size());
-          items.push_back({p.component.name, p.component.type, 0, 0, 0, p.status, p.path});
+          items.push_back({p.component.name, p.component.type, 0, 0, 0, p.status, p.path, p.component.file});
           parents.emplace_back();
         }
         FlatItem& item = items[*it];
@@ -87,8 +110,7 @@ std::vector<FlatItem> flatItems(const Product& product, int maxDepth, QStringLis
         if (item.path.isEmpty()) {
           item.path = p.path;
         } else if (notes && !p.path.isEmpty() && p.path != item.path) {
-          const QString note = QStringLiteral("%1: placed as %2 and as %3")
-                                   .arg(item.name, platform::displayPath(item.path), platform::displayPath(p.path));
+          const QString note = QStringLiteral("%1: placed as %2 and as %3").arg(item.name, item.path, p.path);
           if (!notes->contains(note)) *notes << note;
         }
         if (p.node < 0) continue;
@@ -108,6 +130,40 @@ std::vector<FlatItem> flatItems(const Product& product, int maxDepth, QStringLis
     return byName != 0 ? byName < 0 : a.type < b.type;
   });
   return items;
+}
+
+Shortfall shortfallOf(const Product& product) {
+  Shortfall s;
+  QSet<QString> missing, unreadable;
+  for (const ProductNode& node : product.nodes) {
+    for (const Placement& p : node.children) {
+      if (isSkeleton(p.component)) continue;
+      switch (p.status) {
+        case Status::Missing:
+          missing.insert(foldName(p.component.file));
+          break;
+        case Status::Unreadable:
+          unreadable.insert(p.path);
+          break;
+        case Status::Cycle:
+          ++s.cycles;
+          break;
+        case Status::Ok:
+          break;
+      }
+    }
+  }
+  s.missing = static_cast<int>(missing.size());
+  s.unreadable = static_cast<int>(unreadable.size());
+  return s;
+}
+
+QString Shortfall::text() const {
+  QStringList parts;
+  if (missing > 0) parts << QStringLiteral("%1 missing").arg(missing);
+  if (unreadable > 0) parts << QStringLiteral("%1 unreadable").arg(unreadable);
+  if (cycles > 0) parts << QStringLiteral("%1 %2").arg(cycles).arg(cycles == 1 ? "cycle" : "cycles");
+  return parts.join(QStringLiteral(", "));
 }
 
 }  // namespace kelvaron::bom

@@ -26,6 +26,7 @@ CheckResult checkProject(const ProjectScan& scan) {
         if (const FileIndex::File* f = fileOf.value(p.path)) placed.insert(groupOf(*f));
         continue;
       }
+      if (isSkeleton(p.component)) continue;
       const QString key = foldName(p.component.file);
       auto it = missingAt.constFind(key);
       if (it == missingAt.constEnd()) {
@@ -38,15 +39,14 @@ CheckResult checkProject(const ProjectScan& scan) {
   }
 
   QSet<QString> topGroups;
-  for (const ScannedAssembly& a : scan.assemblies) {
-    const FileIndex::File* f = fileOf.value(a.path);
-    if (!f) continue;
-    const QString group = groupOf(*f);
+  for (std::size_t i = 0; i < scan.assemblies.size(); ++i) {
+    const ScannedAssembly& a = scan.assemblies[i];
     // A name that was read belongs to the products or to the unreadable
     // list, never to the clean-up candidates.
-    topGroups.insert(group);
-    if (a.error.isEmpty() && !placed.contains(group)) result.top << a.path;
+    if (const FileIndex::File* f = fileOf.value(a.path)) topGroups.insert(groupOf(*f));
+    if (scan.top[i]) result.top << a.path;
   }
+  result.cycles = cyclesOf(scan);
   for (const FileIndex::File& f : scan.index->files()) {
     const QString name = f.path.mid(f.path.lastIndexOf(u'/') + 1);
     if (!isModelFile(name)) continue;

@@ -27,12 +27,13 @@ struct CheckResult {
   /// Part and assembly files that no assembly places (every version of such
   /// a name in its folder), the top assemblies excepted: clean-up candidates.
   QStringList unused;
-  /// Readable assemblies that nothing places: the products. A name counts as
-  /// placed when any assembly resolves to any version of it in that folder.
+  /// Readable assemblies that nothing places: the products (ProjectScan::top).
   QStringList top;
+  /// Assemblies that contain themselves: each cycle's paths, "a > b > a".
+  std::vector<QStringList> cycles;
 
-  /// Nothing missing and nothing unreadable.
-  bool clean() const { return missing.empty() && unreadable.empty(); }
+  /// Nothing missing, nothing unreadable, no cycle.
+  bool clean() const { return missing.empty() && unreadable.empty() && cycles.empty(); }
 };
 
 /// The answers of `check` over a scan, all from the one pass.

@@ -25,13 +25,18 @@ struct ProjectScan {
   std::unique_ptr<FileIndex> index;
   std::vector<ScannedAssembly> assemblies;  ///< walk order
   QHash<QString, int> assemblyOf;           ///< path -> index into assemblies
-  QStringList notes;
+  /// Per assembly: a top, a readable assembly nothing places. A name counts
+  /// as placed when any assembly resolves to any version of it in its folder,
+  /// so of "x.asm.1" and "x.asm.10" neither is a top when x is placed.
+  std::vector<bool> top;
+  QStringList notes;              ///< the reader's notes, choices among folders
+  std::vector<Problem> problems;  ///< folders that could not be searched
 };
 
-/// Whether a file name is a part or assembly file ("x.prt", "X.ASM.3").
-bool isModelFile(const QString& fileName);
-/// Whether a file name is an assembly file ("x.asm", "x.asm.12").
-bool isAssemblyFile(const QString& fileName);
+/// The cycles among the scan's assemblies, each as the paths of its members
+/// in placement order, the first repeated at the end ("a > b > a"); each
+/// cycle once, found depth-first from the assemblies in walk order.
+std::vector<QStringList> cyclesOf(const ProjectScan& scan);
 
 /// Walks `dirs` once and reads every assembly found (with `latest`, only the
 /// highest version of each name in a folder), `jobs` files at a time (the

@@ -1,9 +1,11 @@
 #include "bom/savefile.h"
 
 #include "platform/atomicfile.h"
+#include "platform/nativefile.h"
 #include "platform/nativepath.h"
 
 #include <QTemporaryFile>
+#include <cerrno>
 #include <filesystem>
 #include <system_error>
 
@@ -12,7 +14,7 @@ namespace kelvaron::bom {
 namespace {
 
 QString failure(const QString& path, const QString& reason) {
-  return QStringLiteral("cannot write %1: %2").arg(platform::displayPath(path), reason);
+  return QStringLiteral("cannot write %1: %2").arg(path, reason);
 }
 
 }  // namespace
@@ -49,6 +51,87 @@ bool commitTemporary(const QString& temporary, const QString& path, QString* err
   std::filesystem::remove(platform::toNativePath(temporary), ec);
   *error = failure(path, QString::fromStdString(ec.message()));
   return false;
+}
+
+bool isSpecialFile(const QString& path) {
+  if (path.isEmpty()) return false;
+  std::error_code ec;
+  const auto status = std::filesystem::status(platform::toNativePath(path), ec);  // through links
+  if (ec || !std::filesystem::exists(status)) return false;
+  return !std::filesystem::is_regular_file(status) && !std::filesystem::is_directory(status);
+}
+
+ResultTarget::~ResultTarget() {
+  if (m_ownStream && m_stream) std::fclose(m_stream);
+}
+
+bool ResultTarget::open(const QString& path, std::FILE* standardOutput, QString* error) {
+  m_path = path;
+  if (path.isEmpty() || path == u"-") {
+    m_stream = standardOutput;
+    return true;
+  }
+  if (isSpecialFile(path)) {
+#ifdef _WIN32
+    m_stream = _wfopen(platform::toNativePath(path).c_str(), L"wb");
+#else
+    m_stream = std::fopen(platform::toNativePath(path).c_str(), "wb");
+#endif
+    if (!m_stream) {
+      *error = failure(path, platform::systemErrorText(errno));
+      return false;
+    }
+    m_ownStream = true;
+    return true;
+  }
+  m_file = std::make_unique<platform::AtomicFile>();
+  QString reason;
+  if (m_file->open(path, &reason)) return true;
+  m_file.reset();
+  *error = failure(path, reason);
+  return false;
+}
+
+void ResultTarget::write(std::string_view bytes) {
+  if (m_file) {
+    m_file->write(bytes);
+  } else if (m_stream && !m_failed && !bytes.empty()) {
+    errno = 0;
+    if (std::fwrite(bytes.data(), 1, bytes.size(), m_stream) != bytes.size()) {
+      m_failed = true;
+      m_errno = errno ? errno : EIO;
+    }
+  }
+}
+
+bool ResultTarget::finish(QString* error) {
+  if (m_file) {
+    QString reason;
+    const bool ok = m_file->commit(&reason);
+    m_file.reset();
+    if (!ok) *error = failure(m_path, reason);
+    return ok;
+  }
+  if (!m_stream) return true;
+  errno = 0;
+  if (!m_failed && std::fflush(m_stream) != 0) {
+    m_failed = true;
+    m_errno = errno ? errno : EIO;
+  }
+  if (m_ownStream) {
+    if (std::fclose(m_stream) != 0 && !m_failed) {
+      m_failed = true;
+      m_errno = errno ? errno : EIO;
+    }
+    m_stream = nullptr;
+    m_ownStream = false;
+  }
+  if (m_failed) {
+    const QString why = platform::systemErrorText(m_errno);
+    *error = m_path.isEmpty() || m_path == u"-" ? QStringLiteral("cannot write the output: %1").arg(why)
+                                                : failure(m_path, why);
+  }
+  return !m_failed;
 }
 
 }  // namespace kelvaron::bom

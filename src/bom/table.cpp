@@ -1,7 +1,11 @@
 #include "bom/table.h"
 
+#include "platform/nativepath.h"
+#include "platform/shown.h"
+
 #include <algorithm>
 #include <charconv>
+#include <string>
 
 namespace kelvaron::bom {
 
@@ -14,42 +18,78 @@ QString realText(double value) {
 namespace {
 
 QString textOf(const Cell& cell) {
-  if (const auto* s = std::get_if<QString>(&cell)) return *s;
+  if (const auto* s = std::get_if<QString>(&cell)) return platform::escapeControls(*s);
   if (const auto* n = std::get_if<std::int64_t>(&cell)) return QString::number(*n);
   if (const auto* d = std::get_if<double>(&cell)) return realText(*d);
   return {};
 }
 
 QString csvField(const QString& text) {
-  if (!text.contains(u',') && !text.contains(u'"') && !text.contains(u'\n') && !text.contains(u'\r')) return text;
-  QString quoted = text;
-  quoted.replace(u'"', QStringLiteral("\"\""));
-  return u'"' + quoted + u'"';
+  QString field = text;
+  if (!field.isEmpty() && (field[0] == u'=' || field[0] == u'+' || field[0] == u'-' || field[0] == u'@'))
+    field.prepend(u'\'');
+  if (!field.contains(u',') && !field.contains(u'"')) return field;
+  field.replace(u'"', QStringLiteral("\"\""));
+  return u'"' + field + u'"';
 }
+
+// Gathers bytes into large writes.
+class Chunked {
+ public:
+  explicit Chunked(ByteSink& out) : m_out(out) {}
+  ~Chunked() { flush(); }
+  void add(const std::string& bytes) {
+    m_buffer += bytes;
+    if (m_buffer.size() >= (1 << 16)) flush();
+  }
+  void flush() {
+    if (!m_buffer.empty()) m_out.write(m_buffer);
+    m_buffer.clear();
+  }
+
+ private:
+  ByteSink& m_out;
+  std::string m_buffer;
+};
 
 }  // namespace
 
-QByteArray formatText(const Table& table) {
+void Table::setRows(std::vector<std::vector<Cell>> cells, std::vector<int> levelsOf) {
+  rows = std::move(cells);
+  levels = std::move(levelsOf);
+  source = {};
+}
+
+void Table::forEachRow(const RowVisitor& visit) const {
+  if (source) {
+    source(visit);
+    return;
+  }
+  for (std::size_t r = 0; r < rows.size(); ++r)
+    if (!visit(r < levels.size() ? levels[r] : 0, rows[r])) return;
+}
+
+void printText(const Table& table, ByteSink& out) {
   const std::size_t columns = static_cast<std::size_t>(table.headers.size());
-  std::vector<std::vector<QString>> cells;
-  cells.reserve(table.rows.size());
   std::vector<qsizetype> width(columns, 0);
   std::vector<bool> numeric(columns, false);
   for (std::size_t c = 0; c < columns; ++c) width[c] = table.headers[static_cast<qsizetype>(c)].size();
-  for (std::size_t r = 0; r < table.rows.size(); ++r) {
-    std::vector<QString> line(columns);
-    for (std::size_t c = 0; c < columns && c < table.rows[r].size(); ++c) {
-      const Cell& cell = table.rows[r][c];
-      numeric[c] = numeric[c] || std::holds_alternative<std::int64_t>(cell) || std::holds_alternative<double>(cell);
-      QString text = std::holds_alternative<std::monostate>(cell) ? QStringLiteral("-") : textOf(cell);
-      if (static_cast<int>(c) == table.indentColumn && r < table.levels.size())
-        text.prepend(QString(2 * table.levels[r], u' '));
-      width[c] = std::max(width[c], text.size());
-      line[c] = std::move(text);
-    }
-    cells.push_back(std::move(line));
-  }
-  QString out;
+  auto cellText = [&](int level, std::size_t c, const Cell& cell) {
+    QString text = std::holds_alternative<std::monostate>(cell) ? QStringLiteral("-") : textOf(cell);
+    if (static_cast<int>(c) == table.indentColumn) text.prepend(QString(2 * level, u' '));
+    return text;
+  };
+  // First the widths, then the lines: the rows are produced twice rather
+  // than held.
+  table.forEachRow([&](int level, const std::vector<Cell>& cells) {
+      for (std::size_t c = 0; c < columns && c < cells.size(); ++c) {
+        numeric[c] = numeric[c] || std::holds_alternative<std::int64_t>(cells[c]) ||
+                     std::holds_alternative<double>(cells[c]);
+        width[c] = std::max(width[c], std::min(cellText(level, c, cells[c]).size(), kMaxTextColumn));
+      }
+      return true;
+  });
+  Chunked chunks(out);
   auto emit = [&](const std::vector<QString>& line) {
     QString text;
     for (std::size_t c = 0; c < columns; ++c) {
@@ -61,27 +101,45 @@ QByteArray formatText(const Table& table) {
         text += last ? line[c] : line[c].leftJustified(width[c]);
     }
     while (text.endsWith(u' ')) text.chop(1);
-    out += text + u'\n';
+    text += u'\n';
+    chunks.add(platform::toNativeBytes(text));
   };
-  emit(std::vector<QString>(table.headers.begin(), table.headers.end()));
-  for (const auto& line : cells) emit(line);
-  return out.toUtf8();
+  std::vector<QString> line(table.headers.begin(), table.headers.end());
+  emit(line);
+  table.forEachRow([&](int level, const std::vector<Cell>& cells) {
+    for (std::size_t c = 0; c < columns; ++c) line[c] = c < cells.size() ? cellText(level, c, cells[c]) : QString();
+    emit(line);
+    return true;
+  });
+  for (const QString& note : table.notes) chunks.add(platform::shownBytes(QStringLiteral("note: ") + note) + '\n');
 }
 
-QByteArray formatCsv(const Table& table) {
-  QString out;
+void printCsv(const Table& table, ByteSink& out) {
+  Chunked chunks(out);
   QStringList header;
   if (table.isTree()) header << QStringLiteral("level");
   for (const QString& h : table.headers) header << csvField(h);
-  out += header.join(u',') + QStringLiteral("\r\n");
-  for (std::size_t r = 0; r < table.rows.size(); ++r) {
+  chunks.add(platform::toNativeBytes(header.join(u',') + QStringLiteral("\r\n")));
+  table.forEachRow([&](int level, const std::vector<Cell>& cells) {
     QStringList fields;
-    if (table.isTree()) fields << QString::number(table.levels[r]);
-    for (const Cell& cell : table.rows[r])
+    if (table.isTree()) fields << QString::number(level);
+    for (const Cell& cell : cells)
       fields << (std::holds_alternative<QString>(cell) ? csvField(textOf(cell)) : textOf(cell));
-    out += fields.join(u',') + QStringLiteral("\r\n");
-  }
-  return out.toUtf8();
+    chunks.add(platform::toNativeBytes(fields.join(u',') + QStringLiteral("\r\n")));
+    return true;
+  });
+}
+
+QByteArray formatText(const Table& table) {
+  BufferSink sink;
+  printText(table, sink);
+  return sink.bytes();
+}
+
+QByteArray formatCsv(const Table& table) {
+  BufferSink sink;
+  printCsv(table, sink);
+  return sink.bytes();
 }
 
 }  // namespace kelvaron::bom

@@ -16,6 +16,10 @@ struct Edge {
   std::int64_t quantity;
 };
 
+void addNote(QStringList* notes, const QString& note) {
+  if (notes && !notes->contains(note)) *notes << note;
+}
+
 }  // namespace
 
 bool namesComponent(const QString& name, const reader::ModelComponent& component) {
@@ -33,7 +37,7 @@ std::vector<Usage> whereUsed(const ProjectScan& scan, const QString& name, bool 
   for (const ScannedAssembly& a : scan.assemblies)
     for (const Placement& p : a.placements)
       if (namesComponent(name, p.component))
-        direct.push_back({a.path, p.component.quantity, p.component.suppressed, {}});
+        direct.push_back({a.path, typeText(p.component), p.component.quantity, p.component.suppressed, {}, false});
   if (!indirect) return direct;
 
   std::vector<std::vector<Edge>> users(scan.assemblies.size());
@@ -45,33 +49,52 @@ std::vector<Usage> whereUsed(const ProjectScan& scan, const QString& name, bool 
   struct Frame {
     int assembly;
     std::size_t next;
-    std::int64_t quantity;  // instances of the component in one of this assembly
+    std::int64_t times;  // instances of this assembly's content in one of the path's top
+    bool blocked;        // a user of it lies on the path: a cycle
+  };
+  std::size_t steps = 0;
+  const auto pathOf = [&](const std::vector<Frame>& stack) {
+    QStringList path;
+    for (auto it = stack.rbegin(); it != stack.rend(); ++it)
+      path << scan.assemblies[static_cast<std::size_t>(it->assembly)].path;
+    return path;
   };
   for (const Usage& d : direct) {
-    std::vector<Frame> stack{{scan.assemblyOf.value(d.assembly), 0, d.quantity}};
+    std::vector<Frame> stack{{scan.assemblyOf.value(d.assembly), 0, 1, false}};
     while (!stack.empty()) {
-      Frame& f = stack.back();
-      const auto& up = users[static_cast<std::size_t>(f.assembly)];
-      if (f.next == 0 && up.empty()) {
-        Usage u{scan.assemblies[static_cast<std::size_t>(f.assembly)].path, f.quantity, d.suppressed, {}};
-        for (auto it = stack.rbegin(); it != stack.rend(); ++it)
-          u.path << scan.assemblies[static_cast<std::size_t>(it->assembly)].path;
-        if (paths.size() == kMaxUsagePaths) {
-          if (notes)
-            *notes << QStringLiteral("%1: more than %2 paths, the rest not listed").arg(name).arg(kMaxUsagePaths);
-          return paths;
-        }
-        paths.push_back(std::move(u));
+      if (++steps > kMaxUsageSteps) {
+        addNote(notes, QStringLiteral("%1: the walk up to the top assemblies was cut after %2 steps")
+                           .arg(name)
+                           .arg(kMaxUsageSteps));
+        return paths;
       }
+      Frame& f = stack.back();
+      const auto at = static_cast<std::size_t>(f.assembly);
+      const auto& up = users[at];
       if (f.next == up.size()) {
+        // Every user taken: the path ends here at a top, or in a cycle.
+        const bool top = scan.top[at];
+        if (top || f.blocked) {
+          if (paths.size() == kMaxUsagePaths) {
+            addNote(notes, QStringLiteral("%1: more than %2 paths, the rest not listed").arg(name).arg(kMaxUsagePaths));
+            return paths;
+          }
+          paths.push_back({scan.assemblies[at].path, d.type, saturatingMul(d.quantity, f.times),
+                           saturatingMul(d.suppressed, f.times), pathOf(stack), !top});
+        }
         stack.pop_back();
         continue;
       }
       const Edge e = up[f.next++];
-      const std::int64_t quantity = saturatingMul(f.quantity, e.quantity);
       bool onPath = false;  // a cycle among the users is not walked round
       for (const Frame& s : stack) onPath = onPath || s.assembly == e.user;
-      if (!onPath) stack.push_back({e.user, 0, quantity});
+      if (onPath) {
+        f.blocked = true;
+        addNote(notes, QStringLiteral("cycle: %1 contains itself through %2")
+                           .arg(scan.assemblies[static_cast<std::size_t>(e.user)].path, scan.assemblies[at].path));
+        continue;
+      }
+      stack.push_back({e.user, 0, saturatingMul(f.times, e.quantity), false});
     }
   }
   return paths;

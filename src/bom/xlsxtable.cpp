@@ -83,39 +83,44 @@ bool fillSheet(const Xlsx& x, lxw_workbook* book, const Table& table) {
   for (qsizetype c = 0; c < table.headers.size(); ++c)
     if (!header(static_cast<std::size_t>(c) + static_cast<std::size_t>(offset), table.headers[c])) return false;
 
-  for (std::size_t r = 0; r < table.rows.size(); ++r) {
-    const auto row = static_cast<lxw_row_t>(r + 1);
-    if (offset) {
-      const int level = table.levels[r];
-      if (x.worksheet_write_number(sheet, row, 0, level, nullptr) != LXW_NO_ERROR) return false;
-      note(0, QString::number(level).size());
-      lxw_row_col_options options{};
-      options.level = static_cast<uint8_t>(std::min(level, kMaxOutlineLevel));
-      if (level > 0 && x.worksheet_set_row_opt(sheet, row, LXW_DEF_ROW_HEIGHT, nullptr, &options) != LXW_NO_ERROR)
-        return false;
-    }
-    for (std::size_t c = 0; c < table.rows[r].size(); ++c) {
-      const auto col = static_cast<lxw_col_t>(c + static_cast<std::size_t>(offset));
-      const Cell& cell = table.rows[r][c];
-      lxw_error e = LXW_NO_ERROR;
-      if (const auto* n = std::get_if<std::int64_t>(&cell)) {
-        e = x.worksheet_write_number(sheet, row, col, static_cast<double>(*n), nullptr);
-        note(col, QString::number(*n).size());
-      } else if (const auto* d = std::get_if<double>(&cell)) {
-        e = x.worksheet_write_number(sheet, row, col, *d, nullptr);
-        note(col, realText(*d).size());
-      } else if (const auto* s = std::get_if<QString>(&cell)) {
-        e = x.worksheet_write_string(sheet, row, col, s->toUtf8().constData(), nullptr);
-        note(col, s->size());
+  lxw_row_t lastRow = 0;
+  bool written = true;
+  {
+    table.forEachRow([&](int level, const std::vector<Cell>& cells) {
+      const lxw_row_t row = ++lastRow;
+      if (offset) {
+        if (x.worksheet_write_number(sheet, row, 0, level, nullptr) != LXW_NO_ERROR) return written = false;
+        note(0, QString::number(level).size());
+        lxw_row_col_options options{};
+        options.level = static_cast<uint8_t>(std::min(level, kMaxOutlineLevel));
+        if (level > 0 && x.worksheet_set_row_opt(sheet, row, LXW_DEF_ROW_HEIGHT, nullptr, &options) != LXW_NO_ERROR)
+          return written = false;
       }
-      if (e != LXW_NO_ERROR) return false;
-    }
+      for (std::size_t c = 0; c < cells.size(); ++c) {
+        const auto col = static_cast<lxw_col_t>(c + static_cast<std::size_t>(offset));
+        const Cell& cell = cells[c];
+        lxw_error e = LXW_NO_ERROR;
+        if (const auto* n = std::get_if<std::int64_t>(&cell)) {
+          e = x.worksheet_write_number(sheet, row, col, static_cast<double>(*n), nullptr);
+          note(col, QString::number(*n).size());
+        } else if (const auto* d = std::get_if<double>(&cell)) {
+          e = x.worksheet_write_number(sheet, row, col, *d, nullptr);
+          note(col, realText(*d).size());
+        } else if (const auto* s = std::get_if<QString>(&cell)) {
+          // A workbook holds Unicode text only: a file name's stray bytes show as U+FFFD.
+          e = x.worksheet_write_string(sheet, row, col, platform::displayPath(*s).toUtf8().constData(), nullptr);
+          note(col, s->size());
+        }
+        if (e != LXW_NO_ERROR) return written = false;
+      }
+      return true;
+    });
   }
+  if (!written) return false;
   for (std::size_t c = 0; c < columns; ++c)
     x.worksheet_set_column(sheet, static_cast<lxw_col_t>(c), static_cast<lxw_col_t>(c),
                            std::min(width[c] + 2, kMaxColumnWidth), nullptr);
   x.worksheet_freeze_panes(sheet, 1, 0);
-  const auto lastRow = static_cast<lxw_row_t>(table.rows.size());
   x.worksheet_autofilter(sheet, 0, 0, lastRow, static_cast<lxw_col_t>(columns - 1));
   // The summary row of a group sits above its members, as in a tree.
   if (offset) x.worksheet_outline_settings(sheet, LXW_TRUE, LXW_FALSE, LXW_FALSE, LXW_FALSE);
@@ -127,7 +132,7 @@ bool fillSheet(const Xlsx& x, lxw_workbook* book, const Table& table) {
 bool writeXlsx(const Table& table, const QString& path, QString* error) {
   const Xlsx& x = xlsx();
   if (!x.error.isEmpty()) {
-    *error = QStringLiteral("cannot write %1: %2").arg(platform::displayPath(path), x.error);
+    *error = QStringLiteral("cannot write %1: %2").arg(path, x.error);
     return false;
   }
   const QString temporary = temporaryBeside(path, error);
@@ -141,7 +146,7 @@ bool writeXlsx(const Table& table, const QString& path, QString* error) {
     std::filesystem::remove(platform::toNativePath(temporary), ec);
     *error =
         QStringLiteral("cannot write %1: %2")
-            .arg(platform::displayPath(path),
+            .arg(path,
                  QString::fromUtf8(x.lxw_strerror(closed != LXW_NO_ERROR ? closed : LXW_ERROR_MEMORY_MALLOC_FAILED)));
     return false;
   }

@@ -5,24 +5,18 @@
 #include "bom/partcolumns.h"
 #include "bom/savefile.h"
 #include "bom/xlsxtable.h"
-#include "cli/exitstatus.h"
 #include "platform/filekind.h"
 #include "platform/nativepath.h"
 
 #include <CLI/CLI.hpp>
-#include <functional>
-#include <thread>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace kelvaron::cli {
 
 namespace {
-
-const QStringList kCommands = {"bom", "where-used", "check", "diff"};
-
-// Reading the files of a folder scan is independent work: one job per core.
-int jobs() { return static_cast<int>(std::max(1u, std::thread::hardware_concurrency())); }
 
 QString fromArg(const std::string& s) { return platform::fromNativeBytes(s); }
 
@@ -32,226 +26,297 @@ QStringList fromArgs(const std::vector<std::string>& list) {
   return out;
 }
 
-// What every subcommand shares: where and how the result goes.
-struct Output {
-  std::string format = "text";
-  std::string file;
+// What a run found wanting, gathered for the exit status and the closing line.
+struct Shortfall {
+  int missing = 0;
+  int unreadable = 0;
+  int cycles = 0;
+  int unsearched = 0;  // folders that could not be listed
+  bool cut = false;    // a limit cut the answer
+  QString text() const {
+    QStringList parts;
+    if (missing > 0) parts << QStringLiteral("%1 missing").arg(missing);
+    if (unreadable > 0) parts << QStringLiteral("%1 unreadable").arg(unreadable);
+    if (cycles > 0) parts << QStringLiteral("%1 %2").arg(cycles).arg(cycles == 1 ? "cycle" : "cycles");
+    if (unsearched > 0)
+      parts << QStringLiteral("%1 %2 not searched").arg(unsearched).arg(unsearched == 1 ? "folder" : "folders");
+    if (cut) parts << QStringLiteral("cut short");
+    return parts.join(QStringLiteral(", "));
+  }
 };
 
-void addOutputOptions(CLI::App* sub, Output& o) {
-  sub->add_option("--format", o.format, "text, csv, json or xlsx (xlsx needs -o)")
-      ->check(CLI::IsMember({"text", "csv", "json", "xlsx"}));
-  sub->add_option("-o,--output", o.file, "write to FILE (complete or not at all) instead of standard output");
-}
-
-class Runner {
+// The steps every command shares: checking folders, telling notes and
+// problems, delivering the result in the chosen format.
+class Session {
  public:
-  Runner(std::FILE* out, std::FILE* err, const bom::ModelLoader& loader) : m_out(out), m_err(err), m_loader(loader) {}
+  explicit Session(const CommandContext& c) : m_c(c) {}
 
-  void message(const QString& text) const { std::fprintf(m_err, "kelvaron-cli: %s\n", text.toLocal8Bit().constData()); }
-  void notes(const QStringList& list) const {
-    for (const QString& n : list) message(QStringLiteral("note: ") + platform::displayPath(n));
-  }
+  const Messages& messages() const { return m_c.messages; }
 
-  // False (after a message) when a folder to search does not exist.
+  // False (after a message) when a folder to search is not one.
   bool foldersExist(const QStringList& dirs) const {
     for (const QString& d : dirs) {
-      if (!platform::isFolder(d)) {
-        message(QStringLiteral("cannot search %1: no such folder").arg(platform::displayPath(d)));
+      QString why;
+      if (d.isEmpty())
+        why = QStringLiteral("an empty name is not a folder");
+      else if (platform::isFile(d))
+        why = QStringLiteral("not a folder");
+      else if (!platform::isFolder(d))
+        why = QStringLiteral("no such folder");
+      if (!why.isEmpty()) {
+        m_c.messages.problem({Problem::Kind::CannotSearch, d, why});
         return false;
       }
     }
     return true;
   }
 
-  // Prints or saves the result in the chosen format; false after a message.
-  bool deliver(const Output& o, const bom::Table& table, const std::function<QByteArray()>& json) const {
+  void notes(const QStringList& list) const {
+    for (const QString& n : list) m_c.messages.note(n);
+  }
+
+  void problems(const std::vector<Problem>& list, Shortfall& s) const {
+    for (const Problem& p : list) m_c.messages.problem(p);
+    s.unsearched += static_cast<int>(list.size());
+  }
+
+  // The exit status of a run that delivered `delivered`, and the closing line
+  // for an incomplete answer.
+  ExitStatus close(bool delivered, const Shortfall& s) const {
+    if (!delivered) return ExitStatus::Trouble;
+    const QString text = s.text();
+    if (text.isEmpty()) return ExitStatus::Success;
+    m_c.messages.say(QStringLiteral("incomplete: ") + text);
+    return ExitStatus::Found;
+  }
+
+  const std::string& format() const { return m_c.shared.format; }
+
+  // Prints or saves the result in the chosen format: the table for text, CSV
+  // and Excel, `json` for JSON. False after a message.
+  bool deliver(const bom::Table& table, const std::function<void(bom::ByteSink&)>& json) const {
+    const QString target = fromArg(m_c.shared.output);
     QString error;
-    if (o.format == "xlsx") {
-      if (bom::writeXlsx(table, fromArg(o.file), &error)) return true;
-      message(error);
+    if (format() == "xlsx") {
+      if (bom::isSpecialFile(target)) {
+        m_c.messages.problem({Problem::Kind::CannotWrite, target, QStringLiteral("a workbook needs a regular file")});
+        return false;
+      }
+      if (bom::writeXlsx(table, target, &error)) return true;
+      m_c.messages.say(error);
       return false;
     }
-    const QByteArray bytes = o.format == "json"  ? json()
-                             : o.format == "csv" ? bom::formatCsv(table)
-                                                 : bom::formatText(table);
-    if (o.file.empty()) {
-      std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), m_out);
-      return std::fflush(m_out) == 0;
+    bom::ResultTarget out;
+    if (!out.open(target, m_c.out, &error)) {
+      m_c.messages.say(error);
+      return false;
     }
-    if (bom::saveFile(fromArg(o.file), bytes, &error)) return true;
-    message(error);
+    if (format() == "json")
+      json(out);
+    else if (format() == "csv")
+      bom::printCsv(table, out);
+    else
+      bom::printText(table, out);
+    if (out.finish(&error)) return true;
+    m_c.messages.say(error);
     return false;
   }
 
-  ExitStatus bom(const QString& assembly, const QStringList& search, bool flat, int depth, const bom::PartColumns& part,
-                 const Output& o) const {
-    if (!foldersExist(search)) return ExitStatus::Trouble;
-    const bom::Product product = bom::loadProduct(assembly, search, m_loader);
-    if (!product.topReadable()) {
-      message(product.nodes.front().error);
-      return ExitStatus::Trouble;
-    }
-    notes(product.notes);
-    const QString folder = bom::folderOf(product.top);
-    bool ok = false;
-    // Part data comes from each row's own file, read once however often it is placed.
-    bom::PartDataCache partData(part, &reader::readModelDataFile);
-    const auto withPartData = [&](bom::Table table, const std::vector<QString>& paths) {
-      if (part.any()) bom::addPartColumns(table, paths, partData);
-      return table;
-    };
-    const auto jsonWithPartData = [&](const QByteArray& json, const std::vector<QString>& paths) {
-      return part.any() ? bom::addPartJson(json, paths, partData) : json;
-    };
-    std::vector<QString> paths;
-    if (flat) {
-      QStringList differ;
-      const auto items = bom::flatItems(product, depth, &differ);
-      notes(differ);
-      for (const bom::FlatItem& i : items) paths.push_back(i.path);
-      ok = deliver(o, withPartData(bom::flatTable(items, folder), paths),
-                   [&] { return jsonWithPartData(bom::flatJson(product, items), paths); });
-    } else {
-      QStringList cut;
-      const auto rows = bom::treeRows(product, depth, &cut);
-      notes(cut);
-      for (const bom::TreeRow& r : rows) paths.push_back(r.path);
-      ok = deliver(o, withPartData(bom::treeTable(rows, folder), paths),
-                   [&] { return jsonWithPartData(bom::treeJson(product, rows), paths); });
-    }
-    return ok ? ExitStatus::Success : ExitStatus::Trouble;
-  }
-
-  ExitStatus whereUsed(const QStringList& names, const QStringList& dirs, bool indirect, bool latest,
-                       const Output& o) const {
-    if (!foldersExist(dirs)) return ExitStatus::Trouble;
-    const bom::ProjectScan scan = bom::scanProject(dirs, latest, m_loader, jobs());
+  // The one pass over the folders of where-used and check, its problems and
+  // notes told; nothing (after a message) when a folder is not one.
+  std::optional<bom::ProjectScan> scan(const QStringList& dirs, bool latest, Shortfall& shortfall) const {
+    if (!foldersExist(dirs)) return std::nullopt;
+    bom::ProjectScan scan = bom::scanProject(dirs, latest, m_c.loader, m_c.jobs());
+    problems(scan.problems, shortfall);
     notes(scan.notes);
-    std::vector<std::pair<QString, std::vector<bom::Usage>>> results;
-    QStringList cut;
-    for (const QString& name : names) results.emplace_back(name, bom::whereUsed(scan, name, indirect, &cut));
-    notes(cut);
-    const bool ok = deliver(o, bom::whereUsedTable(results, indirect), [&] {
-      QByteArray docs;
-      for (const auto& [name, usages] : results) docs += bom::whereUsedJson(name, usages, indirect);
-      return docs;
-    });
-    return ok ? ExitStatus::Success : ExitStatus::Trouble;
-  }
-
-  ExitStatus check(const QStringList& dirs, bool latest, const Output& o) const {
-    if (!foldersExist(dirs)) return ExitStatus::Trouble;
-    const bom::ProjectScan scan = bom::scanProject(dirs, latest, m_loader, jobs());
-    notes(scan.notes);
-    const bom::CheckResult result = bom::checkProject(scan);
-    if (!deliver(o, bom::checkTable(result), [&] { return bom::checkJson(result); })) return ExitStatus::Trouble;
-    return result.clean() ? ExitStatus::Success : ExitStatus::Found;
-  }
-
-  ExitStatus diff(const QString& oldPath, const QString& newPath, const Output& o) const {
-    const reader::FileModel oldFile = m_loader(oldPath);
-    const reader::FileModel newFile = m_loader(newPath);
-    bool readable = true;
-    for (const auto& [path, file] : {std::pair{oldPath, &oldFile}, std::pair{newPath, &newFile}}) {
-      if (const QString why = bom::unreadableReason(path, *file); !why.isEmpty()) {
-        message(why);
-        readable = false;
-      }
-    }
-    if (!readable) return ExitStatus::Trouble;
-    const auto changes = bom::diffModels(oldFile.model, newFile.model);
-    if (!deliver(o, bom::diffTable(changes),
-                 [&] { return bom::diffJson(bom::absolutePath(oldPath), bom::absolutePath(newPath), changes); }))
-      return ExitStatus::Trouble;
-    return changes.empty() ? ExitStatus::Success : ExitStatus::Found;
+    return scan;
   }
 
  private:
-  std::FILE* m_out;
-  std::FILE* m_err;
-  const bom::ModelLoader& m_loader;
+  const CommandContext& m_c;
 };
+
+struct BomArgs {
+  bool flat = false;
+  int depth = 0;
+  std::vector<std::string> search;
+  std::vector<std::string> parameters;
+  bool material = false;
+  bool mass = false;
+  std::string assembly;
+};
+
+ExitStatus runBom(const BomArgs& a, const CommandContext& c) {
+  const Session s(c);
+  const QString assembly = fromArg(a.assembly);
+  if (assembly.isEmpty()) {
+    c.messages.problem({Problem::Kind::CannotRead, {}, QStringLiteral("an empty name is not a file")});
+    return ExitStatus::Trouble;
+  }
+  if (!s.foldersExist(fromArgs(a.search))) return ExitStatus::Trouble;
+  const bom::Product product = bom::loadProduct(assembly, fromArgs(a.search), c.loader);
+  if (!product.topReadable()) {
+    c.messages.say(product.nodes.front().error);
+    return ExitStatus::Trouble;
+  }
+  Shortfall shortfall;
+  s.problems(product.problems, shortfall);
+  s.notes(product.notes);
+  const bom::Shortfall lacking = bom::shortfallOf(product);
+  shortfall.missing = lacking.missing;
+  shortfall.unreadable = lacking.unreadable;
+  shortfall.cycles = lacking.cycles;
+  // Part data comes from each row's own file, read once however often it is placed.
+  const bom::PartColumns columns{fromArgs(a.parameters), a.material, a.mass};
+  bom::PartDataCache partData(columns, &reader::readModelDataFile);
+  bom::PartDataCache* parts = columns.any() ? &partData : nullptr;
+  bool ok = false;
+  if (a.flat) {
+    QStringList differ;
+    const auto items = bom::flatItems(product, a.depth, &differ);
+    s.notes(differ);
+    ok = s.deliver(bom::flatTable(items, bom::folderOf(product.top), parts), [&](bom::ByteSink& out) {
+      bom::writeFlatJson(product, items, product.notes + differ, out, parts);
+    });
+  } else {
+    const bom::Table table = bom::treeTable(product, a.depth, parts);
+    s.notes(table.notes);
+    shortfall.cut = std::any_of(table.notes.begin(), table.notes.end(),
+                                [](const QString& n) { return n.contains(QStringLiteral(" rows")); });
+    ok = s.deliver(table, [&](bom::ByteSink& out) {
+      bom::writeTreeJson(product, a.depth, product.notes + table.notes, out, parts);
+    });
+  }
+  return s.close(ok, shortfall);
+}
+
+struct WhereArgs {
+  bool indirect = false;
+  bool latest = false;
+  std::vector<std::string> names;
+  std::vector<std::string> in;
+};
+
+ExitStatus runWhereUsed(const WhereArgs& a, const CommandContext& c) {
+  const Session s(c);
+  Shortfall shortfall;
+  const std::optional<bom::ProjectScan> found = s.scan(fromArgs(a.in), a.latest, shortfall);
+  if (!found) return ExitStatus::Trouble;
+  const bom::ProjectScan& scan = *found;
+  for (const bom::ScannedAssembly& assembly : scan.assemblies) {
+    if (assembly.error.isEmpty()) continue;
+    c.messages.say(assembly.error);
+    ++shortfall.unreadable;
+  }
+  std::vector<std::pair<QString, std::vector<bom::Usage>>> results;
+  std::vector<QStringList> notesOf;
+  for (const QString& name : fromArgs(a.names)) {
+    QStringList notes;
+    results.emplace_back(name, bom::whereUsed(scan, name, a.indirect, &notes));
+    s.notes(notes);
+    for (const QString& n : notes) {
+      if (n.startsWith(QStringLiteral("cycle: ")))
+        ++shortfall.cycles;
+      else
+        shortfall.cut = true;
+    }
+    notesOf.push_back(notes);
+  }
+  const bool ok = s.deliver(bom::whereUsedTable(results, a.indirect), [&](bom::ByteSink& out) {
+    for (std::size_t i = 0; i < results.size(); ++i)
+      bom::writeWhereUsedJson(results[i].first, results[i].second, a.indirect, notesOf[i], out);
+  });
+  return s.close(ok, shortfall);
+}
+
+struct CheckArgs {
+  bool latest = false;
+  std::vector<std::string> dirs;
+};
+
+ExitStatus runCheck(const CheckArgs& a, const CommandContext& c) {
+  const Session s(c);
+  Shortfall shortfall;
+  const std::optional<bom::ProjectScan> scan = s.scan(fromArgs(a.dirs), a.latest, shortfall);
+  if (!scan) return ExitStatus::Trouble;
+  const bom::CheckResult result = bom::checkProject(*scan);
+  shortfall.missing = static_cast<int>(result.missing.size());
+  shortfall.unreadable = static_cast<int>(result.unreadable.size());
+  shortfall.cycles = static_cast<int>(result.cycles.size());
+  const bool ok =
+      s.deliver(bom::checkTable(result), [&](bom::ByteSink& out) { bom::writeCheckJson(result, scan->notes, out); });
+  return s.close(ok, shortfall);
+}
+
+ExitStatus runDiff(const std::vector<std::string>& files, const CommandContext& c) {
+  const Session s(c);
+  const QString oldPath = fromArg(files.at(0)), newPath = fromArg(files.at(1));
+  const reader::FileModel oldFile = c.loader(oldPath);
+  const reader::FileModel newFile = c.loader(newPath);
+  bool readable = true;
+  for (const auto& [path, file] : {std::pair{oldPath, &oldFile}, std::pair{newPath, &newFile}}) {
+    if (const QString why = bom::unreadableReason(path, *file); !why.isEmpty()) {
+      c.messages.say(why);
+      readable = false;
+    }
+  }
+  if (!readable) return ExitStatus::Trouble;
+  const auto changes = bom::diffModels(oldFile.model, newFile.model);
+  if (!s.deliver(bom::diffTable(changes),
+                 [&](bom::ByteSink& out) { bom::writeDiffJson(oldPath, newPath, changes, out); }))
+    return ExitStatus::Trouble;
+  return changes.empty() ? ExitStatus::Success : ExitStatus::Found;
+}
+
+const char* const kLatestHelp = "of NAME.asm.N in one folder read only the highest N";
 
 }  // namespace
 
-bool isBomCommand(const QString& first) { return kCommands.contains(first); }
+Command bomCommand() {
+  return {"bom", "the product structure below ASSEMBLY, as a tree or flat totals", [](CLI::App& app) -> CommandRun {
+            auto a = std::make_shared<BomArgs>();
+            app.add_flag("--flat", a->flat, "one row per distinct component with total quantities");
+            app.add_option("--depth", a->depth, "only N levels of components below the top")
+                ->check(CLI::Range(1, bom::kMaxProductDepth));
+            app.add_option("--search", a->search, "also look for component files in DIR and its subfolders (repeatable)")
+                ->allow_extra_args(false);
+            app.add_option("--param", a->parameters,
+                           "a column with each component's parameter NAME, case ignored (repeatable)")
+                ->allow_extra_args(false);
+            app.add_flag("--material", a->material, "a column with each component's material");
+            app.add_flag("--mass", a->mass, "columns with each component's mass and volume, in its model's units");
+            app.add_option("ASSEMBLY", a->assembly, "the top assembly file")->required();
+            return [a](const CommandContext& c) { return runBom(*a, c); };
+          }};
+}
 
-int runBomCommand(const QStringList& args, std::FILE* out, std::FILE* err, const bom::ModelLoader& loader) {
-  CLI::App app("Bills of materials across assembly files.", "kelvaron-cli");
-  app.require_subcommand(1, 1);
-  app.set_help_flag("-h,--help", "show this help and exit");
+Command whereUsedCommand() {
+  return {"where-used", "the assemblies under DIR... that place NAME", [](CLI::App& app) -> CommandRun {
+            auto a = std::make_shared<WhereArgs>();
+            app.add_flag("--indirect", a->indirect, "follow the users up to the top assemblies, quantities multiplied");
+            app.add_flag("--latest", a->latest, kLatestHelp);
+            app.add_option("NAME", a->names, "component names (or file names), case ignored")->required();
+            app.add_option("--in", a->in, "the folders to search, with subfolders")->required();
+            return [a](const CommandContext& c) { return runWhereUsed(*a, c); };
+          }};
+}
 
-  Output output;
-  bool flat = false, indirect = false, latest = false;
-  int depth = 0;
-  std::vector<std::string> search, in, names, dirs, files;
-  std::string assembly;
+Command checkCommand() {
+  return {"check", "missing, unreadable and unused files, cycles, and the top assemblies",
+          [](CLI::App& app) -> CommandRun {
+            auto a = std::make_shared<CheckArgs>();
+            app.add_flag("--latest", a->latest, kLatestHelp);
+            app.add_option("DIR", a->dirs, "the folders to check, with subfolders")->required();
+            return [a](const CommandContext& c) { return runCheck(*a, c); };
+          }};
+}
 
-  CLI::App* bomCmd = app.add_subcommand("bom", "the product structure below ASSEMBLY, as a tree or flat totals");
-  bomCmd->add_flag("--flat", flat, "one row per distinct component with total quantities");
-  bomCmd->add_option("--depth", depth, "only N levels of components below the top")->check(CLI::PositiveNumber);
-  bomCmd->add_option("--search", search, "also look for component files in DIR and its subfolders (repeatable)")
-      ->allow_extra_args(false);
-  std::vector<std::string> params;
-  bool material = false, mass = false;
-  bomCmd->add_option("--param", params, "a column with each component's parameter NAME, case ignored (repeatable)")
-      ->allow_extra_args(false);
-  bomCmd->add_flag("--material", material, "a column with each component's material");
-  bomCmd->add_flag("--mass", mass, "columns with each component's mass and volume, in its model's units");
-  addOutputOptions(bomCmd, output);
-  bomCmd->add_option("ASSEMBLY", assembly, "the top assembly file")->required();
-
-  CLI::App* whereCmd = app.add_subcommand("where-used", "the assemblies under DIR... that place NAME");
-  whereCmd->add_flag("--indirect", indirect, "follow the users up to the top assemblies, quantities multiplied");
-  whereCmd->add_flag("--latest", latest, "of NAME.asm.N in one folder read only the highest N");
-  addOutputOptions(whereCmd, output);
-  whereCmd->add_option("NAME", names, "component names (or file names), case ignored")->required();
-  whereCmd->add_option("--in", in, "the folders to search, with subfolders")->required();
-
-  CLI::App* checkCmd = app.add_subcommand("check", "missing, unreadable and unused files, and the top assemblies");
-  checkCmd->add_flag("--latest", latest, "of NAME.asm.N in one folder read only the highest N");
-  addOutputOptions(checkCmd, output);
-  checkCmd->add_option("DIR", dirs, "the folders to check, with subfolders")->required();
-
-  CLI::App* diffCmd = app.add_subcommand("diff", "components added, removed and changed between OLD and NEW");
-  addOutputOptions(diffCmd, output);
-  diffCmd->add_option("FILES", files, "OLD NEW")->required()->expected(2);
-
-  app.footer(
-      "Exit status: check 1 when a file is missing or unreadable; diff 1 when the files differ;\n"
-      "2 for a usage error or a file or folder that cannot be used; else 0.");
-
-  // CLI11 takes the arguments last first. Native bytes keep names that are not UTF-8.
-  std::vector<std::string> argv;
-  for (qsizetype i = args.size() - 1; i >= 0; --i) argv.push_back(platform::toNativeBytes(args[i]));
-  try {
-    app.parse(argv);
-  } catch (const CLI::CallForHelp&) {
-    std::fputs(app.help().c_str(), out);
-    return static_cast<int>(ExitStatus::Success);
-  } catch (const CLI::ParseError& e) {
-    std::fprintf(err, "kelvaron-cli %s: %s\nTry 'kelvaron-cli %s --help' for more information.\n",
-                 args.value(0).toLocal8Bit().constData(), e.what(), args.value(0).toLocal8Bit().constData());
-    return static_cast<int>(ExitStatus::Usage);
-  }
-  if (output.format == "xlsx" && output.file.empty()) {
-    std::fprintf(err, "kelvaron-cli %s: --format xlsx needs -o FILE\n", args.value(0).toLocal8Bit().constData());
-    return static_cast<int>(ExitStatus::Usage);
-  }
-
-  const Runner run(out, err, loader);
-  ExitStatus status = ExitStatus::Trouble;
-  if (bomCmd->parsed())
-    status = run.bom(fromArg(assembly), fromArgs(search), flat, depth, bom::PartColumns{fromArgs(params), material, mass},
-                     output);
-  else if (whereCmd->parsed())
-    status = run.whereUsed(fromArgs(names), fromArgs(in), indirect, latest, output);
-  else if (checkCmd->parsed())
-    status = run.check(fromArgs(dirs), latest, output);
-  else if (diffCmd->parsed())
-    status = run.diff(fromArg(files.at(0)), fromArg(files.at(1)), output);
-  return static_cast<int>(status);
+Command diffCommand() {
+  return {"diff", "components added, removed and changed between OLD and NEW", [](CLI::App& app) -> CommandRun {
+            auto files = std::make_shared<std::vector<std::string>>();
+            app.add_option("FILES", *files, "OLD NEW")->required()->expected(2);
+            return [files](const CommandContext& c) { return runDiff(*files, c); };
+          }};
 }
 
 }  // namespace kelvaron::cli

@@ -1,22 +1,18 @@
 #pragma once
-// The bill-of-materials subcommands of kelvaron-cli: bom, where-used, check
-// and diff. Their parsing is their own; main() only hands them the arguments.
+// The bill-of-materials commands of kelvaron-cli, as entries of the command
+// table (commands.h).
 
-#include "bom/modelcache.h"
-
-#include <QStringList>
-#include <cstdio>
+#include "cli/commands.h"
 
 namespace kelvaron::cli {
 
-/// Whether `first` (the first argument) selects a subcommand. "./bom" does
-/// not: a file named like a subcommand is reached that way.
-bool isBomCommand(const QString& first);
-
-/// Runs the subcommand `args[0]` with the arguments after it, printing to
-/// `out` and `err`; models are read through `loader`. Returns the exit status
-/// (ExitStatus: Success, Found or Trouble).
-/// runBomCommand({"check", "proj"}, ...) is 1 when proj lacks a file.
-int runBomCommand(const QStringList& args, std::FILE* out, std::FILE* err, const bom::ModelLoader& loader);
+/// The product structure below an assembly, as a tree or flat totals.
+Command bomCommand();
+/// The assemblies in folders that place a component.
+Command whereUsedCommand();
+/// Missing, unreadable and unused files, cycles and top assemblies.
+Command checkCommand();
+/// The components that changed between two versions of an assembly.
+Command diffCommand();
 
 }  // namespace kelvaron::cli

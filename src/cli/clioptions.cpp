@@ -1,5 +1,6 @@
 #include "cli/clioptions.h"
 
+#include "cli/commands.h"
 #include "platform/nativepath.h"
 
 #include <CLI/CLI.hpp>
@@ -59,20 +60,28 @@ CliParseResult parseCliArguments(const QStringList& args) {
   if (o.action != CliOptions::Action::Run) return result;
   // CLI11 would take the next argument as the folder of an empty "--report-dir=".
   const qsizetype optionsEnd = args.indexOf(QStringLiteral("--"));
-  if (args.mid(0, optionsEnd < 0 ? args.size() : optionsEnd).contains(QStringLiteral("--report-dir="))) {
+  const QStringList options = args.mid(0, optionsEnd < 0 ? args.size() : optionsEnd);
+  if (options.contains(QStringLiteral("--report-dir="))) {
     result.error = kNeedsFolder;
     return result;
+  }
+  // A switch is on by being there: CLI11 would read "--no-report=0" as on and
+  // fail on "--no-report=x" outside its own errors.
+  for (const QString& arg : options) {
+    for (const char* flag : {"--no-report", "--json", "--long", "--list", "--latest", "--help", "--version"}) {
+      if (arg.startsWith(QLatin1String(flag) + u'=')) {
+        result.error = QStringLiteral("option '%1' takes no value").arg(QLatin1String(flag));
+        return result;
+      }
+    }
   }
 
   CLI::App app;
   app.allow_extras();  // unknown options are told in this program's words below
   std::vector<std::string> files;
   addMainCommand(app, o, files);
-  // CLI11 takes the arguments last first.
-  std::vector<std::string> reversed;
-  for (auto it = args.rbegin(); it != args.rend(); ++it) reversed.push_back(platform::toNativeBytes(*it));
   try {
-    app.parse(reversed);
+    app.parse(cli11Arguments(args));
   } catch (const CLI::ParseError& e) {
     result.error = messageFor(e, app.remaining());
     return result;
@@ -94,14 +103,15 @@ CliParseResult parseCliArguments(const QStringList& args) {
 QString cliUsage() {
   return QStringLiteral(
       "Usage: kelvaron-cli [OPTION]... FILE|FOLDER...\n"
-      "   or: kelvaron-cli bom|where-used|check|diff ... (each has --help)\n"
+      "   or: kelvaron-cli bom|where-used|check|diff|info|picture ... (each has --help)\n"
       "Lists the parts built into each Pro/ENGINEER assembly FILE (*.asm, *.asm.N)\n"
       "and writes its parts report NAME__Kelvaron.txt into the report folder.\n"
       "A FOLDER is searched with all its subfolders for names matching *.asm.*;\n"
       "every file found is handled like a FILE, in the order of the search.\n"
       "The subcommands work across files: bom (the product structure and totals),\n"
       "where-used, check (missing, unreadable and unused files) and diff (two\n"
-      "versions); a file named like one is given as ./bom.\n"
+      "versions), info (part data) and picture (the stored picture); a file named\n"
+      "like one is given as ./bom.\n"
       "\n"
       "  --report-dir=DIR  write the reports into DIR (default: the report folder\n"
       "                    saved by the Kelvaron window, else the home folder)\n"

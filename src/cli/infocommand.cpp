@@ -1,10 +1,10 @@
 #include "cli/infocommand.h"
 
 #include "bom/savefile.h"
-#include "cli/exitstatus.h"
 #include "cli/jsonoutput.h"
 #include "cli/outputbuffer.h"
 #include "platform/nativepath.h"
+#include "platform/shown.h"
 #include "reader/assemblyreader.h"
 
 #include <CLI/CLI.hpp>
@@ -13,6 +13,8 @@
 #include <charconv>
 #include <cmath>
 #include <condition_variable>
+#include <cstring>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <thread>
@@ -40,20 +42,6 @@ void appendOptionalString(OutputBuffer& out, const std::optional<QString>& s) {
     appendJsonString(out, *s);
   else
     out.append("null");
-}
-
-// Text from a file as a terminal may show it: control characters as \xNN.
-QString shown(const QString& text) {
-  QString out;
-  out.reserve(text.size());
-  for (const QChar c : text) {
-    const char16_t u = c.unicode();
-    if (u < 0x20 || u == 0x7F || (u >= 0x80 && u < 0xA0))
-      out += QStringLiteral("\\x%1").arg(int(u), 2, 16, QLatin1Char('0'));
-    else
-      out += c;
-  }
-  return out;
 }
 
 QString massText(const reader::MassProperties& m) {
@@ -94,7 +82,7 @@ InfoResult readInfo(const QString& path, bool json) {
 }
 
 // Reads the files on a few threads and prints their results in order.
-ExitStatus runInfo(const QStringList& files, bool json, std::FILE* out, std::FILE* err) {
+ExitStatus runInfo(const QStringList& files, bool json, const CommandContext& c) {
   std::vector<std::optional<InfoResult>> results(static_cast<std::size_t>(files.size()));
   std::mutex mutex;
   std::condition_variable ready;
@@ -107,10 +95,10 @@ ExitStatus runInfo(const QStringList& files, bool json, std::FILE* out, std::FIL
       ready.notify_all();
     }
   };
-  const auto threads = std::min<std::size_t>(std::max(1u, std::thread::hardware_concurrency()), results.size());
+  const auto threads = std::min(static_cast<std::size_t>(c.jobs()), results.size());
   std::vector<std::jthread> pool;
   for (std::size_t t = 0; t < threads; ++t) pool.emplace_back(work);
-  OutputBuffer buffer(out);
+  OutputBuffer buffer(c.out);
   bool failed = false;
   for (std::size_t i = 0; i < results.size(); ++i) {
     InfoResult r;
@@ -124,35 +112,33 @@ ExitStatus runInfo(const QStringList& files, bool json, std::FILE* out, std::FIL
     buffer.append(r.text);
     if (!r.error.isEmpty()) {
       buffer.flush();
-      std::fprintf(err, "kelvaron-cli: %s\n", r.error.toLocal8Bit().constData());
+      c.messages.say(r.error);
     }
     failed = failed || r.failed;
   }
   if (!buffer.flush()) {
-    std::fprintf(err, "kelvaron-cli: cannot write the output\n");
+    c.messages.problem({Problem::Kind::CannotWrite, QStringLiteral("standard output"),
+                        QString::fromLocal8Bit(std::strerror(buffer.error()))});
     failed = true;
   }
   return failed ? ExitStatus::Failure : ExitStatus::Success;
 }
 
-ExitStatus runPicture(const QString& path, const QString& target, std::FILE* out, std::FILE* err) {
+ExitStatus runPicture(const QString& path, const QString& target, const CommandContext& c) {
   const reader::Picture picture = reader::readPictureFile(path);
   if (!picture.error.isEmpty()) {
-    const QString why = picture.error.startsWith(u"cannot read")
-                            ? picture.error
-                            : QStringLiteral("%1: %2").arg(platform::displayPath(path), picture.error);
-    std::fprintf(err, "kelvaron-cli: %s\n", why.toLocal8Bit().constData());
+    c.messages.say(picture.error.startsWith(u"cannot read")
+                       ? picture.error
+                       : QStringLiteral("%1: %2").arg(platform::displayPath(path), picture.error));
     return ExitStatus::Failure;
   }
-  if (target == u"-") {
-    const bool written = std::fwrite(picture.bytes.data(), 1, picture.bytes.size(), out) == picture.bytes.size();
-    if (written && std::fflush(out) == 0) return ExitStatus::Success;
-    std::fprintf(err, "kelvaron-cli: cannot write the picture to standard output\n");
-    return ExitStatus::Failure;
-  }
+  bom::ResultTarget out;
   QString error;
-  if (bom::saveFile(target, QByteArray::fromStdString(picture.bytes), &error)) return ExitStatus::Success;
-  std::fprintf(err, "kelvaron-cli: %s\n", error.toLocal8Bit().constData());
+  if (out.open(target, c.out, &error)) {
+    out.write(picture.bytes);
+    if (out.finish(&error)) return ExitStatus::Success;
+  }
+  c.messages.say(error);
   return ExitStatus::Failure;
 }
 
@@ -241,14 +227,14 @@ std::string infoJson(const QString& file, const reader::AssemblyModel& format, c
 }
 
 std::string infoText(const QString& file, const reader::AssemblyModel& format, const ModelData& data) {
-  QStringList lines{shown(file)};
+  QStringList lines{platform::escapeControls(file)};
   const auto fact = [&](const char* name, const QString& value) {
     lines << QStringLiteral("  %1 %2").arg(QLatin1String(name), -11).arg(value);
   };
   fact("generation", QLatin1String(reader::generationName(format.generation)));
-  fact("writer", shown(data.writer.isEmpty() ? format.writer : data.writer));
-  fact("model", shown(data.model.isEmpty() ? format.model : data.model));
-  fact("material", data.material ? shown(*data.material) : QStringLiteral("-"));
+  fact("writer", platform::escapeControls(data.writer.isEmpty() ? format.writer : data.writer));
+  fact("model", platform::escapeControls(data.model.isEmpty() ? format.model : data.model));
+  fact("material", data.material ? platform::escapeControls(*data.material) : QStringLiteral("-"));
   fact("mass", data.mass ? massText(*data.mass) : QStringLiteral("-"));
   fact("picture", data.picture ? QStringLiteral("%1 %2 x %3, %4 bytes%5")
                                      .arg(data.picture->format)
@@ -259,61 +245,71 @@ std::string infoText(const QString& file, const reader::AssemblyModel& format, c
                                : QStringLiteral("-"));
   fact("parameters", QString::number(data.parameters.size()));
   qsizetype nameWidth = 0;
-  for (const reader::Parameter& p : data.parameters) nameWidth = std::max(nameWidth, shown(p.name).size());
+  for (const reader::Parameter& p : data.parameters) nameWidth = std::max(nameWidth, platform::escapeControls(p.name).size());
   for (const reader::Parameter& p : data.parameters) {
     QString line = QStringLiteral("    %1  %2  %3")
-                       .arg(shown(p.name), -int(nameWidth))
+                       .arg(platform::escapeControls(p.name), -int(nameWidth))
                        .arg(QLatin1String(reader::parameterTypeName(p.type)), -7)
                        .arg(std::holds_alternative<std::monostate>(p.value) ? QStringLiteral("-")
                             : p.value == reader::ParameterValue(QString()) ? QStringLiteral("\"\"")
-                                                                           : shown(parameterValueText(p.value)));
-    if (p.unit) line += QStringLiteral("  [%1]").arg(shown(*p.unit));
-    if (p.owner) line += QStringLiteral("  of %1").arg(shown(*p.owner));
+                                                                           : platform::escapeControls(parameterValueText(p.value)));
+    if (p.unit) line += QStringLiteral("  [%1]").arg(platform::escapeControls(*p.unit));
+    if (p.owner) line += QStringLiteral("  of %1").arg(platform::escapeControls(*p.owner));
     if (p.designated && *p.designated) line += QStringLiteral("  designated");
     lines << line;
   }
-  for (const QString& note : data.notes) lines << QStringLiteral("  note: ") + shown(note);
+  for (const QString& note : data.notes) lines << QStringLiteral("  note: ") + platform::escapeControls(note);
   for (QString& l : lines) {
     while (l.endsWith(u' ')) l.chop(1);
   }
   return (lines.join(u'\n') + u'\n').toStdString();
 }
 
-bool isInfoCommand(const QString& first) { return first == u"info" || first == u"picture"; }
+namespace {
 
-int runInfoCommand(const QStringList& args, std::FILE* out, std::FILE* err) {
-  CLI::App app("Part data of model files.", "kelvaron-cli");
-  app.require_subcommand(1, 1);
-  app.set_help_flag("-h,--help", "show this help and exit");
-  std::string format = "text", target;
-  std::vector<std::string> files;
-  std::string file;
-  CLI::App* info = app.add_subcommand(
-      "info", "generation, writer, model, parameters, material, mass and picture of each FILE");
-  info->add_option("--format", format, "text or json (one object a line)")->check(CLI::IsMember({"text", "json"}));
-  info->add_option("FILE", files, "part and assembly files")->required();
-  CLI::App* picture = app.add_subcommand("picture", "the picture stored in FILE, written exactly as stored");
-  picture->add_option("-o,--output", target, "the file to write; - for standard output")->required();
-  picture->add_option("FILE", file, "a part or assembly file")->required();
-  app.footer("Exit status: 0 when every file was read; 1 when one could not be read or holds no picture; 2 for a "
-             "usage error.");
-  std::vector<std::string> argv;
-  for (qsizetype i = args.size() - 1; i >= 0; --i) argv.push_back(platform::toNativeBytes(args[i]));
-  try {
-    app.parse(argv);
-  } catch (const CLI::CallForHelp&) {
-    std::fputs(app.help().c_str(), out);
-    return static_cast<int>(ExitStatus::Success);
-  } catch (const CLI::ParseError& e) {
-    std::fprintf(err, "kelvaron-cli %s: %s\nTry 'kelvaron-cli %s --help' for more information.\n",
-                 args.value(0).toLocal8Bit().constData(), e.what(), args.value(0).toLocal8Bit().constData());
-    return static_cast<int>(ExitStatus::Usage);
-  }
-  if (picture->parsed())
-    return static_cast<int>(runPicture(platform::fromNativeBytes(file), platform::fromNativeBytes(target), out, err));
-  QStringList paths;
-  for (const std::string& f : files) paths << platform::fromNativeBytes(f);
-  return static_cast<int>(runInfo(paths, format == "json", out, err));
+const char* const kInfoFooter =
+    "Exit status: 0 when every file was read; 1 when one could not be read or holds no picture; 2 for a "
+    "usage error.";
+
+}  // namespace
+
+Command infoCommand() {
+  return {"info", "generation, writer, model, parameters, material, mass and picture of each FILE",
+          [](CLI::App& app) -> CommandRun {
+            struct Args {
+              std::string format = "text";
+              std::vector<std::string> files;
+            };
+            auto a = std::make_shared<Args>();
+            app.add_option("--format", a->format, "text or json (one object a line)")
+                ->check(CLI::IsMember({"text", "json"}));
+            app.add_option("FILE", a->files, "part and assembly files")->required();
+            return [a](const CommandContext& c) {
+              QStringList paths;
+              for (const std::string& f : a->files) paths << platform::fromNativeBytes(f);
+              return runInfo(paths, a->format == "json", c);
+            };
+          },
+          Command::Shares::Jobs, kInfoFooter};
+}
+
+Command pictureCommand() {
+  return {"picture", "the picture stored in FILE, written exactly as stored",
+          [](CLI::App& app) -> CommandRun {
+            struct Args {
+              std::string target;
+              std::string file;
+            };
+            auto a = std::make_shared<Args>();
+            app.add_option("-o,--output", a->target,
+                           "the file to write, complete or not at all; - for standard output")
+                ->required();
+            app.add_option("FILE", a->file, "a part or assembly file")->required();
+            return [a](const CommandContext& c) {
+              return runPicture(platform::fromNativeBytes(a->file), platform::fromNativeBytes(a->target), c);
+            };
+          },
+          Command::Shares::None, kInfoFooter};
 }
 
 }  // namespace kelvaron::cli

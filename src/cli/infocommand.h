@@ -3,6 +3,7 @@
 // parameters, material, mass and picture of each file) and picture (the
 // embedded picture written out as stored).
 
+#include "cli/commands.h"
 #include "reader/assemblymodel.h"
 #include "reader/modeldata.h"
 
@@ -12,14 +13,14 @@
 
 namespace kelvaron::cli {
 
-/// Whether `first` (the first argument) is "info" or "picture".
-bool isInfoCommand(const QString& first);
+/// "info [--format text|json] FILE...": each file's part data, in order.
+/// Exit status: Success when every file was read, Failure when any could not
+/// be or is no model file.
+Command infoCommand();
 
-/// Runs "info [--format text|json] FILE..." or "picture FILE -o OUT" from
-/// `args` (the command name first). Returns the exit status: Success when
-/// every file was read (and the picture written), Failure when any could not
-/// be, Usage for a bad command line.
-int runInfoCommand(const QStringList& args, std::FILE* out, std::FILE* err);
+/// "picture FILE -o OUT": the embedded picture written as stored (OUT "-" is
+/// standard output). Failure when the file holds none or it cannot be written.
+Command pictureCommand();
 
 /// One file's info as one JSON object and a line end:
 /// {"file", "format": {"generation", "writer", "model"}, "parameters": [{"name",

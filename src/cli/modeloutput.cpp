@@ -1,6 +1,7 @@
 #include "cli/modeloutput.h"
 
 #include "cli/jsonoutput.h"
+#include "platform/shown.h"
 
 #include <algorithm>
 
@@ -49,11 +50,11 @@ void appendJsonComponent(OutputBuffer& out, const ModelComponent& c) {
 
 QString typeText(const ModelComponent& c) {
   const QString type = QLatin1String(reader::typeName(c.type));
-  return c.subtype.isEmpty() ? type : type + u'/' + c.subtype;
+  return c.subtype.isEmpty() ? type : type + u'/' + platform::escapeControls(c.subtype);
 }
 
 QString writerOrGeneration(const AssemblyModel& model, const QString& otherwise) {
-  if (!model.writer.isEmpty()) return model.writer;
+  if (!model.writer.isEmpty()) return platform::escapeControls(model.writer);
   return model.generation == reader::Generation::Unknown ? otherwise
                                                          : QLatin1String(reader::generationName(model.generation));
 }
@@ -109,7 +110,7 @@ QString longListing(const AssemblyModel& model) {
     quantityWidth = std::max(quantityWidth, QString::number(c.quantity).size());
     suppressedWidth = std::max(suppressedWidth, QString::number(c.suppressed).size());
     typeWidth = std::max(typeWidth, typeText(c).size());
-    nameWidth = std::max(nameWidth, c.name.size());
+    nameWidth = std::max(nameWidth, platform::escapeControls(c.name).size());
   }
   const qsizetype kinds = static_cast<qsizetype>(all.size());
   QString text = QStringLiteral("%1: %2 component%3, %4 instance%5\n")
@@ -126,10 +127,12 @@ QString longListing(const AssemblyModel& model) {
       line += QStringLiteral("  ") + cell.leftJustified(suppressedWidth + 11);
     }
     line += QStringLiteral("  ") + typeText(c).leftJustified(typeWidth) + QStringLiteral("  ");
+    // Names from the file are escaped here: the lines go out whole.
+    const QString name = platform::escapeControls(c.name);
     if (anyGeneric && !c.generic.isEmpty()) {
-      line += c.name.leftJustified(nameWidth) + QStringLiteral("  generic ") + c.generic;
+      line += name.leftJustified(nameWidth) + QStringLiteral("  generic ") + platform::escapeControls(c.generic);
     } else {
-      line += c.name;
+      line += name;
     }
     text += line + u'\n';
   }

@@ -129,7 +129,7 @@ bom::TreeRow ProductModel::treeRow(const QModelIndex& index) const {
   const bom::Product& product = m_shown->product;
   if (const bom::Placement* p = placementOf(item)) {
     const reader::ModelComponent& c = p->component;
-    return {item.level, c.name, c.type, c.quantity, c.suppressed, p->status, p->path};
+    return {item.level, c.name, c.type, c.quantity, c.suppressed, p->status, p->path, c.file, bom::isSkeleton(c)};
   }
   return {0,
           product.name,
@@ -137,7 +137,9 @@ bom::TreeRow ProductModel::treeRow(const QModelIndex& index) const {
           1,
           0,
           product.topReadable() ? bom::Status::Ok : bom::Status::Unreadable,
-          product.top};
+          product.top,
+          {},
+          false};
 }
 
 QString ProductModel::toolTip(const Item& item) const {

@@ -24,6 +24,10 @@ ResultTable checkResult(const bom::CheckResult& result) {
     r.targets << u.path;
     r.statuses.push_back(bom::Status::Unreadable);
   }
+  for (const QStringList& cycle : result.cycles) {
+    r.targets << cycle.value(0);
+    r.statuses.push_back(bom::Status::Cycle);
+  }
   for (const QStringList* list : {&result.unused, &result.top}) {
     for (const QString& p : *list) {
       r.targets << p;

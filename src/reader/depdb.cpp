@@ -3,6 +3,7 @@
 #include "reader/bytecursor.h"
 #include "reader/intcode.h"
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <vector>
@@ -19,10 +20,14 @@ constexpr std::uint8_t kArray = 0xF8;
 constexpr std::int64_t kPlacement = 3;  // obj_type of a component feature
 constexpr std::int64_t kActive = 2;
 constexpr std::int64_t kReference = 8;
+// A NULL slot is one byte, so a small file that decodes to a long run of
+// them claims millions: the slots are counted against a budget of their own
+// (real tables hold hundreds), and only the records present are kept.
+constexpr std::int64_t kMaxSlots = std::int64_t{1} << 22;
 
-/// One model_db slot; `present` is false for a NULL slot, which still takes an index.
+/// One model_db record, with the index of its slot (NULL slots take an index too).
 struct DbModel {
-  bool present = false;
+  std::int64_t slot = 0;
   std::int64_t type = 0;
   std::string name;
   std::string generic;
@@ -97,6 +102,7 @@ QString DepdbParser::run(std::vector<std::int64_t>& placements, std::vector<DbMo
   // Each element takes at least one byte, so a count can claim no more work than the bytes allow.
   const auto dependencies = arrayCount("dep_db");
   if (!dependencies) return QStringLiteral("no dep_db array");
+  if (*dependencies > kMaxSlots) return QStringLiteral("dep_db claims %1 slots, more than %2").arg(*dependencies).arg(kMaxSlots);
   for (std::int64_t i = 0; i < *dependencies; ++i) {
     const auto present = element();
     if (!present) return QStringLiteral("dep_db element %1 is neither a record nor NULL").arg(i);
@@ -111,21 +117,19 @@ QString DepdbParser::run(std::vector<std::int64_t>& placements, std::vector<DbMo
   }
   const auto modelCount = arrayCount("model_db");
   if (!modelCount) return QStringLiteral("no model_db array");
+  if (*modelCount > kMaxSlots) return QStringLiteral("model_db claims %1 slots, more than %2").arg(*modelCount).arg(kMaxSlots);
   for (std::int64_t i = 0; i < *modelCount; ++i) {
     const auto present = element();
     if (!present) return QStringLiteral("model_db element %1 is neither a record nor NULL").arg(i);
-    DbModel m;
-    if (*present) {
-      const auto type = integer("model_t_type");
-      const auto name = type ? string("model_name") : std::nullopt;
-      const auto generic = name ? string("generic_name") : std::nullopt;
-      if (!generic || !field("stamp")) return QStringLiteral("model_db element %1 is malformed").arg(i);
-      const auto stamp = m_in.u8();
-      if (stamp != kInline && stamp != kNull && stamp != 0xF6)
-        return QStringLiteral("model_db element %1 has a stamp of unknown form").arg(i);
-      m = {true, *type, std::string(*name), std::string(*generic)};
-    }
-    models.push_back(std::move(m));
+    if (!*present) continue;
+    const auto type = integer("model_t_type");
+    const auto name = type ? string("model_name") : std::nullopt;
+    const auto generic = name ? string("generic_name") : std::nullopt;
+    if (!generic || !field("stamp")) return QStringLiteral("model_db element %1 is malformed").arg(i);
+    const auto stamp = m_in.u8();
+    if (stamp != kInline && stamp != kNull && stamp != 0xF6)
+      return QStringLiteral("model_db element %1 has a stamp of unknown form").arg(i);
+    models.push_back({i, *type, std::string(*name), std::string(*generic)});
   }
   return {};
 }
@@ -139,11 +143,14 @@ bool readDepdb(std::string_view payload, AssemblyModel& model) {
   std::vector<ModelComponent> found;
   for (std::size_t i = 0; why.isEmpty() && i < placements.size(); ++i) {
     const std::int64_t at = placements[i];
-    if (at < 0 || at >= static_cast<std::int64_t>(models.size()) || !models[static_cast<std::size_t>(at)].present) {
+    // Records come in slot order.
+    const auto it = std::lower_bound(models.begin(), models.end(), at,
+                                     [](const DbModel& m, std::int64_t slot) { return m.slot < slot; });
+    if (it == models.end() || it->slot != at) {
       why = QStringLiteral("a placement of model %1, which model_db does not hold").arg(at);
       break;
     }
-    const DbModel& m = models[static_cast<std::size_t>(at)];
+    const DbModel& m = *it;
     if (m.type != 1 && m.type != 2) {
       why = QStringLiteral("model %1 of unknown type %2").arg(QString::fromStdString(m.name)).arg(m.type);
       break;

@@ -21,6 +21,8 @@ constexpr std::string_view kDoubleTag =
     "\xE0\x02"
     "double_xar\x00"sv;
 constexpr std::string_view kStringTag = "\xE0\x03string_xar\x00"sv;
+// The string table's slots may take 64 MB; real tables hold a few thousand.
+constexpr std::int64_t kMaxStrings = (std::int64_t{64} << 20) / static_cast<std::int64_t>(sizeof(std::string_view));
 // Real models nest a dozen levels; deeper input is damage, not data.
 constexpr std::size_t kMaxDepth = 10000;
 
@@ -165,6 +167,12 @@ std::optional<Streams> locate(std::string_view bytes, QString& why) {
   if (!in.consume(kStringTag)) return why = QStringLiteral("no string_xar after the integers"), std::nullopt;
   const auto stringCount = readCount(in);
   if (!stringCount) return why = QStringLiteral("damaged string_xar count"), std::nullopt;
+  // A string may be a single NUL byte, so a small file that decodes to a
+  // long run of them would claim a slot per byte: the slots are counted
+  // against their own budget, as the decoded bytes are against theirs.
+  if (*stringCount > kMaxStrings)
+    return why = QStringLiteral("string_xar claims %1 strings, more than %2").arg(*stringCount).arg(kMaxStrings),
+           std::nullopt;
   for (std::int64_t i = 0; i < *stringCount; ++i) {
     const auto str = in.cstring();
     if (!str) return why = QStringLiteral("string_xar ends before its %1 strings").arg(*stringCount), std::nullopt;

@@ -3,6 +3,7 @@
 #include "analysis/assemblyname.h"
 #include "platform/fileerror.h"
 #include "platform/nativepath.h"
+#include "platform/shown.h"
 #include "version.h"
 
 #include <QLocale>
@@ -45,11 +46,11 @@ bool ReportWriter::open(bool hasLines) {
   }
   m_open = true;
 #ifdef _WIN32
-  writeText(m_assemblyPath);
+  writeText(platform::escapeControls(m_assemblyPath));
 #else
   // The path's own bytes, as the report's file name keeps them, even where
   // they are not valid UTF-8.
-  m_file.write(platform::toNativeBytes(m_assemblyPath));
+  m_file.write(platform::shownBytes(m_assemblyPath));
   m_file.write("\r\n", 2);
 #endif
   writeText(kRule);
@@ -66,14 +67,16 @@ void ReportWriter::writeText(const QString& line) {
 
 void ReportWriter::addLine(std::string_view bytes, NameEncoding encoding) {
   if (!open(true)) return;
-  // ASCII reads the same in every encoding a report is written in.
-  if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+  // Printable ASCII reads the same in every encoding a report is written in;
+  // a control character from a file is written as a visible escape, so a
+  // name cannot add a line to the report.
+  if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return c >= 0x20 && c < 0x7F; })) {
     m_line.assign(bytes);
     m_line += "\r\n";
     m_file.write(m_line);
     return;
   }
-  writeText(nameText(bytes, encoding));
+  writeText(platform::escapeControls(nameText(bytes, encoding)));
 }
 
 bool ReportWriter::commit(const QDate& date) {

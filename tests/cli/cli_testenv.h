@@ -78,6 +78,25 @@ inline QByteArray listing(const QList<QByteArray>& names, const QByteArray& file
   return out;
 }
 
+// A legacy text assembly (Release 14 to Wildfire 4 layout) from words
+// "NAME*quantity", a leading + for a sub-assembly, a trailing ~ for one more
+// instance that is suppressed.
+inline QByteArray legacyAssembly(const QByteArray& words) {
+  QByteArray b =
+      "#UGC:2 ASSEMBLY 887 360 0 1 1 15 1600 9547\n#-END_OF_UGC_HEADER\n#P_OBJECT 6\n@P_object 1 0\n0 1 ->\n"
+      "@depend 2 0\n1 2 [" +
+      QByteArray::number(words.count(' ') + 1) +
+      "]\n@model_name 3 10\n@model_type 4 1\n@bom_count 6 1\n@dep_type 7 1\n@comp_dep_types 16 1\n";
+  for (const QByteArray& w : words.split(' ')) {
+    const bool sub = w.startsWith('+'), suppressed = w.endsWith('~');
+    const QList<QByteArray> nameAndCount = w.mid(sub, w.size() - sub - suppressed).split('*');
+    const QByteArray q = nameAndCount.value(1, "1"), all = QByteArray::number(q.toInt() + suppressed);
+    b += "2 2 \n3 3 " + nameAndCount[0] + "\n3 4 " + (sub ? "1" : "2") + "\n3 6 " + all + "\n3 7 " +
+         (suppressed ? "32770\n3 16 [" + all + "]\n$" + q + "*2,1*32768\n" : QByteArray("2\n"));
+  }
+  return b + "@dep_db 30 0\n1 30 ->\n#END_OF_P_OBJECT\n";
+}
+
 inline QByteArray readBytes(const QString& path) {
   QFile f(path);
   return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();

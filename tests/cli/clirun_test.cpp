@@ -128,10 +128,11 @@ TEST_F(CliRun, JsonGivesOneEscapedObjectPerFile) {
         << lines[i].constData();
     EXPECT_EQ(o["file"].toString(), native(dir + e.name));
     EXPECT_EQ(o["report"], e.report.isEmpty() ? QJsonValue() : native(QFile::encodeName(rep()) + "/" + e.report));
-    // Line 1 of the report is the file's path, its bytes kept.
+    // Line 1 of the report is the file's path, its bytes kept, a control character (the tab) escaped.
     std::ifstream report(platform::toNativePath(o["report"].toString()), std::ios::binary);
     std::string line1;
-    EXPECT_EQ(std::getline(report, line1) ? line1 : "", e.report.isEmpty() ? "" : std::string(dir + e.name) + "\r");
+    EXPECT_EQ(std::getline(report, line1) ? line1 : "",
+              e.report.isEmpty() ? "" : std::string(dir + QByteArray(e.name).replace('\t', "\\x09")) + "\r");
     EXPECT_EQ(o["assembly"].toBool(e.parts.isEmpty()), !e.parts.isEmpty());
     EXPECT_EQ(o["parts"].toVariant().toStringList(), e.parts);
     EXPECT_EQ(o["error"].isNull(), i != 3);

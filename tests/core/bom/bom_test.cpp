@@ -98,7 +98,8 @@ TEST_F(ProductTest, FilesResolveByFolderOrderAndHighestVersion) {
   } cases[] = {
       {"highest version, numerically, case ignored", "p/bolt.prt;p/bolt.prt.9;p/BOLT.PRT.12", "", "bolt.prt",
        "p/BOLT.PRT.12", ""},
-      {"own folder before the search folders", "p/x.prt;s/x.prt.2", "s", "x.prt", "p/x.prt", "s/x.prt.2"},
+      // a file beside the assembly is no choice: nothing to note
+      {"own folder before the search folders", "p/x.prt;s/x.prt.2", "s", "x.prt", "p/x.prt", ""},
       {"search folders in the order given", "s1/x.prt;s2/a/x.prt", "s2,s1", "x.prt", "s2/a/x.prt", "s1/x.prt"},
       {"a folder's files before its subfolders'", "s/a/x.prt;s/x.prt", "s", "x.prt", "s/x.prt", "s/a/x.prt"},
       {"a root inside an earlier root keeps the earlier place", "s/x.prt;s/a/x.prt", "s/a,s", "x.prt", "s/a/x.prt",
@@ -168,7 +169,8 @@ TEST_F(ProjectTest, WhereUsedDirectAndUpToTheTops) {
       {"bolt", false, "top.asm 4, sub/sub.asm.1 1, sub/sub.asm.3 2"},
       {"Washer.PRT", false, "sub/sub.asm.3 1"},
       {"washer", true, "2 top.asm sub/sub.asm.3, 1 top2.asm sub/sub.asm.3"},
-      {"BOLT", true, "4 top.asm, 1 sub/sub.asm.1, 4 top.asm sub/sub.asm.3, 2 top2.asm sub/sub.asm.3"},
+      // sub.asm.1 is an older version of a placed name: no product uses it
+      {"BOLT", true, "4 top.asm, 4 top.asm sub/sub.asm.3, 2 top2.asm sub/sub.asm.3"},
       {"nothing", true, ""},
   };
   const bom::ProjectScan s = scan(false);
@@ -200,11 +202,11 @@ bom::Table treeSample() {
   bom::Table t;
   t.headers = {"quantity", "name", "file"};
   t.indentColumn = 1;
-  t.rows = {{std::int64_t{1}, QString("TOP"), QString("top.asm")},
-            {std::int64_t{12}, QString("SUB"), QString("sub.asm")},
-            {std::int64_t{3}, QString("BOLT, M4"), bom::Cell{}},
-            {std::int64_t{100}, QString("NUT \"x\""), QString("a\nb")}};
-  t.levels = {0, 1, 2, 1};
+  t.setRows({{std::int64_t{1}, QString("TOP"), QString("top.asm")},
+             {std::int64_t{12}, QString("SUB"), QString("sub.asm")},
+             {std::int64_t{3}, QString("BOLT, M4"), bom::Cell{}},
+             {std::int64_t{100}, QString("NUT \"x\""), QString("a\nb")}},
+            {0, 1, 2, 1});
   return t;
 }
 
@@ -215,14 +217,14 @@ TEST(TableFormats, TextAndCsv) {
             "       1  TOP           top.asm\n"
             "      12    SUB         sub.asm\n"
             "       3      BOLT, M4  -\n"
-            "     100    NUT \"x\"     a\nb\n");
+            "     100    NUT \"x\"     a\\x0ab\n");
   // csv: level column, quoting, bare numbers, CRLF
   EXPECT_EQ(bom::formatCsv(treeSample()),
             "level,quantity,name,file\r\n"
             "0,1,TOP,top.asm\r\n"
             "1,12,SUB,sub.asm\r\n"
             "2,3,\"BOLT, M4\",\r\n"
-            "1,100,\"NUT \"\"x\"\"\",\"a\nb\"\r\n");
+            "1,100,\"NUT \"\"x\"\"\",a\\x0ab\r\n");
   bom::Table plain = treeSample();
   plain.levels.clear();
   EXPECT_TRUE(bom::formatCsv(plain).startsWith("quantity,name,file\r\n1,TOP,")) << "a plain table has no level column";
@@ -231,23 +233,25 @@ TEST(TableFormats, TextAndCsv) {
 TEST_F(ProductTest, JsonTreeNestsChildrenAndFlatListsItems) {
   make("p/top.asm: +SUB*2 GONE; p/sub.asm: BOLT*3~1; p/bolt.prt");
   const bom::Product product = bom::loadProduct(path("p/top.asm"), {}, loader());
-  const QString part =
-      R"({"children":[],"file":%1,"name":"%2","quantity":%3,"status":"%4","suppressed":%5,"type":"part"})";
+  const QString part = R"({"name":"%2","type":"part","file":%1,"status":"%4","quantity":%3,"suppressed":%5,"children":[]})";
   const QString bolt = part.arg("\"$/p/bolt.prt\"", "BOLT", "3", "ok", "1");
-  const QString gone = part.arg("null", "GONE", "1", "missing", "0");
+  const QString gone =
+      R"({"name":"GONE","type":"part","file":null,"looked_for":"gone.prt","status":"missing","quantity":1,"suppressed":0,"children":[]})";
   const QString tree =
-      R"({"assembly":"$/p/top.asm","root":{"children":[{"children":[)" + bolt +
-      R"(],"file":"$/p/sub.asm","name":"SUB","quantity":2,"status":"ok","suppressed":0,"type":"assembly"},)" + gone +
-      R"(],"file":"$/p/top.asm","name":"TOP","quantity":1,"status":"ok","suppressed":0,"type":"assembly"}})";
-  EXPECT_EQ(bom::treeJson(product, bom::treeRows(product, 0)),
-            (QString(tree).replace(u'$', path("")) + u'\n').toUtf8());
-  const QString item = R"({"file":%1,"name":"%2","parents":1,"quantity":%3,"status":"%4","suppressed":%5,"type":"%6"})";
-  const QString flat = R"({"assembly":"$/p/top.asm","items":[)" +
-                       item.arg("\"$/p/bolt.prt\"", "BOLT", "6", "ok", "2", "part") + u',' +
-                       item.arg("null", "GONE", "1", "missing", "0", "part") + u',' +
-                       item.arg("\"$/p/sub.asm\"", "SUB", "2", "ok", "0", "assembly") + "]}";
-  EXPECT_EQ(bom::flatJson(product, bom::flatItems(product, 0)),
-            (QString(flat).replace(u'$', path("")) + u'\n').toUtf8());
+      R"({"assembly":"$/p/top.asm","root":{"name":"TOP","type":"assembly","file":"$/p/top.asm","status":"ok","quantity":1,"suppressed":0,"children":[)"
+      R"({"name":"SUB","type":"assembly","file":"$/p/sub.asm","status":"ok","quantity":2,"suppressed":0,"children":[)" +
+      bolt + "]}," + gone + R"(]},"notes":["n"]})";
+  bom::BufferSink treeOut;
+  bom::writeTreeJson(product, 0, {"n"}, treeOut);
+  EXPECT_EQ(treeOut.bytes(), (QString(tree).replace(u'$', path("")) + u'\n').toUtf8());
+  const QString item = R"({"name":"%2","type":"%6","quantity":%3,"suppressed":%5,"parents":1,"file":%1,"status":"%4"})";
+  const QString flat =
+      R"({"assembly":"$/p/top.asm","items":[)" + item.arg("\"$/p/bolt.prt\"", "BOLT", "6", "ok", "2", "part") + u',' +
+      R"({"name":"GONE","type":"part","quantity":1,"suppressed":0,"parents":1,"file":null,"looked_for":"gone.prt","status":"missing"},)" +
+      item.arg("\"$/p/sub.asm\"", "SUB", "2", "ok", "0", "assembly") + R"(],"notes":[]})";
+  bom::BufferSink flatOut;
+  bom::writeFlatJson(product, bom::flatItems(product, 0), {}, flatOut);
+  EXPECT_EQ(flatOut.bytes(), (QString(flat).replace(u'$', path("")) + u'\n').toUtf8());
 }
 
 // Nothing is left where a spreadsheet cannot be written; one written reads back

@@ -17,10 +17,10 @@ namespace kelvaron::bomtest {
 
 using reader::ComponentType;
 
-/// A model from "NAME*quantity~suppressed<GENERIC" words, a leading + for a
-/// sub-assembly: "+SUB*2 BOLT*3~1 M4<ISO4762".
+/// A model from "NAME*quantity~suppressed<GENERIC!SUBTYPE" words, a leading +
+/// for a sub-assembly: "+SUB*2 BOLT*3~1 M4<ISO4762 LAYOUT*0!SKEL_MODEL".
 inline reader::AssemblyModel model(const QString& words) {
-  static const QRegularExpression word(R"(^(\+?)([^*~<]+)(?:\*(\d+))?(?:~(\d+))?(?:<(.+))?$)");
+  static const QRegularExpression word(R"(^(\+?)([^*~<!]+)(?:\*(\d+))?(?:~(\d+))?(?:<([^!]+))?(?:!(.+))?$)");
   reader::AssemblyModel m;
   m.generation = reader::Generation::LegacyText;
   for (const QString& w : words.split(u' ', Qt::SkipEmptyParts)) {
@@ -32,6 +32,7 @@ inline reader::AssemblyModel model(const QString& words) {
     c.quantity = g.captured(3).isEmpty() ? 1 : g.captured(3).toLongLong();
     c.suppressed = g.captured(4).toLongLong();
     c.generic = g.captured(5);
+    c.subtype = g.captured(6);
     m.add(c);
   }
   return m;

@@ -2,6 +2,7 @@
 // becomes, that each file is read once, and that the JSON fields land on the
 // node or item of their row.
 
+#include "bom/jsonwriter.h"
 #include "bom/partcolumns.h"
 #include "bom/xlsxtable.h"
 
@@ -48,10 +49,11 @@ TEST(PartColumns, CellsOfEveryKindEachFileReadOnce) {
   bom::PartDataCache cache({{"description", "count", "length", "width", "cty", "absent"}, true, true},
                            files.loader());
   bom::Table table;
-  table.headers = {"name"};
-  const std::vector<QString> paths = {"hub", "plain", "", "bad", "hub"};
-  for (const QString& p : paths) table.rows.push_back({p.isEmpty() ? QString("missing") : p});
-  bom::addPartColumns(table, paths, cache);
+  table.headers = QStringList{"name"} + bom::partHeaders(cache.columns());
+  for (const QString p : {"hub", "plain", "", "bad", "hub"}) {
+    table.rows.push_back({p.isEmpty() ? QString("missing") : p});
+    bom::appendPartCells(table.rows.back(), p, cache);
+  }
   EXPECT_EQ(table.headers, QStringList({"name", "description", "count", "length", "width", "cty", "absent", "material",
                                         "mass", "volume"}));
   EXPECT_EQ(QString::fromUtf8(bom::formatCsv(table)),
@@ -68,38 +70,38 @@ TEST(PartColumns, CellsOfEveryKindEachFileReadOnce) {
   // Only the items asked for are read.
   Files few;
   bom::PartDataCache parameters({{"COUNT"}, false, false}, few.loader());
-  bom::addPartColumns(table, {"hub"}, parameters);
-  EXPECT_EQ(table.rows[0].back(), bom::Cell(std::int64_t{12}));
+  std::vector<bom::Cell> row;
+  bom::appendPartCells(row, "hub", parameters);
+  EXPECT_EQ(row, std::vector<bom::Cell>{bom::Cell(std::int64_t{12})});
   EXPECT_FALSE(parameters.get("hub")->material.has_value());
 }
 
-TEST(PartColumns, JsonFieldsOnEachNodeAndItem) {
+// Each row's object gets its file's fields: values typed, null where lacking,
+// a parameter's name encoded as any string.
+TEST(PartColumns, JsonFieldsOfEachRow) {
   Files files;
-  bom::PartDataCache cache({{"DESCRIPTION", "CTY"}, true, true}, files.loader());
-  // A tree top > (hub, sub > (plain, hub)): its nodes in pre-order are the rows.
-  const QByteArray tree =
-      R"({"assembly":"top","root":{"name":"TOP","children":[{"name":"HUB","children":[]},)"
-      R"({"name":"SUB","children":[{"name":"PLAIN","children":[]},{"name":"HUB2","children":[]}]}]}})"
-      "\n";
-  const QByteArray out = bom::addPartJson(tree, {"bad", "hub", "", "plain", "hub"}, cache);
-  EXPECT_TRUE(out.endsWith("}\n"));
-  EXPECT_EQ(out,
-            R"({"assembly":"top","root":{"children":[{"children":[],"mass":{"mass":0.75,"volume":2.5},)"
-            R"("material":"AL6061","name":"HUB","parameters":{"CTY":true,"DESCRIPTION":"HUB, 3\""}},)"
-            R"({"children":[{"children":[],"mass":null,"material":null,"name":"PLAIN","parameters":{"CTY":null,)"
-            R"("DESCRIPTION":null}},{"children":[],"mass":{"mass":0.75,"volume":2.5},"material":"AL6061",)"
-            R"("name":"HUB2","parameters":{"CTY":true,"DESCRIPTION":"HUB, 3\""}}],"mass":null,"material":null,)"
-            R"("name":"SUB","parameters":{"CTY":null,"DESCRIPTION":null}}],"mass":null,"material":null,"name":"TOP",)"
-            R"("parameters":{"CTY":null,"DESCRIPTION":null}}})"
+  bom::PartDataCache cache({{"DESCRIPTION", "CTY", "A\"B"}, true, true}, files.loader());
+  bom::BufferSink sink;
+  {
+    bom::JsonWriter json(sink);
+    json.beginArray();
+    for (const QString p : {"hub", "", "bad"}) {
+      json.beginObject();
+      json.key("name");
+      json.value(p);
+      bom::writePartFields(json, p, cache);
+      json.endObject();
+    }
+    json.endArray();
+    json.endDocument();
+  }
+  EXPECT_EQ(sink.bytes(),
+            R"([{"name":"hub","parameters":{"DESCRIPTION":"HUB, 3\"","CTY":true,"A\"B":null},)"
+            R"("material":"AL6061","mass":{"mass":0.75,"volume":2.5}},)"
+            R"({"name":"","parameters":{"DESCRIPTION":null,"CTY":null,"A\"B":null},"material":null,"mass":null},)"
+            R"({"name":"bad","parameters":{"DESCRIPTION":null,"CTY":null,"A\"B":null},"material":null,"mass":null}])"
             "\n");
-  const QByteArray flat = bom::addPartJson(R"({"assembly":"top","items":[{"name":"HUB"},{"name":"X"}]})", {"hub", ""},
-                                           cache);
-  EXPECT_EQ(flat,
-            R"({"assembly":"top","items":[{"mass":{"mass":0.75,"volume":2.5},"material":"AL6061","name":"HUB",)"
-            R"("parameters":{"CTY":true,"DESCRIPTION":"HUB, 3\""}},{"mass":null,"material":null,"name":"X",)"
-            R"("parameters":{"CTY":null,"DESCRIPTION":null}}]})"
-            "\n");
-  EXPECT_EQ(files.reads, (std::map<QString, int>{{"hub", 1}, {"plain", 1}, {"bad", 1}}));
+  EXPECT_EQ(files.reads, (std::map<QString, int>{{"hub", 1}, {"bad", 1}}));
 }
 
 // Reals are numbers in the workbook, as counts are.

@@ -210,6 +210,16 @@ TEST(Depdb, Tables) {
       {"a model of unknown type", depdb({Dep{0, 2, 40, 3}}, {Model{19, "L", ""}}), "refused"},
       {"a count far beyond the bytes",
        declare(0, "p_dep_db") + "\xE3" + declare(0, "dep_db") + "\xF8\xEB\x7F\xFF\xFF\xFF\xE1\xE1", "refused"},
+      {"five million NULL slots in model_db, one byte each",
+       depdb({Dep{0, 2, 40, 3}}, {Model{2, "A", ""}}).substr(0, depdb({Dep{0, 2, 40, 3}}, {}).size() - 3) +
+           intCode(5'000'001) + "\xF7\x07\xFB\xE3" + declare(1, "model_t_type") + intCode(2) +
+           declare(10, "model_name") + "A" + '\0' + declare(10, "generic_name") + '\0' + declare(0, "stamp") + "\xE2" +
+           [] {
+             std::string nulls;
+             for (int i = 0; i < 5'000'000; ++i) nulls += "\xF2\xF7\x07\xE1";
+             return nulls;
+           }() + "\xF4\x04",
+       "refused"},
       {"another field where dep_db belongs", declare(0, "p_dep_db") + "\xE3" + declare(0, "model_db") + "\xF8\x00",
        "refused"},
   };

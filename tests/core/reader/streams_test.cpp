@@ -80,6 +80,9 @@ TEST(PsbTokens, DamagedStreamsFailIntoANote) {
   deep += std::string(250000, '\xE7');
   deep += "\xE0\x01int_har\x00\xF8"s + fixtures::intCode(1000001) + '\0' + std::string(250000, '\xE7');
   deep += "\xE0\x03string_xar\x00\xF8\x01X\x00"s;
+  // Five million empty strings: five million slots from five megabytes.
+  std::string empties = good.substr(0, good.find("string_xar") + 11) + "\xF8"s + fixtures::intCode(5'000'000);
+  empties += std::string(5'000'000, '\0') + "\xF1";
   const std::pair<const char*, std::string> cases[] = {
       // what: also a piece of the note
       {"unknown token letter", Psb().modelWithDependencies(1).raw('Z').closeModel().bytes()},
@@ -93,6 +96,7 @@ TEST(PsbTokens, DamagedStreamsFailIntoANote) {
       {"ends before its 2147483648 tokens", claims},
       {"string_xar ends before", good.substr(0, good.size() - 8)},
       {"nesting deeper", deep},
+      {"claims 5000000 strings", empties},
   };
   for (const auto& [what, bytes] : cases) {
     AssemblyModel m;

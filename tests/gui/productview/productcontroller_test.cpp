@@ -79,7 +79,8 @@ TEST_F(ProductControllerTest, UsersAndCheckCoverTheProductFolderAndTheSearchFold
   c.findUsers(QStringLiteral("bolt"));
   const auto users = await(c, &ProductController::usersReady);
   EXPECT_EQ(rows(users.value(1).value<ResultTable>()).join(u'\n'),
-            "bolt /p/sub.asm 3 0 -> p/sub.asm\nbolt /p/top.asm 4 0 -> p/top.asm\nbolt /s/other.asm 1 0 -> s/other.asm");
+            "bolt part /p/sub.asm 3 0 -> p/sub.asm\nbolt part /p/top.asm 4 0 -> p/top.asm\n"
+            "bolt part /s/other.asm 1 0 -> s/other.asm");
 
   c.check();
   const auto check = await(c, &ProductController::checkReady);

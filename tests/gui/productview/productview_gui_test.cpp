@@ -113,13 +113,13 @@ TEST_F(ProductViewTest, UsedInListsTheUsersAndOpensOne) {
   ASSERT_TRUE(waitFor([&] { return users->model()->rowCount() == 3; }));
   QStringList rows;
   for (int r = 0; r < 3; ++r)
-    rows << QDir(path({})).relativeFilePath(users->model()->index(r, 1).data().toString()) + u' ' +
-                users->model()->index(r, 2).data().toString();
+    rows << QDir(path({})).relativeFilePath(users->model()->index(r, 2).data().toString()) + u' ' +
+                users->model()->index(r, 3).data().toString();
   rows.sort();
   EXPECT_EQ(rows.join(u','), "p/other.asm 7,p/sub.asm 3,p/top.asm 4");
 
   int other = 0;
-  while (users->model()->index(other, 1).data().toString() != path("p/other.asm")) ++other;
+  while (users->model()->index(other, 2).data().toString() != path("p/other.asm")) ++other;
   QSignalSpy shown(m_view.get(), &ProductView::productShown);
   const QRect cell = users->visualRect(users->model()->index(other, 1));  // the assembly
   QTest::mouseClick(users->viewport(), Qt::LeftButton, {}, cell.center());  // a double-click is two presses

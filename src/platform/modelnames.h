@@ -1,0 +1,38 @@
+#pragma once
+// The one vocabulary of model file names and paths the bill-of-materials
+// commands speak: versions, case, folders, and which names are models.
+
+#include <QString>
+#include <cstdint>
+
+namespace kelvaron::platform {
+
+/// A file name taken apart: "Bolt.PRT.3" gives base "bolt.prt" (case-folded)
+/// and version 3; "bolt.prt" gives version 0; "bolt.prt.x" is its own base.
+struct VersionedName {
+  QString base;
+  std::int64_t version = 0;
+};
+VersionedName splitVersion(const QString& fileName);
+
+/// The case-folded form names are compared in.
+QString foldName(const QString& name);
+
+/// The folder of `path` without a trailing separator ("/a/b/c.asm" gives "/a/b").
+QString folderOf(const QString& path);
+
+/// The last part of `path` ("/a/b/c.asm.2" gives "c.asm.2").
+QString fileNameIn(const QString& path);
+
+/// An absolute, cleaned form of `path`, without touching the disk.
+QString absolutePath(const QString& path);
+
+/// Whether a file name is an assembly file ("x.asm", "X.ASM.12"), case ignored.
+bool isAssemblyFile(const QString& fileName);
+/// Whether a file name is a part or assembly file ("x.prt", "X.ASM.3").
+bool isModelFile(const QString& fileName);
+
+/// The name components use for the model in a file: "asm0007.asm.2" gives "ASM0007".
+QString modelNameOf(const QString& path);
+
+}  // namespace kelvaron::platform
