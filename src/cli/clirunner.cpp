@@ -1,8 +1,10 @@
 #include "cli/clirunner.h"
 
+#include "cli/messages.h"
 #include "platform/filekind.h"
 #include "platform/nativefile.h"
 #include "platform/nativepath.h"
+#include "platform/shown.h"
 #include "report/partsreport.h"
 #include "search/batchscan.h"
 #include "search/cFindFile.h"
@@ -148,7 +150,7 @@ void CliRunner::printList(const std::vector<ScanItem>& items) {
         continue;
       }
     }
-    m_out.appendText(item.path);
+    m_out.append(platform::shownBytes(item.path));
     m_out.append('\n');
   }
 }
@@ -280,10 +282,7 @@ void CliRunner::finish(const HandledFile& outcome) {
 
 void CliRunner::printMessage(const QString& message) {
   m_progress.clear();
-  OutputBuffer err(m_err);
-  err.append("kelvaron-cli: ");
-  err.appendText(message);
-  err.append('\n');
+  Messages(m_err).say(message);
 }
 
 void CliRunner::printSummary(double seconds) {

@@ -2,10 +2,24 @@
 
 #include "cli/jsonoutput.h"
 #include "cli/modeloutput.h"
+#include "platform/shown.h"
 
 namespace kelvaron::cli {
 
 namespace {
+
+// Whether a name's bytes hold a control character: C0 and DEL, and C1 (in
+// UTF-8 the pairs C2 80..C2 9F, in a legacy name the bytes 80..9F, which the
+// listing writes as Latin-1).
+bool hasControl(std::string_view name, bool utf8) {
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    const auto b = static_cast<unsigned char>(name[i]);
+    if (b < 0x20 || b == 0x7F) return true;
+    if (!utf8 && b >= 0x80 && b <= 0x9F) return true;
+    if (utf8 && b == 0xC2 && i + 1 < name.size() && static_cast<unsigned char>(name[i + 1]) <= 0x9F) return true;
+  }
+  return false;
+}
 
 void appendJsonEnd(OutputBuffer& out, const FileOutcome& outcome, const AssemblyAnalysis& analysis) {
   out.append(outcome.assembly ? "],\"assembly\":true,\"report\":" : "],\"assembly\":false,\"report\":");
@@ -57,7 +71,9 @@ class PrintingListener final : public FileListener {
       // from these names: they gather until then.
       OutputBuffer& target = m_settings.longList ? m_longNames : m_out;
       if (m_settings.longList) target.append("  ");
-      if (utf8) {
+      if (hasControl(c.name, utf8)) {
+        target.append(platform::shownBytes(utf8 ? c.text() : QString::fromLatin1(name)));
+      } else if (utf8) {
         target.append(c.name);
       } else {
         target.appendLatin1AsUtf8(name);
@@ -94,7 +110,7 @@ class PrintingListener final : public FileListener {
     if (!m_settings.heads) return;
     if (m_separate) m_out.append('\n');
     m_out.append("==> ");
-    m_out.appendText(m_item.path);
+    m_out.append(platform::shownBytes(m_item.path));
     m_out.append(" <==\n");
   }
 

@@ -10,13 +10,14 @@ using CliEscape = CliTest;
 
 // ESC ] 0 ; ... BEL retitled the terminal; a CR or LF in a path added a line.
 TEST_F(CliEscape, ControlCharactersAreEscapedInListsHeadingsMessagesAndReports) {
-  put("t/a.asm", assemblyBytes({"TITLE\x1b]0;owned\x07", "PLAIN"}));
+  put("t/a.asm", legacyAssembly("TITLE\x1b]0;owned\x07 PLAIN"));
   put("t/b\rFAKE.asm", assemblyBytes({"B"}));
   put("t/c\nFAKE.asm", "not an assembly");
   // The arguments; what standard output must hold, and standard error.
   const std::tuple<QStringList, QByteArray, QByteArray> cases[] = {
       {{"--report-dir", "rep", "t"}, "TITLE\\x1b]0;owned\\x07\n", ""},
-      {{"--no-report", "t"}, "==> t/b\\x0dFAKE.asm <==\n", "t/c\\x0aFAKE.asm"},
+      {{"--no-report", "t"}, "==> t/b\\x0dFAKE.asm <==\n", ""},
+      {{"--no-report", "t/d\nGONE.asm"}, "", "cannot read t/d\\x0aGONE.asm"},
       {{"--no-report", "-l", "t/a.asm"}, "TITLE\\x1b]0;owned\\x07", ""},
       {{"--list", "t"}, "t/b\\x0dFAKE.asm\nt/c\\x0aFAKE.asm\n", ""},
   };
