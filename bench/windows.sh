@@ -24,8 +24,10 @@ export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 trap 'wineserver -k 2>/dev/null || true; rm -rf "$work"' EXIT
 unzip -q "$zip" -d "$work"
 exe=$(find "$work" -name kelvaron-cli.exe | head -n 1)
-wineboot -i >/dev/null 2>&1 || true
+# The persistent server first: one that wineboot started would refuse -p.
+mkdir -p "$WINEPREFIX"
 wineserver -p
+wineboot -i >/dev/null 2>&1 || true
 
 python3 - "$runs" "$corpus" "$cli" "$exe" <<'PY'
 import os, subprocess, sys, time

@@ -12,6 +12,8 @@ packages=(
   clang libclang-rt-14-dev                        # fuzzing (libFuzzer) and sanitizers
   xvfb xauth fonts-dejavu-core                    # window tests and screenshots
   ripgrep time python3                            # benchmark
+  g++-mingw-w64-x86-64-posix mingw-w64-tools       # Windows: cross build (scripts/windows.sh),
+  libz-mingw-w64-dev dpkg-dev wine wine64 zip unzip #   Debian's sources of Qt and libraries, tests under Wine, the zip
 )
 
 missing=()

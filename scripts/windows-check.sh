@@ -21,8 +21,10 @@ export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 trap 'wineserver -k 2>/dev/null || true; rm -rf "$work"' EXIT
 unzip -q "$zip" -d "$work"
 folder=$(find "$work" -mindepth 1 -maxdepth 1 -type d -name 'kelvaron-*')
-wineboot -i >/dev/null 2>&1 || true
+# The persistent server first: one that wineboot started would refuse -p.
+mkdir -p "$WINEPREFIX"
 wineserver -p
+wineboot -i >/dev/null 2>&1 || true
 # Nothing on the DLL path but the zip's folder: Wine's own system DLLs aside.
 unset WINEPATH QT_PLUGIN_PATH
 printf '#!/bin/sh\nexec wine %q "$@"\n' "$folder/kelvaron-cli.exe" > "$work/kelvaron-cli"

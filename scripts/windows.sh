@@ -16,11 +16,6 @@ stage() { echo "== windows: $* ($((SECONDS - start)) s)"; }
 
 stage "packages"
 ./scripts/setup.sh
-packages=(g++-mingw-w64-x86-64-posix mingw-w64-tools libz-mingw-w64-dev wine wine64 dpkg-dev zip unzip xvfb xauth)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
 as_root=()
 [[ $(id -u) -eq 0 ]] || as_root=(sudo)
 # Qt, expat and libxlsxwriter come as Debian source packages.
@@ -39,10 +34,6 @@ Components: main
 Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
 SOURCES
   "${as_root[@]}" apt-get update -q
-fi
-if ((${#missing[@]})); then
-  "${as_root[@]}" apt-get update -q
-  "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi
 
 stage "Qt and libraries for Windows"
@@ -65,8 +56,10 @@ servers=()
 stop_servers() { for p in "${servers[@]}"; do WINEPREFIX=$p wineserver -k 2>/dev/null || true; done; }
 trap stop_servers EXIT
 start_server() {
-  WINEPREFIX=$1 wineboot -i >/dev/null 2>&1 || true
+  # The persistent server first: one that wineboot started would refuse -p.
+  mkdir -p "$1"
   WINEPREFIX=$1 wineserver -p
+  WINEPREFIX=$1 wineboot -i >/dev/null 2>&1 || true
   servers+=("$1")
 }
 

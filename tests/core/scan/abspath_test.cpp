@@ -19,5 +19,23 @@ TEST(AbsolutePath, PlainPathsAndNormalisedOnesAgree) {
   };
   for (const auto& [path, absolute] : cases) EXPECT_EQ(kelvaron::absolutePathOf(path, folder), absolute) << path;
   EXPECT_EQ(kelvaron::absolutePathOf("b.asm", "/"), "/b.asm");
+#else
+  // Either separator in, "\\" out; a path rooted without a drive takes the
+  // working folder's drive; UNC paths keep their server and share.
+  const std::filesystem::path folder(L"C:\\work\\here");
+  const std::pair<const char*, const char*> cases[] = {
+      {"C:\\a\\b.asm", "C:\\a\\b.asm"},
+      {"C:/a/b.asm", "C:\\a\\b.asm"},
+      {"D:\\a\\.\\b.asm", "D:\\a\\b.asm"},
+      {"b.asm", "C:\\work\\here\\b.asm"},
+      {"x/b.asm.3", "C:\\work\\here\\x\\b.asm.3"},
+      {"x\\..\\b.asm", "C:\\work\\here\\b.asm"},
+      {"/a/b.asm", "C:\\a\\b.asm"},
+      {"\\a\\b.asm", "C:\\a\\b.asm"},
+      {"\\\\server\\share\\cad\\top.asm", "\\\\server\\share\\cad\\top.asm"},
+      {"//server/share/cad/./top.asm", "\\\\server\\share\\cad\\top.asm"},
+  };
+  for (const auto& [path, absolute] : cases)
+    EXPECT_EQ(kelvaron::absolutePathOf(QString::fromUtf8(path), folder), QString::fromUtf8(absolute)) << path;
 #endif
 }
