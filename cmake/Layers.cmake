@@ -1,7 +1,9 @@
 # The core libraries and the CLI's library may link QtCore and each other,
 # nothing from QtGui or QtWidgets. kelvaron_core_library() registers a target; the check at the
 # end of the configure step walks each core target's link closure and fails the
-# configure when a GUI module is reachable.
+# configure when a GUI module is reachable. The folder walk and the report
+# writer stand below the analysis: they take paths and names from the
+# platform, and neither links nor includes the analysis.
 set_property(GLOBAL PROPERTY KELVARON_CORE_TARGETS "")
 
 function(kelvaron_core_library name)
@@ -41,6 +43,18 @@ function(kelvaron_check_layers)
     foreach(lib IN LISTS closure)
       if(lib MATCHES "Qt6?::(Gui|Widgets|OpenGL|Test)" OR lib MATCHES "kelvaron_(widgets|resources|app|about|productview)")
         message(FATAL_ERROR "core target ${t} must not link ${lib}")
+      endif()
+      if(t MATCHES "^kelvaron_(search|report)$" AND lib STREQUAL "kelvaron_analysis")
+        message(FATAL_ERROR "core target ${t} must not link ${lib}")
+      endif()
+    endforeach()
+  endforeach()
+  foreach(layer search report)
+    file(GLOB sources "${PROJECT_SOURCE_DIR}/src/${layer}/*.cpp" "${PROJECT_SOURCE_DIR}/src/${layer}/*.h")
+    foreach(source IN LISTS sources)
+      file(STRINGS "${source}" includes REGEX "^#include \"analysis/")
+      if(includes)
+        message(FATAL_ERROR "${source} must not include the analysis: ${includes}")
       endif()
     endforeach()
   endforeach()

@@ -6,7 +6,7 @@
 
 #include "analysis/componentscan.h"
 #include "common/scanall.h"
-#include "analysis/pathhelpers.h"
+#include "platform/pathhelpers.h"
 
 #include <QString>
 #include <cstdint>

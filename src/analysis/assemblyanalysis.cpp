@@ -1,6 +1,6 @@
 #include "analysis/assemblyanalysis.h"
 
-#include "analysis/assemblyname.h"
+#include "platform/assemblyname.h"
 #include "platform/filebytes.h"
 #include "platform/fileerror.h"
 #include "reader/assemblyreader.h"

@@ -4,7 +4,7 @@
 // the names.
 
 #include "analysis/componentscan.h"
-#include "analysis/pathhelpers.h"
+#include "platform/pathhelpers.h"
 #include "reader/assemblymodel.h"
 
 #include <QString>

@@ -1,6 +1,8 @@
 #pragma once
 // Finding the component records of an assembly in its bytes.
 
+#include "platform/nametext.h"
+
 #include <QByteArray>
 #include <QString>
 #include <cstdint>
@@ -12,17 +14,6 @@ namespace kelvaron {
 /// Called now and then during long work so a window can serve its event queue.
 /// Returning false asks the work to stop as soon as it can.
 using YieldHook = std::function<bool()>;
-
-/// How the bytes of a component name are to be read: the marker scan keeps
-/// Windows-1252 bytes of the file (its kept set reads the same as Latin-1),
-/// the format reader's names are UTF-8.
-enum class NameEncoding { Windows1252, Utf8 };
-
-/// `bytes` as text in `encoding`.
-inline QString nameText(std::string_view bytes, NameEncoding encoding) {
-  const auto n = static_cast<qsizetype>(bytes.size());
-  return encoding == NameEncoding::Utf8 ? QString::fromUtf8(bytes.data(), n) : QString::fromLatin1(bytes.data(), n);
-}
 
 /// One component record: the name as bytes of the file (Windows-1252; only
 /// ASCII letters, digits, "_", "-" and the six German umlauts survive) and the

@@ -1,8 +1,8 @@
 #include "app/mainwindow.h"
 
 #include "about/form2.h"
-#include "analysis/assemblyname.h"
-#include "analysis/pathhelpers.h"
+#include "platform/assemblyname.h"
+#include "platform/pathhelpers.h"
 #include "app/analysiscontroller.h"
 #include "app/browsepanel.h"
 #include "app/clock.h"
@@ -309,7 +309,7 @@ void MainWindow::analyse(const QString& path) {
     return;
   }
   setCurrentFile(path);
-  m_analysed = bom::absolutePath(path);
+  m_analysed = bom::indexedPath(path);
   m_result->showView(m_result->partsView());
   m_productButton->setEnabled(false);
   // An assembly's product is read beside the analysis; a file of no known

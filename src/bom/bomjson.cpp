@@ -180,9 +180,9 @@ void writeDiffJson(const QString& oldPath, const QString& newPath, const std::ve
   JsonWriter json(out);
   json.beginObject();
   json.key("old");
-  json.pathOrNull(absolutePath(oldPath));
+  json.pathOrNull(indexedPath(oldPath));
   json.key("new");
-  json.pathOrNull(absolutePath(newPath));
+  json.pathOrNull(indexedPath(newPath));
   for (const auto kind : {ComponentChange::Kind::Added, ComponentChange::Kind::Removed, ComponentChange::Kind::Changed}) {
     json.key(changeName(kind));
     json.beginArray();

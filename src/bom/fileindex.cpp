@@ -38,8 +38,10 @@ QString cleanFolder(const QString& folder) { return QDir::cleanPath(QDir::fromNa
 
 }  // namespace
 
+QString indexedPath(const QString& path) { return cleanFolder(platform::absolutePath(path)); }
+
 FileIndex::FileIndex(const QStringList& roots) {
-  for (const QString& root : roots) walk(absolutePath(root), true, true);
+  for (const QString& root : roots) walk(indexedPath(root), true, true);
 }
 
 void FileIndex::addFolder(const QString& folder) {

@@ -14,13 +14,16 @@
 namespace kelvaron::bom {
 
 // The name vocabulary, shared with the rest of the program.
-using platform::absolutePath;
 using platform::folderOf;
 using platform::foldName;
 using platform::isAssemblyFile;
 using platform::isModelFile;
 using platform::splitVersion;
 using platform::VersionedName;
+
+/// `path` in the form the index keeps paths: absolute, "/" between folders
+/// on every system, so the files the walk finds and the paths given compare.
+QString indexedPath(const QString& path);
 
 /// Where a component's file name led.
 struct Resolution {

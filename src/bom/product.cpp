@@ -8,7 +8,7 @@ namespace kelvaron::bom {
 
 Product loadProduct(const QString& topPath, const QStringList& searchDirs, const ModelLoader& loader) {
   Product product;
-  product.top = absolutePath(topPath);
+  product.top = indexedPath(topPath);
   product.name = platform::modelNameOf(product.top);
 
   FileIndex index(searchDirs);

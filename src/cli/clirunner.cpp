@@ -2,6 +2,7 @@
 
 #include "cli/messages.h"
 #include "platform/filekind.h"
+#include "platform/modelnames.h"
 #include "platform/nativefile.h"
 #include "platform/nativepath.h"
 #include "platform/shown.h"
@@ -61,7 +62,7 @@ CliRunner::CliRunner(CliOptions options, QString reportFolder, std::FILE* out, s
   if (ec) m_settings.workingFolder.clear();
 #endif
   m_settings.reportFolder =
-      reportFolder.isEmpty() ? reportFolder : absolutePathOf(reportFolder, m_settings.workingFolder);
+      reportFolder.isEmpty() ? reportFolder : platform::absolutePath(reportFolder, m_settings.workingFolder);
   m_settings.date = QDate::currentDate();
 }
 

@@ -2,6 +2,7 @@
 
 #include "cli/jsonoutput.h"
 #include "cli/modeloutput.h"
+#include "platform/modelnames.h"
 #include "platform/shown.h"
 
 namespace kelvaron::cli {
@@ -136,7 +137,7 @@ HandledFile handleFile(const ScanItem& item, const FileJobSettings& settings, Ou
   }
   if (settings.json) {
     out.append("{\"file\":");
-    appendJsonString(out, absolutePathOf(item.path, settings.workingFolder));
+    appendJsonString(out, platform::absolutePath(item.path, settings.workingFolder));
     out.append(",\"parts\":[");
   }
   PrintingListener listener(item, settings, out, separate, handled, opening);

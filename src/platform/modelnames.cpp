@@ -1,6 +1,10 @@
 #include "platform/modelnames.h"
 
+#include "platform/nativepath.h"
+#include "platform/pathhelpers.h"
+
 #include <QDir>
+#include <system_error>
 
 namespace kelvaron::platform {
 
@@ -8,6 +12,21 @@ namespace {
 
 bool hasExtension(const QString& fileName, const char16_t* ext) {
   return splitVersion(fileName).base.endsWith(QStringView(ext));
+}
+
+// A POSIX path that lexical normalisation leaves as it is: no empty, "." or
+// ".." part. The walk's paths under a plain folder are all plain, and such a
+// path needs no trip through std::filesystem.
+bool isPlainPosixPath(QStringView path) {
+  if (path.isEmpty()) return false;
+  qsizetype start = path.startsWith(u'/') ? 1 : 0;
+  for (qsizetype i = start; i <= path.size(); ++i) {
+    if (i < path.size() && path[i] != u'/') continue;
+    const QStringView part = path.sliced(start, i - start);
+    if (part.isEmpty() || part == u"." || part == u"..") return false;
+    start = i + 1;
+  }
+  return true;
 }
 
 }  // namespace
@@ -38,8 +57,27 @@ QString fileNameIn(const QString& path) {
   return clean.mid(clean.lastIndexOf(u'/') + 1);
 }
 
-QString absolutePath(const QString& path) {
-  return QDir::cleanPath(QDir::current().absoluteFilePath(QDir::fromNativeSeparators(path)));
+QString absolutePath(const QString& path, const std::filesystem::path& workingFolder) {
+  if (separator(nativePathStyle()) == u'/' && isPlainPosixPath(path)) {
+    if (path.startsWith(u'/')) return path;
+    if (!workingFolder.empty()) {
+      const QString folder = fromNativePath(workingFolder);
+      if (folder == u"/") return folder + path;
+      if (folder.startsWith(u'/') && isPlainPosixPath(folder)) return folder + u'/' + path;
+    }
+  }
+  std::filesystem::path native = toNativePath(path);
+  if (!workingFolder.empty() && !native.empty()) {
+    native = native.is_absolute() ? native.lexically_normal() : (workingFolder / native).lexically_normal();
+  } else {
+    std::error_code ec;
+    const auto absolute = std::filesystem::absolute(native, ec);
+    if (ec) return path;
+    native = absolute.lexically_normal();
+  }
+  // "/a/b/.." folds to "/a/", which names the folder "/a".
+  if (native.has_relative_path() && !native.has_filename()) native = native.parent_path();
+  return fromNativePath(native);
 }
 
 bool isAssemblyFile(const QString& fileName) { return hasExtension(fileName, u".asm"); }

@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <filesystem>
 
 namespace kelvaron::platform {
 
@@ -24,8 +25,12 @@ QString folderOf(const QString& path);
 /// The last part of `path` ("/a/b/c.asm.2" gives "c.asm.2").
 QString fileNameIn(const QString& path);
 
-/// An absolute, cleaned form of `path`, without touching the disk.
-QString absolutePath(const QString& path);
+/// The absolute form of `path` in the program's form (native separators),
+/// "." and ".." folded and no trailing separator but at a root, without
+/// touching the disk; a relative path is taken from `workingFolder`, or from
+/// the current folder when that is empty. Bytes of a name that are not
+/// UTF-8 are kept. absolutePath("x/../b.asm", "/w") == "/w/b.asm".
+QString absolutePath(const QString& path, const std::filesystem::path& workingFolder = {});
 
 /// Whether a file name is an assembly file ("x.asm", "X.ASM.12"), case ignored.
 bool isAssemblyFile(const QString& fileName);

@@ -1,6 +1,6 @@
 #include "report/partsreport.h"
 
-#include "analysis/assemblyname.h"
+#include "platform/assemblyname.h"
 #include "platform/fileerror.h"
 #include "platform/nativepath.h"
 #include "platform/shown.h"

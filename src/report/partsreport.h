@@ -1,9 +1,9 @@
 #pragma once
 // The parts report: one plain-text file per analysed assembly.
 
-#include "analysis/componentscan.h"
-#include "analysis/pathhelpers.h"
 #include "platform/atomicfile.h"
+#include "platform/nametext.h"
+#include "platform/pathhelpers.h"
 
 #include <QDate>
 #include <QString>

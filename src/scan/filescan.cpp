@@ -1,10 +1,10 @@
 #include "scan/filescan.h"
 
+#include "platform/modelnames.h"
 #include "platform/nativepath.h"
 #include "report/partsreport.h"
 
 #include <optional>
-#include <system_error>
 
 namespace kelvaron {
 
@@ -32,42 +32,7 @@ class TeeSink final : public ListSink {
   ReportWriter* m_report;
 };
 
-// A POSIX path that lexical normalisation leaves as it is: no empty, "." or
-// ".." part. The walk's paths under a plain folder are all plain, and such a
-// path needs no trip through std::filesystem.
-bool isPlainPosixPath(QStringView path) {
-  if (path.isEmpty()) return false;
-  qsizetype start = path.startsWith(u'/') ? 1 : 0;
-  for (qsizetype i = start; i <= path.size(); ++i) {
-    if (i < path.size() && path[i] != u'/') continue;
-    const QStringView part = path.sliced(start, i - start);
-    if (part.isEmpty() || part == u"." || part == u"..") return false;
-    start = i + 1;
-  }
-  return true;
-}
-
 }  // namespace
-
-QString absolutePathOf(const QString& path, const std::filesystem::path& workingFolder) {
-  if (separator(nativePathStyle()) == u'/' && isPlainPosixPath(path)) {
-    if (path.startsWith(u'/')) return path;
-    if (!workingFolder.empty()) {
-      const QString folder = platform::fromNativePath(workingFolder);
-      if (folder == u"/") return folder + path;
-      if (folder.startsWith(u'/') && isPlainPosixPath(folder)) return folder + u'/' + path;
-    }
-  }
-  const std::filesystem::path native = platform::toNativePath(path);
-  if (!workingFolder.empty() && !native.empty()) {
-    if (native.is_absolute()) return platform::fromNativePath(native.lexically_normal());
-    return platform::fromNativePath((workingFolder / native).lexically_normal());
-  }
-  std::error_code ec;
-  const auto absolute = std::filesystem::absolute(native, ec);
-  if (ec) return path;
-  return platform::fromNativePath(absolute.lexically_normal());
-}
 
 FileOutcome analyseFile(const ScanItem& item, const FileScanSettings& settings, FileListener* listener,
                         const YieldHook& yield, const std::function<void()>& beforeCommit,
@@ -78,7 +43,7 @@ FileOutcome analyseFile(const ScanItem& item, const FileScanSettings& settings, 
     outcome.skipNote = folderSkipNote(item.entry);
     if (!outcome.skipNote.isEmpty()) return outcome;
   }
-  outcome.absolutePath = absolutePathOf(item.path, settings.workingFolder);
+  outcome.absolutePath = platform::absolutePath(item.path, settings.workingFolder);
   std::optional<ReportWriter> report;
   if (settings.writeReports)
     report.emplace(reportPath(settings.reportFolder, outcome.absolutePath), outcome.absolutePath);

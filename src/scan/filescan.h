@@ -55,8 +55,4 @@ FileOutcome analyseFile(const ScanItem& item, const FileScanSettings& settings, 
                         const YieldHook& yield = {}, const std::function<void()>& beforeCommit = {},
                         AssemblyAnalysis* analysis = nullptr);
 
-/// The absolute form of `path`, with "." and ".." folded; a relative path is
-/// taken from `workingFolder`, or from the current folder when that is empty.
-QString absolutePathOf(const QString& path, const std::filesystem::path& workingFolder = {});
-
 }  // namespace kelvaron

@@ -1,6 +1,6 @@
 #include "search/batchscan.h"
 
-#include "analysis/assemblyname.h"
+#include "platform/assemblyname.h"
 #include "platform/filekind.h"
 #include "platform/nativepath.h"
 #include "search/cFindFile.h"

@@ -3,7 +3,7 @@
 // with what the listing knew of each. Shared by the window and the command
 // line; knows nothing of the analysis, reports or widgets.
 
-#include "analysis/assemblyname.h"
+#include "platform/assemblyname.h"
 
 #include <QString>
 #include <QStringList>

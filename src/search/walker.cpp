@@ -1,6 +1,6 @@
 #include "search/walker.h"
 
-#include "analysis/pathhelpers.h"
+#include "platform/pathhelpers.h"
 #include "platform/nativefile.h"
 #include "platform/wildcard.h"
 

@@ -1,8 +1,9 @@
-#include "scan/filescan.h"
+#include "platform/modelnames.h"
 
 #include <gtest/gtest.h>
 
-// Plain paths take a short cut past std::filesystem; both ways must agree.
+// Plain paths take a short cut past std::filesystem; both ways must agree, and
+// a folded ".." leaves no trailing separator but at a root.
 TEST(AbsolutePath, PlainPathsAndNormalisedOnesAgree) {
 #ifndef _WIN32
   const std::filesystem::path folder("/work/here");
@@ -14,11 +15,13 @@ TEST(AbsolutePath, PlainPathsAndNormalisedOnesAgree) {
       {"/a//b.asm", "/a/b.asm"},
       {"x/../b.asm", "/work/here/b.asm"},
       {"./b.asm", "/work/here/b.asm"},
-      {"..", "/work/"},
+      {"..", "/work"},
+      {"/a/b/..", "/a"},
+      {"/..", "/"},
       {"/a/.hidden.asm", "/a/.hidden.asm"},
   };
-  for (const auto& [path, absolute] : cases) EXPECT_EQ(kelvaron::absolutePathOf(path, folder), absolute) << path;
-  EXPECT_EQ(kelvaron::absolutePathOf("b.asm", "/"), "/b.asm");
+  for (const auto& [path, absolute] : cases) EXPECT_EQ(kelvaron::platform::absolutePath(path, folder), absolute) << path;
+  EXPECT_EQ(kelvaron::platform::absolutePath("b.asm", "/"), "/b.asm");
 #else
   // Either separator in, "\\" out; a path rooted without a drive takes the
   // working folder's drive; UNC paths keep their server and share.
@@ -36,6 +39,6 @@ TEST(AbsolutePath, PlainPathsAndNormalisedOnesAgree) {
       {"//server/share/cad/./top.asm", "\\\\server\\share\\cad\\top.asm"},
   };
   for (const auto& [path, absolute] : cases)
-    EXPECT_EQ(kelvaron::absolutePathOf(QString::fromUtf8(path), folder), QString::fromUtf8(absolute)) << path;
+    EXPECT_EQ(kelvaron::platform::absolutePath(QString::fromUtf8(path), folder), QString::fromUtf8(absolute)) << path;
 #endif
 }

@@ -2,7 +2,7 @@
 // The one rule for "is this an assembly name": the extension the analysis
 // scans, the versions of a name, the pattern of a folder scan.
 
-#include "analysis/pathhelpers.h"
+#include "platform/pathhelpers.h"
 
 #include <QString>
 #include <optional>

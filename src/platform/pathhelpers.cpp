@@ -1,4 +1,4 @@
-#include "analysis/pathhelpers.h"
+#include "platform/pathhelpers.h"
 
 #include "platform/filekind.h"
 

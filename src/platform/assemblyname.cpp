@@ -1,4 +1,4 @@
-#include "analysis/assemblyname.h"
+#include "platform/assemblyname.h"
 
 namespace kelvaron {
 
