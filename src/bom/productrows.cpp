@@ -79,7 +79,7 @@ std::vector<TreeRow> treeRows(const Product& product, int maxDepth, QStringList*
   return rows;
 }
 
-std::vector<FlatItem> flatItems(const Product& product, int maxDepth, QStringList* notes) {
+std::vector<FlatItem> flatItems(const Product& product, int maxDepth, QStringList* notes, QStringList* cut) {
   std::vector<FlatItem> items;
   if (!product.topReadable()) return items;
   QHash<QPair<QString, int>, std::size_t> itemOf;
@@ -123,6 +123,15 @@ std::vector<FlatItem> flatItems(const Product& product, int maxDepth, QStringLis
       }
     }
     frontier = std::move(next);
+  }
+  if (cut && maxDepth > 0) {
+    const bool more = std::any_of(frontier.begin(), frontier.end(), [&](const auto& node) {
+      const auto& children = nodeAt(product, node.first).children;
+      return std::any_of(children.begin(), children.end(), [](const Placement& p) { return !isSkeleton(p.component); });
+    });
+    if (more)
+      *cut << QStringLiteral("only %1 levels below the top are counted; the assemblies at level %1 have more")
+                  .arg(maxDepth);
   }
   for (std::size_t i = 0; i < items.size(); ++i) items[i].parents = static_cast<int>(parents[i].size());
   std::stable_sort(items.begin(), items.end(), [](const FlatItem& a, const FlatItem& b) {

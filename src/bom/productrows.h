@@ -53,7 +53,9 @@ struct FlatItem {
 /// assemblies. `maxDepth` as for treeRows. Totals saturate at the largest
 /// 64-bit value rather than wrap. A (name, type) whose placements resolve to
 /// different files adds a note naming them. Skeleton models are not items.
-std::vector<FlatItem> flatItems(const Product& product, int maxDepth, QStringList* notes = nullptr);
+/// A cut by `maxDepth` that leaves components uncounted adds a note to `cut`.
+std::vector<FlatItem> flatItems(const Product& product, int maxDepth, QStringList* notes = nullptr,
+                                QStringList* cut = nullptr);
 
 /// What a product lacks: distinct files missing, unreadable, and placements
 /// that close a cycle, skeleton models not counted.

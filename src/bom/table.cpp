@@ -128,6 +128,13 @@ void printCsv(const Table& table, ByteSink& out) {
     chunks.add(platform::toNativeBytes(fields.join(u',') + QStringLiteral("\r\n")));
     return true;
   });
+  // After the rows, each note a record of its own, as wide as the others.
+  const qsizetype width = table.headers.size() + (table.isTree() ? 1 : 0);
+  for (const QString& note : table.notes) {
+    const QString fields = csvField(platform::escapeControls(QStringLiteral("note: ") + note));
+    chunks.add(platform::toNativeBytes(fields + QString(std::max<qsizetype>(width - 1, 0), u',') +
+                                       QStringLiteral("\r\n")));
+  }
 }
 
 QByteArray formatText(const Table& table) {

@@ -81,7 +81,8 @@ void printText(const Table& table, ByteSink& out);
 /// quoted with quotes doubled, numbers bare, UTF-8. A tree starts each row
 /// with its level in a "level" column. Control characters are escaped as in
 /// text; a text cell that starts with =, +, - or @ gets a leading ' so a
-/// spreadsheet does not take it for a formula.
+/// spreadsheet does not take it for a formula. The table's notes follow the
+/// rows, each a record whose first field is "note: ...".
 void printCsv(const Table& table, ByteSink& out);
 
 /// printText and printCsv into memory.

@@ -117,6 +117,12 @@ bool fillSheet(const Xlsx& x, lxw_workbook* book, const Table& table) {
     });
   }
   if (!written) return false;
+  // The notes below the rows, after an empty row, outside the filter.
+  lxw_row_t noteRow = lastRow + 1;
+  for (const QString& text : table.notes) {
+    const QByteArray line = (QStringLiteral("note: ") + platform::displayPath(text)).toUtf8();
+    if (x.worksheet_write_string(sheet, ++noteRow, 0, line.constData(), nullptr) != LXW_NO_ERROR) return false;
+  }
   for (std::size_t c = 0; c < columns; ++c)
     x.worksheet_set_column(sheet, static_cast<lxw_col_t>(c), static_cast<lxw_col_t>(c),
                            std::min(width[c] + 2, kMaxColumnWidth), nullptr);

@@ -172,11 +172,13 @@ ExitStatus runBom(const BomArgs& a, const CommandContext& c) {
   bom::PartDataCache* parts = columns.any() ? &partData : nullptr;
   bool ok = false;
   if (a.flat) {
-    QStringList differ;
-    const auto items = bom::flatItems(product, a.depth, &differ);
-    s.notes(differ);
-    ok = s.deliver(bom::flatTable(items, bom::folderOf(product.top), parts), [&](bom::ByteSink& out) {
-      bom::writeFlatJson(product, items, product.notes + differ, out, parts);
+    QStringList differ, cut;
+    const auto items = bom::flatItems(product, a.depth, &differ, &cut);
+    s.notes(differ + cut);
+    bom::Table table = bom::flatTable(items, bom::folderOf(product.top), parts);
+    table.notes = cut;
+    ok = s.deliver(table, [&](bom::ByteSink& out) {
+      bom::writeFlatJson(product, items, product.notes + differ + cut, out, parts);
     });
   } else {
     const bom::Table table = bom::treeTable(product, a.depth, parts);
@@ -210,19 +212,24 @@ ExitStatus runWhereUsed(const WhereArgs& a, const CommandContext& c) {
   }
   std::vector<std::pair<QString, std::vector<bom::Usage>>> results;
   std::vector<QStringList> notesOf;
+  QStringList cuts;  // said after the rows too: the list is not whole
   for (const QString& name : fromArgs(a.names)) {
     QStringList notes;
     results.emplace_back(name, bom::whereUsed(scan, name, a.indirect, &notes));
     s.notes(notes);
     for (const QString& n : notes) {
-      if (n.startsWith(QStringLiteral("cycle: ")))
+      if (n.startsWith(QStringLiteral("cycle: "))) {
         ++shortfall.cycles;
-      else
+      } else {
         shortfall.cut = true;
+        cuts << n;
+      }
     }
     notesOf.push_back(notes);
   }
-  const bool ok = s.deliver(bom::whereUsedTable(results, a.indirect), [&](bom::ByteSink& out) {
+  bom::Table table = bom::whereUsedTable(results, a.indirect);
+  table.notes = cuts;
+  const bool ok = s.deliver(table, [&](bom::ByteSink& out) {
     for (std::size_t i = 0; i < results.size(); ++i)
       bom::writeWhereUsedJson(results[i].first, results[i].second, a.indirect, notesOf[i], out);
   });

@@ -8,8 +8,11 @@
 #include "bom/projectcheck.h"
 #include "bom/table.h"
 #include "bom/whereused.h"
+#include "bom/xlsxtable.h"
 
 #include "core/bom/bomfixture.h"
+
+#include <QProcess>
 
 namespace kelvaron::bomtest {
 namespace {
@@ -113,6 +116,8 @@ TEST_F(BomEdges, ProductNotesShortfallAndSkeletons) {
   EXPECT_EQ(flat.join(u' '), "BOLT GONE LOOP SUB X") << "a skeleton is in no total";
 }
 
+// A cut by --depth was said on standard error only: text, CSV and Excel
+// must carry it after the rows, for the tree and for the totals.
 TEST_F(BomEdges, ACutTreeSaysSoInTheOutput) {
   startCase("p");
   make("p/a.asm: +SUB; p/sub.asm: +DEEP; p/deep.asm: BOLT");
@@ -121,6 +126,33 @@ TEST_F(BomEdges, ACutTreeSaysSoInTheOutput) {
   const QByteArray text = bom::formatText(bom::treeTable(product, 1));
   EXPECT_TRUE(text.endsWith("note: only 1 levels below the top are shown; the assemblies at level 1 have more\n"))
       << text.toStdString();
+  // A CSV note is a record as wide as the rows: the level and six columns.
+  const QByteArray csv = bom::formatCsv(bom::treeTable(product, 1));
+  EXPECT_TRUE(csv.endsWith("\r\nnote: only 1 levels below the top are shown; the assemblies at level 1 have more,,,,,,\r\n"))
+      << csv.toStdString();
+  // The totals: cut where an assembly at the last level counted has components.
+  for (const auto& [depth, said] : {std::pair{1, true}, std::pair{2, true}, std::pair{3, false}, std::pair{0, false}}) {
+    QStringList cut;
+    bom::flatItems(product, depth, nullptr, &cut);
+    EXPECT_EQ(cut.join(u' ').contains(QStringLiteral("only %1 levels below the top are counted").arg(depth)), said)
+        << depth << ": " << cut.join(u' ').toStdString();
+  }
+  QProcess probe;
+  probe.start("/usr/bin/python3", {"-c", "import openpyxl"});
+  if (!probe.waitForFinished(30000) || probe.exitCode() != 0)
+    GTEST_SKIP() << "/usr/bin/python3 with openpyxl (Debian python3-openpyxl) is not installed";
+  QString error;
+  ASSERT_TRUE(bom::writeXlsx(bom::treeTable(product, 1), path("bom.xlsx"), &error)) << error.toStdString();
+  QProcess p;
+  p.start("/usr/bin/python3", {"-c",
+                               "import openpyxl, sys\n"
+                               "ws = openpyxl.load_workbook(sys.argv[1]).active\n"
+                               "print(ws.max_row, ws.cell(ws.max_row, 1).value, ws.auto_filter.ref)\n",
+                               path("bom.xlsx")});
+  ASSERT_TRUE(p.waitForFinished(60000));
+  // Two rows and the header, an empty row, the note; the filter keeps to the rows.
+  EXPECT_EQ(QString::fromUtf8(p.readAllStandardOutput()),
+            "5 note: only 1 levels below the top are shown; the assemblies at level 1 have more A1:G3\n");
 }
 
 // A sink that sees how the bytes arrive.
