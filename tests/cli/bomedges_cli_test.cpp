@@ -3,9 +3,11 @@
 // where -o writes, switch values, hostile names and paths that are not UTF-8.
 
 #include "cli/cli_testenv.h"
+#include "common/systemcalls.h"
 
 #include <sys/stat.h>
-#include <unistd.h>
+
+#include <filesystem>
 
 namespace kelvaron::clitest {
 namespace {
@@ -53,13 +55,14 @@ TEST_F(BomEdgesCli, AnIncompleteAnswerExitsOneAndSaysWhy) {
 // A folder that cannot be listed was skipped without a word: its files were
 // then reported missing and the answer looked complete.
 TEST_F(BomEdgesCli, AFolderThatCannotBeSearchedIsNamed) {
+  KELVARON_SKIP_ON_WINDOWS("folder access is an ACL, not mode bits");
   put("p/top.asm", legacyAssembly("BOLT"));
   put("p/locked/bolt.prt", "");
   put("p/locked/sub.asm", legacyAssembly("BOLT"));
   ASSERT_EQ(::chmod(QFile::encodeName(path("p/locked")).constData(), 0), 0);
   for (const char* command : {"check p", "where-used bolt --in p", "bom --search p p/top.asm"}) {
     // root reads any folder; in a user namespace without mappings it is held to the mode bits.
-    const CliResult r = shell(QString(::geteuid() == 0 ? "unshare -U " : "") + "\"$CLI\" " + command);
+    const CliResult r = shell(QString(testing::runsAsRoot() ? "unshare -U " : "") + "\"$CLI\" " + command);
     if (r.exitCode == 1 && r.err.startsWith("unshare:")) GTEST_SKIP() << "no user namespace for root: " << r.err.data();
     EXPECT_EQ(r.exitCode, 1) << command << "\n" << r.err.toStdString();
     EXPECT_TRUE(r.err.contains("kelvaron-cli: cannot search " + path("p/locked").toUtf8() + ": Permission denied\n"))
@@ -85,9 +88,10 @@ TEST_F(BomEdgesCli, AChoiceAmongFoldersIsNotedOncePerName) {
 }
 
 TEST_F(BomEdgesCli, OutputTargets) {
+  KELVARON_SKIP_ON_WINDOWS("no FIFOs and no /dev/stdout; the cases run in a POSIX shell");
   put("a.asm", legacyAssembly("X*2"));
   put("x.prt", "");
-  ASSERT_EQ(::mkfifo(QFile::encodeName(path("fifo")).constData(), 0600), 0);
+  ASSERT_EQ(testing::makeFifo(QFile::encodeName(path("fifo")).constData(), 0600), 0);
   // A script, its exit status, what it must print.
   const std::tuple<QString, int, QByteArray> cases[] = {
       {"\"$CLI\" bom --format csv -o - a.asm; ls -", 2, "level,quantity"},  // "-" is standard output, no file
@@ -145,11 +149,12 @@ TEST_F(BomEdgesCli, HostileNamesReachNoTerminalAndNoSpreadsheetFormula) {
 
 // A path that is not UTF-8 became U+FFFD in the answers of the commands.
 TEST_F(BomEdgesCli, PathBytesThatAreNotUtf8SurviveAsInTheListing) {
+  KELVARON_SKIP_ON_WINDOWS("names are UTF-16 there, never bytes that are not UTF-8");
   const QString folder = QFile::decodeName(QByteArray("caf\xe9"));
   const std::string native = QFile::encodeName(path({})).toStdString() + "/caf\xe9";
-  ASSERT_EQ(::mkdir(native.c_str(), 0755), 0);
+  ASSERT_TRUE(std::filesystem::create_directory(native));
   put("top.asm", legacyAssembly("+SUB"));
-  ASSERT_EQ(::symlink("../top.asm", (native + "/sub.asm").c_str()), 0);
+  ASSERT_EQ(testing::makeSymlink("../top.asm", (native + "/sub.asm").c_str()), 0);
   const CliResult r = shell("\"$CLI\" bom --format json --search \"$(printf 'caf\\351')\" top.asm");
   EXPECT_TRUE(r.out.contains("/caf\\udce9/sub.asm")) << r.out.toStdString();
   const CliResult text = shell("\"$CLI\" bom --search \"$(printf 'caf\\351')\" top.asm");
