@@ -34,13 +34,14 @@ echo "windows-check: corpus"
 ../shared/tools/corpus-check "$work/kelvaron-cli"
 
 echo "windows-check: bom and check JSON against Linux"
-# The Windows CLI shows the paths it was given with "\"; in JSON that is "\\".
+# The Windows CLI shows the paths it was given with "\" (in JSON "\\"), on the
+# drive Wine gives this system's root, "Z:".
 same=0 differ=0
 compare() { # label, arguments...
   local label=$1; shift
   local linux windows
   linux=$("$linux_cli" "$@" 2>/dev/null || true)
-  windows=$("$work/kelvaron-cli" "$@" 2>/dev/null | sed 's|\\\\|/|g' || true)
+  windows=$("$work/kelvaron-cli" "$@" 2>/dev/null | sed 's|\\\\|/|g; s|Z:/|/|g' || true)
   if [[ $linux == "$windows" && -n $linux ]]; then
     same=$((same + 1))
   else
