@@ -69,9 +69,10 @@ fetch() { # package version: downloads the Debian source package once, unpacks i
 cross() { # source build-dir install-dir cmake-args...: configure, build and install one CMake project
   local src=$1 build=$2 dest=$3; shift 3
   cmake -G Ninja -S "$src" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
-    -DKELVARON_WINDOWS_PREFIX="$prefix" -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$dest" "$@"
-  nice -n "$niceness" cmake --build "$build" -j "$jobs"
-  cmake --install "$build"
+    -DKELVARON_WINDOWS_PREFIX="$prefix" -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$dest" "$@" || return 1
+  # Steps run inside `if`, where `set -e` does not hold: every failure is returned.
+  nice -n "$niceness" cmake --build "$build" -j "$jobs" || return 1
+  cmake --install "$build" || return 1
 }
 
 step() { # name function: runs a step once, its output in a log
@@ -116,6 +117,11 @@ build_cli11() {
 
 build_qt() {
   fetch qt6-base "$qt_version"
+  # QtGui builds the DirectWrite font database only with Direct2D, which is left
+  # out; the platform plugin would still ask for it and fail to link. Without it
+  # the plugin takes the GDI font database, as it does on older Windows.
+  sed -i 's/^#if QT_CONFIG(directwrite3)$/#if QT_CONFIG(directwrite3) \&\& QT_CONFIG(direct2d)/' \
+    "$work/qt6-base/src/plugins/platforms/windows/qwindowsintegration.cpp"
   cross "$work/qt6-base" "$work/qt-build" "$prefix/qt" "${qt_options[@]}"
 }
 
