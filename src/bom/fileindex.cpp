@@ -40,15 +40,15 @@ QString cleanFolder(const QString& folder) { return QDir::cleanPath(QDir::fromNa
 
 QString indexedPath(const QString& path) { return cleanFolder(platform::absolutePath(path)); }
 
-FileIndex::FileIndex(const QStringList& roots) {
-  for (const QString& root : roots) walk(indexedPath(root), true, true);
+FileIndex::FileIndex(const QStringList& roots, const std::function<void(const File&)>& found) {
+  for (const QString& root : roots) walk(indexedPath(root), true, true, found);
 }
 
 void FileIndex::addFolder(const QString& folder) {
   if (!m_folderIds.contains(cleanFolder(folder))) walk(cleanFolder(folder), false, false);
 }
 
-void FileIndex::walk(const QString& root, bool recursive, bool isRoot) {
+void FileIndex::walk(const QString& root, bool recursive, bool isRoot, const std::function<void(const File&)>& found) {
   QString current;
   int currentId = -1;  // -1: the current folder was indexed before, skip it
   listFiles(root, recursive, [&](const QString& folder, const QString& name) {
@@ -69,6 +69,7 @@ void FileIndex::walk(const QString& root, bool recursive, bool isRoot) {
     File f{dir == u"/" ? dir + name : dir + u'/' + name, currentId, splitVersion(name)};
     m_byBase[f.name.base].push_back(static_cast<int>(m_files.size()));
     m_files.push_back(std::move(f));
+    if (found) found(m_files.back());
   }, m_problems);
   // An empty folder reports nothing, yet it was looked at.
   if (!m_folderIds.contains(root)) {

@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 namespace kelvaron::bom {
@@ -44,7 +45,9 @@ class FileIndex {
   /// Walks each root in the order given, once; a folder reachable from an
   /// earlier root keeps that root's place. A folder that cannot be listed
   /// adds nothing but a problem (the caller checks that the roots exist).
-  explicit FileIndex(const QStringList& roots = {});
+  /// `found`, when given, sees each file as it is indexed, in files() order,
+  /// so work on the files can start while the walk goes on.
+  explicit FileIndex(const QStringList& roots = {}, const std::function<void(const File&)>& found = {});
 
   /// Lists the files directly inside `folder` when it is not indexed yet.
   void addFolder(const QString& folder);
@@ -64,7 +67,7 @@ class FileIndex {
   const std::vector<Problem>& problems() const { return m_problems; }
 
  private:
-  void walk(const QString& root, bool recursive, bool isRoot);
+  void walk(const QString& root, bool recursive, bool isRoot, const std::function<void(const File&)>& found = {});
   // Of the files in `candidates`, the best (highest version) in `folder`.
   int bestIn(const std::vector<int>& candidates, int folder) const;
 

@@ -5,31 +5,77 @@
 #include <QSet>
 #include <algorithm>
 #include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
 #include <thread>
 
 namespace kelvaron::bom {
 
 ProjectScan scanProject(const QStringList& dirs, bool latest, const ModelLoader& loader, int jobs) {
   ProjectScan scan;
-  scan.index = std::make_unique<FileIndex>(dirs);
+  // Reading is most of the work and needs no index: without --latest, which
+  // must see every version first, each assembly is read on one of `jobs`
+  // threads as soon as the walk finds it. Resolving needs the whole index and
+  // follows on the same threads; the notes are merged in walk order after.
+  // Every path is read exactly once, so no cache is kept.
+  const auto threads = static_cast<std::size_t>(std::clamp(jobs, 1, 64));
+  std::mutex mutex;
+  std::condition_variable more;
+  QStringList paths;                    // the assemblies, walk order
+  std::deque<reader::FileModel> read;  // read[i]: the model of paths[i], once readDone[i]
+  std::deque<bool> readDone;
+  std::size_t nextRead = 0;
+  bool walked = false;
+  const auto reader = [&] {
+    std::unique_lock lock(mutex);
+    for (;;) {
+      more.wait(lock, [&] { return walked || nextRead < static_cast<std::size_t>(paths.size()); });
+      if (nextRead >= static_cast<std::size_t>(paths.size())) return;
+      const std::size_t i = nextRead++;
+      const QString path = paths.at(static_cast<qsizetype>(i));
+      lock.unlock();
+      reader::FileModel model = loader(path);
+      lock.lock();
+      read[i] = std::move(model);
+      readDone[i] = true;
+    }
+  };
+  std::vector<std::thread> readers;
+  if (!latest)
+    for (std::size_t t = 1; t < threads; ++t) readers.emplace_back(reader);
+  scan.index = std::make_unique<FileIndex>(dirs, [&](const FileIndex::File& f) {
+    if (latest || !f.name.base.endsWith(u".asm")) return;
+    const std::lock_guard lock(mutex);
+    paths << f.path;
+    read.emplace_back();
+    readDone.push_back(false);
+    more.notify_one();
+  });
   const FileIndex& index = *scan.index;
-  Notes notes;
+  {
+    const std::lock_guard lock(mutex);
+    walked = true;
+  }
+  more.notify_all();
+  if (!latest) reader();  // this thread reads too, once the walk is done
+  for (std::thread& t : readers) t.join();
+  if (latest) {
+    for (const FileIndex::File& f : index.files())
+      if (f.name.base.endsWith(u".asm")) paths << f.path;
+    paths = latestVersions(paths, PathStyle::Posix);
+    read.resize(static_cast<std::size_t>(paths.size()));
+    readDone.assign(read.size(), false);
+  }
 
-  QStringList paths;
-  for (const FileIndex::File& f : index.files())
-    if (f.name.base.endsWith(u".asm")) paths << f.path;
-  if (latest) paths = latestVersions(paths, PathStyle::Posix);
-
-  // Every path is read exactly once here, so no cache is kept. Each file is
-  // read and its components resolved on one of `jobs` threads (the index is
-  // only read from here on); the notes are merged in walk order after.
   std::vector<ScannedAssembly> found(static_cast<std::size_t>(paths.size()));
   std::vector<Notes> notesOf(found.size());
   std::atomic<std::size_t> next{0};
   auto work = [&] {
     for (std::size_t i = next++; i < found.size(); i = next++) {
       const QString& path = paths.at(static_cast<qsizetype>(i));
-      const reader::FileModel file = loader(path);
+      const reader::FileModel file = readDone[i] ? std::move(read[i]) : loader(path);
+      read[i] = {};
       ScannedAssembly& a = found[i];
       a.path = path;
       a.error = unreadableReason(path, file);
@@ -38,11 +84,11 @@ ProjectScan scanProject(const QStringList& dirs, bool latest, const ModelLoader&
       a.placements = resolvePlacements(file.model, folderOf(path), index, notesOf[i]);
     }
   };
-  const auto threads = static_cast<std::size_t>(std::clamp(jobs, 1, 64));
   std::vector<std::thread> pool;
   for (std::size_t t = 1; t < std::min(threads, found.size()); ++t) pool.emplace_back(work);
   work();
   for (std::thread& t : pool) t.join();
+  Notes notes;
 
   scan.assemblies = std::move(found);
   for (std::size_t i = 0; i < scan.assemblies.size(); ++i) {

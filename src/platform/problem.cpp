@@ -1,10 +1,10 @@
 #include "platform/problem.h"
 
-
 namespace kelvaron {
 
 QString Problem::message() const {
-  const QString& shown = path;
+  // An empty name is shown as one, not as nothing between two words.
+  const QString shown = path.isEmpty() ? QStringLiteral("\"\"") : path;
   switch (kind) {
     case Kind::CannotSearch:
       return QStringLiteral("cannot search %1: %2").arg(shown, reason);

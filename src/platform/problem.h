@@ -20,7 +20,8 @@ struct Problem {
   QString reason;  ///< why, in words ("Permission denied", "no such folder")
 
   /// "cannot search PATH: reason", "cannot read PATH: reason", "cannot write
-  /// PATH: reason"; the reason alone for the other kinds, or "PATH: reason".
+  /// PATH: reason" (an empty PATH as ""); the reason alone for the other
+  /// kinds, or "PATH: reason".
   QString message() const;
 };
 

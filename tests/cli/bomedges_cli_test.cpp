@@ -123,8 +123,8 @@ TEST_F(BomEdgesCli, SwitchValues) {
       {{"bom", "--depth", "257", "a.asm"}, 2, "--depth"},
       {{"bom", "--search", "file.txt", "a.asm"}, 2, "cannot search file.txt: not a folder"},
       {{"where-used", "X", "--in", "file.txt"}, 2, "cannot search file.txt: not a folder"},
-      {{"check", ""}, 2, "an empty name is not a folder"},
-      {{"bom", ""}, 2, "an empty name is not a file"},
+      {{"check", ""}, 2, "kelvaron-cli: cannot search \"\": an empty name is not a folder\n"},
+      {{"bom", ""}, 2, "kelvaron-cli: cannot read \"\": an empty name is not a file\n"},
   };
   for (const auto& [args, exit, err] : cases) {
     const CliResult r = run(args);

@@ -143,7 +143,7 @@ class MainWindowTest : public QObject {
     QCOMPARE(w.status(), QString("file saved"));
     QCOMPARE(tree.reportFiles(), reportsOf({"gear"}));
     QVERIFY(w->windowTitle().startsWith("gear.asm.1"));
-    QVERIFY(w.control("open the report"));
+    QTRY_VERIFY(w.control("open the report"));
     clickRow(w.parts(), 1);
     QAbstractButton* copy = nullptr;
     for (QAbstractButton* b : w->findChildren<QAbstractButton*>())
