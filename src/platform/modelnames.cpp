@@ -66,6 +66,14 @@ QString absolutePath(const QString& path, const std::filesystem::path& workingFo
       if (folder.startsWith(u'/') && isPlainPosixPath(folder)) return folder + u'/' + path;
     }
   }
+#ifdef _WIN32
+  // A UNC path ("\\server\share\...") is absolute, but mingw's std::filesystem
+  // takes it for one rooted on the working folder's drive.
+  const auto separates = [](QChar c) { return c == u'\\' || c == u'/'; };
+  if (path.size() > 2 && separates(path[0]) && separates(path[1]) && !separates(path[2]) && path[2] != u'?' &&
+      path[2] != u'.')
+    return QDir::toNativeSeparators(QDir::cleanPath(QDir::fromNativeSeparators(path)));
+#endif
   std::filesystem::path native = toNativePath(path);
   if (!workingFolder.empty() && !native.empty()) {
     native = native.is_absolute() ? native.lexically_normal() : (workingFolder / native).lexically_normal();
