@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -48,15 +49,21 @@ class Report : public ::testing::Test {
   QTemporaryDir m_dir;
 };
 
+// A report is in the system's encoding: UTF-8 here, the ANSI code page on Windows.
+QByteArray systemText(const char* utf8) {
+  QStringEncoder encode(QStringConverter::System);
+  return encode(QString::fromUtf8(utf8));
+}
+
 TEST_F(Report, LinesAsLaidOut) {
   const QByteArray rule = QByteArray(50, '-') + "\r\n";
   const QByteArray footer = rule + "Kelvaron 2.1 - detecting Parts in Pro/ENGINEER Assemblies\r\n" +
                             QLocale::system().toString(QDate(2026, 12, 6), QLocale::ShortFormat).toUtf8() + "\r\n";
-  // A lone CR precedes the list; names in UTF-8, empty ones kept.
+  // A lone CR precedes the list; names in the system's encoding, empty ones kept.
   EXPECT_EQ(write("m__Kelvaron.txt", "/cad/motor.asm.3", {"HEAD", "SHAFT", "", "M\xFC"}),
-            "/cad/motor.asm.3\r\n" + rule + "\r\r\nHEAD\r\nSHAFT\r\n\r\nM\xC3\xBC\r\n" + footer);
+            "/cad/motor.asm.3\r\n" + rule + "\r\r\nHEAD\r\nSHAFT\r\n\r\n" + systemText("M\u00FC") + "\r\n" + footer);
   EXPECT_EQ(write("x__Kelvaron.txt", QString::fromUtf8("/cad/Mühle.txt"), {}),
-            "/cad/M\xC3\xBChle.txt\r\n" + rule + footer);
+            systemText("/cad/M\u00FChle.txt") + "\r\n" + rule + footer);
 }
 
 TEST_F(Report, ReplacesAndLeavesNoTemporaryFile) {
