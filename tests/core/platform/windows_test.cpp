@@ -200,11 +200,11 @@ TEST(WindowsFiles, LongPathsAndWideNamesAreWrittenListedAndRead) {
   QTemporaryDir dir;
   const QString deepName(120, u'd');
   const struct {
-    QString folder;  // below the temporary folder
+    QString folder;  // below the temporary folder, one file in each
     QString name;
   } cases[] = {
       {QStringLiteral("plain"), QStringLiteral("syst\u00E8me_cha\u00EEne.asm.1")},
-      {QStringLiteral("plain"), QStringLiteral("\u90E8\u54C1 \U0001F527.asm")},
+      {QStringLiteral("wide"), QStringLiteral("\u90E8\u54C1 \U0001F527.asm")},
       {deepName + u'/' + deepName + u'\\' + deepName, QStringLiteral("deep.asm.2")},
   };
   for (const auto& c : cases) {
