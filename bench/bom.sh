@@ -12,21 +12,9 @@
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
-root=$(dirname "$here")
-cli=${KELVARON_CLI:-$root/build/release/src/cli/kelvaron-cli}
-corpus=${KELVARON_CORPUS:-$root/../shared/proe-corpus}
-runs=${BENCH_RUNS:-3}
-
-command -v python3 >/dev/null || { echo "bench: python3 is missing" >&2; exit 1; }
-[[ -d $corpus ]] || { echo "bench: no corpus at $corpus" >&2; exit 1; }
-if [[ ! -x $cli ]]; then
-  (cd "$root" && cmake --preset release >/dev/null && cmake --build --preset release --target kelvaron-cli)
-fi
-
-work=$(mktemp -d "${TMPDIR:-/tmp}/kelvaron-bom.XXXXXX")
-trap 'rm -rf "$work"' EXIT
-tree=$work/tree
-for i in $(seq 1 10); do mkdir -p "$tree/copy$i" && cp -r "$corpus"/. "$tree/copy$i/"; done
+source "$here/corpustree.sh"
+bench_needs python3 python3
+bench_tree bom 10
 python3 "$here/bomgen.py" "$work/product" 10000 5 >"$work/gen.txt"
 
 # best CMD...: "wall cpu" of the fastest of $runs runs in seconds (stdout to

@@ -13,26 +13,10 @@
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
-root=$(dirname "$here")
-cli=${KELVARON_CLI:-$root/build/release/src/cli/kelvaron-cli}
-corpus=${KELVARON_CORPUS:-$root/../shared/proe-corpus}
-runs=${BENCH_RUNS:-3}
+source "$here/corpustree.sh"
 copies=10
-
-for tool in rg /usr/bin/time; do
-  command -v "$tool" >/dev/null || { echo "bench: $tool is missing (Debian: ripgrep, time)" >&2; exit 1; }
-done
-[[ -d $corpus ]] || { echo "bench: no corpus at $corpus" >&2; exit 1; }
-if [[ ! -x $cli ]]; then
-  (cd "$root" && cmake --preset release >/dev/null && cmake --build --preset release --target kelvaron-cli)
-fi
-
-work=$(mktemp -d "${TMPDIR:-/tmp}/kelvaron-partdata.XXXXXX")
-trap 'rm -rf "$work"' EXIT
-tree=$work/tree
-mkdir "$tree"
-for ((c = 0; c < copies; c++)); do cp -r "$corpus" "$tree/copy_$c"; done
-chmod -R u+w "$tree"
+bench_needs "ripgrep, time" rg /usr/bin/time
+bench_tree partdata "$copies"
 find "$tree" -type f \( -iname '*.prt*' -o -iname '*.asm*' \) | sort >"$work/files"
 grep -i '\.asm' "$work/files" >"$work/assemblies"
 
