@@ -380,7 +380,7 @@ void MainWindow::closeReportFolder() {
 
 // ---- Folder scan -------------------------------------------------------------------
 
-void MainWindow::startScan(const QString& folder) {
+void MainWindow::startScan(QString folder) {
   if (isBusy()) {
     setStatus(QStringLiteral("cannot scan %1: busy").arg(platform::displayPath(folder)));
     return;

@@ -78,8 +78,10 @@ class MainWindow : public QMainWindow {
   /// Analyses the file `path` and shows its result.
   void analyse(const QString& path);
   /// Scans `folder` with its subfolders; refused with a status message while
-  /// busy, or when the folder or the report folder does not exist.
-  void startScan(const QString& folder);
+  /// busy, or when the folder or the report folder does not exist. Taken as a
+  /// copy: the armed folder it may come from is cleared while the scan starts
+  /// (the hour box, losing the focus, disarms).
+  void startScan(QString folder);
   /// The stop control: ends a running scan.
   void stopScan();
   /// One tick of the clock.

@@ -111,7 +111,8 @@ bool FileSource::open(const QString& path, QString* reason) {
     return false;
   }
   if (!S_ISREG(st.st_mode)) {
-    if (reason) *reason = QStringLiteral("not a regular file");
+    // A folder is named as such, as every other read of a file names it.
+    if (reason) *reason = S_ISDIR(st.st_mode) ? platform::systemErrorText(EISDIR) : QStringLiteral("not a regular file");
     return false;
   }
   m_size = static_cast<std::int64_t>(st.st_size);

@@ -97,6 +97,19 @@ inline QByteArray legacyAssembly(const QByteArray& words) {
   return b + "@dep_db 30 0\n1 30 ->\n#END_OF_P_OBJECT\n";
 }
 
+/// A path as the CLI writes it in its output and messages: with the system's
+/// separator; UTF-8 on Windows, the name's own bytes elsewhere.
+inline QByteArray shownPath(const QString& path) {
+#ifdef _WIN32
+  return QDir::toNativeSeparators(path).toUtf8();
+#else
+  return QFile::encodeName(path);
+#endif
+}
+
+/// A path as a report writes it: with the system's separator, in the system's encoding.
+inline QByteArray reportPath(const QString& path) { return QFile::encodeName(QDir::toNativeSeparators(path)); }
+
 inline QByteArray readBytes(const QString& path) {
   QFile f(path);
   return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();

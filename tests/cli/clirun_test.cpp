@@ -8,6 +8,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QScopeGuard>
 #include <QSettings>
 #include <fstream>
 
@@ -26,7 +27,7 @@ TEST_F(CliRun, CommandLineAndEachFileIsListedAndReported) {
   // A folder holds the report's name: the temporary file is written, the rename fails.
   QDir(m_dir.path()).mkpath("blocked/a__Kelvaron.txt");
   const auto cannotWrite = [&](const QString& folder) {
-    return "kelvaron-cli: cannot write " + QFile::encodeName(path(folder)) + "/a__Kelvaron.txt: ";
+    return "kelvaron-cli: cannot write " + shownPath(path(folder) + "/a__Kelvaron.txt") + ": ";
   };
   const QByteArray x1 = listing({"X1"});
   const QByteArray needsJobs = "kelvaron-cli: option '--jobs' needs a number from 1 to 256\nTry 'kelvaron-cli --help'";
@@ -59,7 +60,7 @@ TEST_F(CliRun, CommandLineAndEachFileIsListedAndReported) {
       {{"a.asm", "--report-dir", rep(), "no/such.asm.1", "b.txt", "c.ASM"},
        1,
        listing({"X1"}, "a.asm") + "\n==> b.txt <==\n\n" + listing({"Y1", "Y2"}, "c.ASM"),
-       "kelvaron-cli: cannot read no/such.asm.1: ",
+       "kelvaron-cli: cannot read " + shownPath("no/such.asm.1") + ": ",
        {"a__Kelvaron.txt", "b__Kelvaron.txt", "c__Kelvaron.txt"}},
   };
   for (const auto& c : cases) {
@@ -86,7 +87,7 @@ TEST_F(CliRun, CommandLineAndEachFileIsListedAndReported) {
   // From the last run: line 1 is the full path though a relative one was given;
   // a file that is not an assembly gets a report without a list (5 lines).
   const QByteArray report = readBytes(rep() + "/a__Kelvaron.txt");
-  EXPECT_TRUE(report.startsWith(QFile::encodeName(path("a.asm")) + "\r\n" + QByteArray(50, '-') + "\r\n\r\r\n" +
+  EXPECT_TRUE(report.startsWith(reportPath(path("a.asm")) + "\r\n" + QByteArray(50, '-') + "\r\n\r\r\n" +
                                 kHeading + "\r\nX1\r\n"))
       << report.constData();
   EXPECT_EQ(readBytes(rep() + "/b__Kelvaron.txt").count("\r\n"), 5);
@@ -140,19 +141,38 @@ TEST_F(CliRun, JsonGivesOneEscapedObjectPerFile) {
 }
 
 TEST_F(CliRun, ReportFolderComesFromTheSavedSettingsElseHome) {
+  // The store the window keeps its settings in, shared with the child (made
+  // this process's own first: Qt reads where it is once).
+  ASSERT_FALSE(sharedFolder("config-own").isEmpty());
+  QSettings store(QSettings::NativeFormat, QSettings::UserScope, "Kelvaron", "Kelvaron");
+  const QString key = QStringLiteral("Optionen/txt_Pfad.Text");
+#ifdef _WIN32
+  // Windows has one store per user (the registry) and takes the home folder from
+  // the user's profile, not from the environment: the test empties the key and
+  // puts the user's value back.
+  const QString home = QDir::homePath();
+  const QVariant before = store.value(key);
+  store.remove(key);
+  store.sync();
+  const auto restore = qScopeGuard([&] {
+    if (before.isValid()) store.setValue(key, before);
+    else store.remove(key);
+  });
+#else
+  const QString home = sharedFolder("home");
+#endif
   put("a.asm.4", assemblyBytes({"X1"}));
   EXPECT_EQ(run({"a.asm.4"}).exitCode, 0);
-  EXPECT_TRUE(QFile::remove(sharedFolder("home") + "/a__Kelvaron.txt")) << "no saved folder: the report goes home";
-  // Written the way the window keeps it, into the store this process shares with the child.
-  QSettings(QSettings::NativeFormat, QSettings::UserScope, "Kelvaron", "Kelvaron")
-      .setValue("Optionen/txt_Pfad.Text", rep());
+  EXPECT_TRUE(QFile::remove(home + "/a__Kelvaron.txt")) << "no saved folder: the report goes home";
+  store.setValue(key, rep());
+  store.sync();
   EXPECT_EQ(runCli({"a.asm.4"}, m_dir.path(), "config-own").exitCode, 0);
   EXPECT_EQ(entries(rep()), QStringList{"a__Kelvaron.txt"});
   // --report-dir wins over the saved folder.
   QDir(m_dir.path()).mkpath("other");
   EXPECT_EQ(runCli({"--report-dir", path("other"), "a.asm.4"}, m_dir.path(), "config-own").exitCode, 0);
   EXPECT_EQ(entries(path("other")), QStringList{"a__Kelvaron.txt"});
-  EXPECT_TRUE(entries(sharedFolder("home")).isEmpty());
+  EXPECT_FALSE(QFile::exists(home + "/a__Kelvaron.txt"));
 }
 
 using CliModel = CliTest;

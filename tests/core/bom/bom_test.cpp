@@ -14,6 +14,8 @@
 
 #include "core/bom/bomfixture.h"
 
+#include "common/workbookreader.h"
+
 #include <QProcess>
 
 namespace kelvaron::bomtest {
@@ -104,8 +106,11 @@ TEST_F(ProductTest, FilesResolveByFolderOrderAndHighestVersion) {
       {"a folder's files before its subfolders'", "s/a/x.prt;s/x.prt", "s", "x.prt", "s/x.prt", "s/a/x.prt"},
       {"a root inside an earlier root keeps the earlier place", "s/x.prt;s/a/x.prt", "s/a,s", "x.prt", "s/a/x.prt",
        "s/x.prt"},
-      {"near names do not match", "p/bolt.prt.bak;p/xbolt.prt;p/bolt.prt0;p/bolt.prt.-1;p/bolt.prt.", "", "bolt.prt",
-       "", ""},
+      {"near names do not match", "p/bolt.prt.bak;p/xbolt.prt;p/bolt.prt0;p/bolt.prt.-1", "", "bolt.prt", "", ""},
+#ifndef _WIN32
+      // Windows drops a trailing dot as it makes the file: there it would be bolt.prt itself.
+      {"a trailing dot is another name", "p/bolt.prt.", "", "bolt.prt", "", ""},
+#endif
       {"a version needs an extension before it", "p/readme.3", "", "readme", "", ""},
       {"an assembly's name is not its part's", "p/drill.asm", "", "drill.prt", "", ""},
       {"foreign file, spaces and case", "p/Top Base.SLDPRT", "", "top base.SLDPRT", "p/Top Base.SLDPRT", ""},
@@ -265,10 +270,7 @@ TEST(Xlsx, WrittenWholeOrNotAtAll) {
     EXPECT_TRUE(error.startsWith("cannot write ")) << error.toStdString();
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{"taken"}) << target;
   }
-  QProcess probe;
-  probe.start("/usr/bin/python3", {"-c", "import openpyxl"});
-  if (!probe.waitForFinished(30000) || probe.exitCode() != 0)
-    GTEST_SKIP() << "/usr/bin/python3 with openpyxl (Debian python3-openpyxl) is not installed";
+  if (const QString why = kelvaron::testing::workbookReaderMissing(); !why.isEmpty()) GTEST_SKIP() << why.toStdString();
   QTemporaryDir dir;
   const QString file = dir.filePath("bom.xlsx");
   QString error;

@@ -12,6 +12,8 @@
 
 #include "core/bom/bomfixture.h"
 
+#include "common/workbookreader.h"
+
 #include <QProcess>
 
 namespace kelvaron::bomtest {
@@ -137,10 +139,7 @@ TEST_F(BomEdges, ACutTreeSaysSoInTheOutput) {
     EXPECT_EQ(cut.join(u' ').contains(QStringLiteral("only %1 levels below the top are counted").arg(depth)), said)
         << depth << ": " << cut.join(u' ').toStdString();
   }
-  QProcess probe;
-  probe.start("/usr/bin/python3", {"-c", "import openpyxl"});
-  if (!probe.waitForFinished(30000) || probe.exitCode() != 0)
-    GTEST_SKIP() << "/usr/bin/python3 with openpyxl (Debian python3-openpyxl) is not installed";
+  if (const QString why = kelvaron::testing::workbookReaderMissing(); !why.isEmpty()) GTEST_SKIP() << why.toStdString();
   QString error;
   ASSERT_TRUE(bom::writeXlsx(bom::treeTable(product, 1), path("bom.xlsx"), &error)) << error.toStdString();
   QProcess p;

@@ -8,6 +8,8 @@
 
 #include <QDir>
 #include <QJsonDocument>
+#include "common/workbookreader.h"
+
 #include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -106,10 +108,7 @@ TEST(PartColumns, JsonFieldsOfEachRow) {
 
 // Reals are numbers in the workbook, as counts are.
 TEST(PartColumns, RealsAreNumbersInExcel) {
-  QProcess probe;
-  probe.start("/usr/bin/python3", {"-c", "import openpyxl"});
-  if (!probe.waitForFinished(30000) || probe.exitCode() != 0)
-    GTEST_SKIP() << "/usr/bin/python3 with openpyxl (Debian python3-openpyxl) is not installed";
+  if (const QString why = kelvaron::testing::workbookReaderMissing(); !why.isEmpty()) GTEST_SKIP() << why.toStdString();
   bom::Table table;
   table.headers = {"name", "mass"};
   table.rows = {{QString("HUB"), 0.0220832}, {QString("NUT"), bom::Cell()}};

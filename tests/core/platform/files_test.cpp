@@ -129,11 +129,17 @@ TEST(FileReading, AFileThatChangesWhileUsedIsAnErrorAndAStopEndsTheRead) {
     FileBytes bytes;
     ASSERT_TRUE(bytes.open(t.path("big.asm")));
     ASSERT_TRUE(c.newSize < 0 || ::truncate((t.root() + "/big.asm").c_str(), c.newSize) == 0);
+#ifdef _WIN32
+    // Windows reads the file whole as it opens: a later change leaves that copy intact.
+    const bool changed = false;
+#else
+    const bool changed = c.newSize >= 0;
+#endif
     std::size_t xs = 0;  // every byte touched, the lost pages too
     for (const char b : bytes.bytes()) xs += b == 'x';
-    EXPECT_EQ(xs, c.newSize < 0 ? content.size() : std::min<std::size_t>(xs, content.size()));
-    EXPECT_EQ(bytes.verify(), c.newSize < 0);
-    EXPECT_EQ(bytes.errorString(), c.newSize < 0 ? QString() : "the file changed while it was read");
+    EXPECT_EQ(xs, changed ? std::min<std::size_t>(xs, content.size()) : content.size());
+    EXPECT_EQ(bytes.verify(), !changed);
+    EXPECT_EQ(bytes.errorString(), changed ? "the file changed while it was read" : QString());
   }
   // A stop request waited for the whole file to be read.
   t.file("small.asm", std::string(512 << 10, 'x'));

@@ -9,6 +9,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <tuple>
+#include <utility>
+#include <vector>
 #ifndef _WIN32
 #include <sys/stat.h>
 #endif
@@ -59,14 +61,15 @@ TEST(FileSource, PositionedReadsAndRefusals) {
   ASSERT_TRUE(f.resize(4));  // shorter than when it was opened
   EXPECT_FALSE(source.read(0, 10, out, &reason));
   EXPECT_EQ(reason, QStringLiteral("the file changed while it was read"));
-  QStringList others{dir.path()};
+  std::vector<std::pair<QString, QString>> others{{dir.path(), QStringLiteral("Is a directory")}};
 #ifndef _WIN32
-  others << dir.filePath(QStringLiteral("fifo.asm"));  // must not wait for a writer
-  ASSERT_EQ(::mkfifo(QFile::encodeName(others.back()).constData(), 0600), 0);
+  // A FIFO must not wait for a writer.
+  others.emplace_back(dir.filePath(QStringLiteral("fifo.asm")), QStringLiteral("not a regular file"));
+  ASSERT_EQ(::mkfifo(QFile::encodeName(others.back().first).constData(), 0600), 0);
 #endif
-  for (const QString& other : others) {
+  for (const auto& [other, why] : others) {
     EXPECT_FALSE(FileSource().open(other, &reason));
-    EXPECT_EQ(reason, QStringLiteral("not a regular file"));
+    EXPECT_EQ(reason, why) << other.toStdString();
   }
 }
 

@@ -162,9 +162,10 @@ TEST(ScanPipeline, StopEndsSearchAndAnalysesWithinASecond) {
           }
         },
         [](const ScanItem& it, ScanTurn& turn) {
-          // A long analysis that asks whether to go on, as a reader does.
-          for (int step = 0; step < (it.path.toInt() < 2 ? 0 : 100000) && turn.goOn(); ++step)
-            std::this_thread::sleep_for(100us);
+          // A long analysis that asks whether to go on, as a reader does. Timed by
+          // the clock: a short sleep may return at once (mingw's rounds down to 0 ms).
+          const auto until = std::chrono::steady_clock::now() + (it.path.toInt() < 2 ? 0s : 20s);
+          while (std::chrono::steady_clock::now() < until && turn.goOn()) std::this_thread::sleep_for(1ms);
           return turn.goOn() ? it.path.toInt() : -1;
         },
         [&](const ScanItem&, int&& outcome) { seen.push_back(outcome); });

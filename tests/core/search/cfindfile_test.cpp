@@ -2,8 +2,10 @@
 #include "search/cFindFile.h"
 
 #include "common/systemcalls.h"
+#include "platform/pathhelpers.h"
 #include "scratchtree.h"
 
+#include <QDir>
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -37,8 +39,9 @@ struct Walk {
     finder.sSearchpath(start);
     finder.sFileToFind(pattern);
     QObject::connect(&finder, &cFindFile::MatchFound, &finder, [this](const QString& name, const QString& folder) {
-      EXPECT_TRUE(folder.endsWith(u'/')) << folder.toStdString();
-      const QString full = folder + name;
+      EXPECT_TRUE(folder.endsWith(separator(nativePathStyle()))) << folder.toStdString();
+      // The finder joins with the system's separator; the expectations are written with "/".
+      const QString full = QDir::fromNativeSeparators(folder + name);
       events << (full.startsWith(root) ? full.mid(root.size()) : full);
       if (onMatch) onMatch();
     });
@@ -176,7 +179,7 @@ TEST(cFindFile, AnyFailureIsError9999AtEveryDepthWithListingsClosed) {
 // The paths found below `root`, relative to it.
 QString relative(const FolderMatches& found, const QString& root) {
   QStringList out;
-  for (const FoundEntry& e : found.entries) out << e.path.mid(root.size() + 1);
+  for (const FoundEntry& e : found.entries) out << QDir::fromNativeSeparators(e.path.mid(root.size() + 1));
   return out.join(' ');
 }
 

@@ -17,6 +17,15 @@
 
 using kelvaron::Form2;
 
+// How narrow the window is as it starts to slide open: a few pixels; Windows
+// keeps a framed window some hundred pixels wide (160 under Wine), still well
+// short of the design width.
+#ifdef _WIN32
+const int kNarrowest = Form2::kDesignWidthTwips / 15 * 2 / 3;
+#else
+const int kNarrowest = 4;
+#endif
+
 // Receives the URLs the about window hands to the desktop.
 class UrlCatcher : public QObject {
   Q_OBJECT
@@ -65,7 +74,8 @@ class TestAbout : public QObject {
       QVERIFY(QTest::qWaitForWindowExposed(&main));
       QPointer<Form2> about = new Form2(&main);
       about->Form_Load();
-      QVERIFY(about->isVisible() && about->isSliding() && about->width() < 5);
+      QVERIFY2(about->isVisible() && about->isSliding() && about->width() <= kNarrowest,
+               qPrintable(QString::number(about->width())));
       const QRect frame = main.frameGeometry();
       // Left of the main window, it ends at its left edge at the design width.
       const QPoint beside(nearRightEdge ? frame.left() - Form2::kDesignWidthTwips / 15 : frame.right() + 1, frame.y());

@@ -10,6 +10,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#ifdef _WIN32
+#include <vector>
+#include <windows.h>
+#endif
+
 namespace kelvaron::test {
 
 // Other test programs may use the test store at the same time (ctest -j), so
@@ -48,8 +53,23 @@ struct Tree {
     QFile out(root + rel);
     QVERIFY(out.open(QIODevice::WriteOnly) && out.write(bytes) == bytes.size());
   }
-  // A link that points nowhere: named like an assembly, it cannot be read.
-  void dangling(const QString& rel) const { QVERIFY(QFile::link(root + "nowhere", root + rel)); }
+#ifdef _WIN32
+  // A file another program holds open without sharing: it is listed, and cannot be read.
+  void unreadable(const QString& rel) {
+    file(rel, "held");
+    const HANDLE held = ::CreateFileW(reinterpret_cast<const wchar_t*>(QDir::toNativeSeparators(root + rel).utf16()),
+                                      GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    QVERIFY(held != INVALID_HANDLE_VALUE);
+    m_held.push_back(held);
+  }
+  ~Tree() {
+    for (const HANDLE held : m_held) ::CloseHandle(held);
+  }
+  std::vector<HANDLE> m_held;
+#else
+  // A link that points nowhere: it is listed, and cannot be read.
+  void unreadable(const QString& rel) const { QVERIFY(QFile::link(root + "nowhere", root + rel)); }
+#endif
   QStringList reportFiles() const {
     return QDir(reports).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
   }

@@ -27,6 +27,16 @@ QStringList shownNames(const FileListBox& list) {
   return names;
 }
 
+// A name beyond ASCII: elsewhere bytes that are not UTF-8, kept as they are;
+// Windows names are UTF-16, so there a name outside the code page.
+QString cafeName() {
+#ifdef _WIN32
+  return QString::fromUtf8("caf\xC3\xA9\xE2\x80\x94\xCE\xB1.asm.1");
+#else
+  return fromNativeBytes("caf\xE9.asm.1");
+#endif
+}
+
 }  // namespace
 
 class TestStockLists : public QObject {
@@ -45,10 +55,10 @@ class TestStockLists : public QObject {
       touch(m_root + '/' + name);
     for (const char* name : {"b", "A", "c", "sub.asm.1"}) QVERIFY(QDir(m_root).mkdir(name));
     touch(m_root + "/b/deep.asm.2");
-    touch(m_root + "/c/" + fromNativeBytes("caf\xE9.asm.1"));
+    touch(m_root + "/c/" + cafeName());
   }
   // QDir cannot remove a name that is not valid UTF-8.
-  void cleanupTestCase() { std::filesystem::remove(toNativePath(m_root + "/c/" + fromNativeBytes("caf\xE9.asm.1"))); }
+  void cleanupTestCase() { std::filesystem::remove(toNativePath(m_root + "/c/" + cafeName())); }
 
   // No folders, no hidden files; patterns apart by ";".
   void filePattern() {
@@ -70,7 +80,12 @@ class TestStockLists : public QObject {
   // only when the value changes. The file list's value: folder|file name.
   void valuesSetFromCode() {
     const QString home = QDir::cleanPath(QDir::homePath());
-    const QString cafe = fromNativeBytes("caf\xE9.asm.1");
+#ifdef _WIN32
+    const QString root = home.left(3);  // "C:/"
+#else
+    const QString root = QStringLiteral("/");
+#endif
+    const QString cafe = cafeName();
     // The File, Dir or driVe list, the text set, the value it gives, the change events.
     const std::tuple<char, QString, QString, int> cases[] = {
         {'F', "%1/b/deep.asm.2", "%1/b|deep.asm.2", 1},  // a full path selects the file
@@ -78,17 +93,25 @@ class TestStockLists : public QObject {
         {'F', "%1/gear.prt", "%1|", 0},                  // a file the pattern hides
         {'F', "%1/none/x.asm.1", "%1|", 0},              // a missing folder
         {'F', "TOP.ASM.3", "%1|TOP.ASM.3", 0},           // a bare name of the list
-        {'F', "%1/c/" + cafe, "%1/c|" + cafe, 1},        // a name not valid UTF-8 keeps its bytes
+        {'F', "%1/c/" + cafe, "%1/c|" + cafe, 1},        // a name beyond ASCII keeps its characters
         {'D', "%1/b", "%1/b", 1},
         {'D', "%1/b/../c", "%1/c", 1},
         {'D', "%1", "%1", 0},
         {'D', "%1/none", "%1", 0},
         {'D', "%1/notes", "%1", 0},
         {'D', "/", "/", 1},
+#ifdef _WIN32
+        // The drive roots, the home folder's drive first; a folder picks its drive.
+        {'V', home, root, 0},
+        {'V', home.left(2), root, 0},
+        {'V', "", root, 0},
+#else
+        // "/", then the home folder as a drive of its own.
         {'V', home, home, 1},
         {'V', home + "/", home, 1},
         {'V', "/", "/", 0},
         {'V', "", "/", 0},
+#endif
     };
     for (const auto& [list, text, value, changes] : cases) {
       FileListBox files;
@@ -108,7 +131,11 @@ class TestStockLists : public QObject {
                at(value));
       QCOMPARE(moved.count() + dirChanged.count() + driveChanged.count(), changes);
     }
+#ifdef _WIN32
+    QVERIFY(DriveListBox().drives().contains(root));
+#else
     QVERIFY(DriveListBox().drives().contains(home));
+#endif
   }
 
   // Clicks and keys select; setting the file name from code is no click. A
