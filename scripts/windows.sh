@@ -53,21 +53,37 @@ cmake --build --preset windows
 # a program then starts in about a second instead of three.
 export WINEPREFIX=$root/build/windows/wine WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 servers=()
-stop_servers() { for p in "${servers[@]}"; do WINEPREFIX=$p wineserver -k 2>/dev/null || true; done; }
+display_pid=
+stop_servers() {
+  for p in "${servers[@]}"; do WINEPREFIX=$p wineserver -k 2>/dev/null || true; done
+  [[ -z $display_pid ]] || kill "$display_pid" 2>/dev/null || true
+}
 trap stop_servers EXIT
 start_server() {
-  # The persistent server first: one that wineboot started would refuse -p.
+  # The persistent server first: one that wineboot started would refuse -p,
+  # and so would one left running from an earlier run, which goes first.
   mkdir -p "$1"
+  WINEPREFIX=$1 wineserver -k 2>/dev/null || true
+  WINEPREFIX=$1 wineserver -w 2>/dev/null || true
   WINEPREFIX=$1 wineserver -p
   WINEPREFIX=$1 wineboot -i >/dev/null 2>&1 || true
   servers+=("$1")
 }
 
 stage "tests under Wine"
+# The window tests draw with Qt's own Windows platform on a virtual X display
+# (Qt's offscreen platform cannot make a window under Wine). The display comes
+# first and stays for the whole stage: Wine's desktop process keeps the display
+# it started on.
+display_file=$(mktemp)
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$display_file" >/dev/null 2>&1 &
+display_pid=$!
+for _ in $(seq 100); do [[ -s $display_file ]] && break; sleep 0.1; done
+[[ -s $display_file ]] || { echo "windows: the virtual X display did not start" >&2; exit 1; }
+export DISPLAY=:$(head -n 1 "$display_file")
+rm -f "$display_file"
 start_server "$WINEPREFIX"
-# The window tests draw with Qt's own Windows platform on a virtual X display:
-# Qt's offscreen platform cannot make a window under Wine.
-QT_QPA_PLATFORM=windows xvfb-run -a ctest --preset windows
+QT_QPA_PLATFORM=windows ctest --preset windows
 
 stage "package"
 version=$(sed -n 's/^project(Kelvaron VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
