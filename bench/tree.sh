@@ -9,20 +9,11 @@
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
-root=$(dirname "$here")
-cli=${KELVARON_CLI:-$root/build/release/src/cli/kelvaron-cli}
-runs=${BENCH_RUNS:-3}
+source "$here/corpustree.sh"
 
-for tool in rg find python3; do
-  command -v "$tool" >/dev/null || { echo "bench: $tool is missing (Debian: ripgrep, findutils, python3)" >&2; exit 1; }
-done
-if [[ ! -x $cli ]]; then
-  (cd "$root" && cmake --preset release >/dev/null && cmake --build --preset release --target kelvaron-cli)
-fi
-
-work=$(mktemp -d "${TMPDIR:-/tmp}/kelvaron-tree.XXXXXX")
-trap 'rm -rf "$work"' EXIT
-tree=$work/tree
+bench_needs "ripgrep, findutils, python3" rg find python3
+bench_cli
+bench_work tree
 mkdir "$work/reports"
 
 python3 "$here/treegen.py" "$tree"
