@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages that building and testing Kelvaron need,
-# only those that are missing. Runs apt-get as root, or through sudo.
+# only those that are missing, and the apt lines for Debian's source packages
+# that the Windows build unpacks. Runs apt-get as root, or through sudo.
 set -euo pipefail
 
 packages=(
@@ -22,16 +23,37 @@ for p in "${packages[@]}"; do
     missing+=("$p")
   fi
 done
-((${#missing[@]} == 0)) && exit 0
+# The Windows build takes Qt, expat and libxlsxwriter as Debian source packages.
+sources_missing=0
+grep -rqs '^Types:.*deb-src\|^deb-src' /etc/apt/sources.list /etc/apt/sources.list.d/ || sources_missing=1
+((${#missing[@]} == 0 && sources_missing == 0)) && exit 0
 
 if [[ $(id -u) -eq 0 ]]; then
   as_root=()
 elif command -v sudo >/dev/null; then
   as_root=(sudo)
 else
-  echo "setup: missing packages (${missing[*]}); run as root or install sudo" >&2
+  echo "setup: missing packages (${missing[*]}) or source lines; run as root or install sudo" >&2
   exit 1
 fi
-echo "setup: installing ${missing[*]}"
+if ((sources_missing)); then
+  echo "setup: adding Debian's source package lines (/etc/apt/sources.list.d/kelvaron-sources.sources)"
+  "${as_root[@]}" tee /etc/apt/sources.list.d/kelvaron-sources.sources >/dev/null <<'SOURCES'
+Types: deb-src
+URIs: http://deb.debian.org/debian
+Suites: bookworm bookworm-updates
+Components: main
+Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
+
+Types: deb-src
+URIs: http://deb.debian.org/debian-security
+Suites: bookworm-security
+Components: main
+Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
+SOURCES
+fi
 "${as_root[@]}" apt-get update -q
-"${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
+if ((${#missing[@]})); then
+  echo "setup: installing ${missing[*]}"
+  "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi

@@ -16,25 +16,6 @@ stage() { echo "== windows: $* ($((SECONDS - start)) s)"; }
 
 stage "packages"
 ./scripts/setup.sh
-as_root=()
-[[ $(id -u) -eq 0 ]] || as_root=(sudo)
-# Qt, expat and libxlsxwriter come as Debian source packages.
-if ! grep -rqs '^Types:.*deb-src\|^deb-src' /etc/apt/sources.list /etc/apt/sources.list.d/; then
-  "${as_root[@]}" tee /etc/apt/sources.list.d/kelvaron-sources.sources >/dev/null <<'SOURCES'
-Types: deb-src
-URIs: http://deb.debian.org/debian
-Suites: bookworm bookworm-updates
-Components: main
-Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
-
-Types: deb-src
-URIs: http://deb.debian.org/debian-security
-Suites: bookworm-security
-Components: main
-Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
-SOURCES
-  "${as_root[@]}" apt-get update -q
-fi
 
 stage "Qt and libraries for Windows"
 KELVARON_WINDOWS_PREFIX=$(./scripts/windows-deps.sh | tail -n 1)
@@ -54,9 +35,11 @@ cmake --build --preset windows
 export WINEPREFIX=$root/build/windows/wine WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 servers=()
 display_pid=
+linux_build=
 stop_servers() {
   for p in "${servers[@]}"; do WINEPREFIX=$p wineserver -k 2>/dev/null || true; done
   [[ -z $display_pid ]] || kill "$display_pid" 2>/dev/null || true
+  [[ -z $linux_build ]] || kill -- -"$linux_build" 2>/dev/null || true
 }
 trap stop_servers EXIT
 start_server() {
@@ -83,6 +66,14 @@ for _ in $(seq 100); do [[ -s $display_file ]] && break; sleep 0.1; done
 export DISPLAY=:$(head -n 1 "$display_file")
 rm -f "$display_file"
 start_server "$WINEPREFIX"
+if [[ ${KELVARON_WINDOWS_CHECKS:-1} == 1 ]]; then
+  # The Linux build that the zip's checks compare against builds meanwhile, at a
+  # lower priority, on the core the tests leave idle (in a process group of its
+  # own, so that a failed stage stops it).
+  linux_log=$root/build/windows/linux-build.log
+  setsid nice -n 10 ./scripts/build.sh >"$linux_log" 2>&1 </dev/null &
+  linux_build=$!
+fi
 # One program at a time, and one that fails is run up to twice more: in a new
 # Wine prefix the window tests starve each other, and the product view's picture
 # tests have failed under Wine (a picture not shown within 20 s, twice a crash
@@ -101,6 +92,12 @@ echo "windows: dist/$name.zip, $(du -k "dist/$name.zip" | cut -f1) KiB"
 
 if [[ ${KELVARON_WINDOWS_CHECKS:-1} == 1 ]]; then
   stage "the zip's CLI in a fresh Wine prefix"
+  if ! wait "$linux_build"; then
+    echo "windows: the Linux build failed; the end of $linux_log:" >&2
+    tail -n 40 "$linux_log" >&2
+    exit 1
+  fi
+  linux_build=
   ./scripts/windows-check.sh "dist/$name.zip"
 fi
 stage "done"

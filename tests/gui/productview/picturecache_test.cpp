@@ -41,10 +41,11 @@ bool near(const QImage& image, QColor colour) {
          std::abs(c.blue() - colour.blue()) < 24;
 }
 
-// A picture reader over a table, counting reads; it can be held shut.
+// A picture reader over a table, counting reads; it can be held shut. The
+// reads are taken on the cache's worker: the test looks at them through read().
 struct Pictures {
   QHash<QString, QByteArray> files;
-  QStringList reads;
+  QStringList reads;  ///< guarded by mutex
   std::mutex mutex;
   std::condition_variable cv;
   bool shut = false;
@@ -58,6 +59,10 @@ struct Pictures {
       reads << path;
       return files.value(path);
     };
+  }
+  QStringList read() {
+    const std::lock_guard<std::mutex> lock(mutex);
+    return reads;
   }
   void hold(bool closed) {
     const std::lock_guard<std::mutex> lock(mutex);
@@ -77,7 +82,7 @@ TEST(PictureCache, ReadsEachFileOnceNewestFirstAndForgetsOnClear) {
   files.hold(false);
   ASSERT_TRUE(waitFor([&] { return ready.size() == 4; }));
   // The first request may have been taken before the rest arrived; the rest go newest first.
-  QStringList order = files.reads;
+  QStringList order = files.read();
   order.removeOne("/red.prt");
   EXPECT_EQ(order.join(u' '), "/none.prt /green.prt /blue.prt");
 
@@ -88,7 +93,7 @@ TEST(PictureCache, ReadsEachFileOnceNewestFirstAndForgetsOnClear) {
   EXPECT_TRUE(cache.hasNone("/none.prt"));
   EXPECT_TRUE(cache.small("/none.prt").isNull());
   QTest::qWait(50);
-  EXPECT_EQ(files.reads.size(), 4) << "known pictures and known absences are not read again";
+  EXPECT_EQ(files.read().size(), 4) << "known pictures and known absences are not read again";
 
   files.hold(true);
   EXPECT_FALSE(cache.small("/green.prt").isNull());
@@ -150,7 +155,7 @@ TEST_F(PictureViewTest, RowsShowPicturesOrTheirTypeAndThePreviewNamesTheRow) {
     return at;
   };
   // Each file is read once, whatever the number of rows that show it.
-  ASSERT_TRUE(waitFor([&] { return m_files.reads.contains(path("p/bolt.prt")); }));
+  ASSERT_TRUE(waitFor([&] { return m_files.read().contains(path("p/bolt.prt")); }));
   ASSERT_TRUE(waitFor([&] {
     return !row("BOLT").data(Qt::DecorationRole).value<QImage>().isNull() &&
            near(row("BOLT").data(Qt::DecorationRole).value<QImage>(), Qt::red);
@@ -176,7 +181,8 @@ TEST_F(PictureViewTest, RowsShowPicturesOrTheirTypeAndThePreviewNamesTheRow) {
     const QImage small = at.data(Qt::DecorationRole).value<QImage>();
     EXPECT_EQ(small.deviceIndependentSize().toSize(), QSize(24, 24));
     if (c.colour.isValid()) {
-      ASSERT_TRUE(waitFor([&] { return near(at.data(Qt::DecorationRole).value<QImage>(), c.colour); }));
+      ASSERT_TRUE(waitFor([&] { return near(at.data(Qt::DecorationRole).value<QImage>(), c.colour); }))
+          << "files read: " << m_files.read().join(u' ').toStdString();
     }
 
     tree->setCurrentIndex(at);
@@ -188,8 +194,8 @@ TEST_F(PictureViewTest, RowsShowPicturesOrTheirTypeAndThePreviewNamesTheRow) {
       return near(preview->pixmap().toImage(), c.colour.isValid() ? c.colour : partPlaceholder.pixelColor(128, 128));
     }));
   }
-  EXPECT_EQ(m_files.reads.count(path("p/bolt.prt")), 1);
-  EXPECT_FALSE(m_files.reads.contains(QString())) << "a missing file is not read";
+  EXPECT_EQ(m_files.read().count(path("p/bolt.prt")), 1);
+  EXPECT_FALSE(m_files.read().contains(QString())) << "a missing file is not read";
 }
 
 }  // namespace
