@@ -1,11 +1,12 @@
 #include "cli/jsonoutput.h"
 
+#include "platform/perthread.h"
 #include "platform/shown.h"
 
 namespace kelvaron::cli {
 
 void appendJsonString(OutputBuffer& out, const QString& text) {
-  thread_local std::string literal;
+  std::string& literal = platform::perThread<std::string>();
   literal.clear();
   platform::appendJsonString(literal, text);
   out.append(literal);

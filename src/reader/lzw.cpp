@@ -1,5 +1,7 @@
 #include "reader/lzw.h"
 
+#include "platform/perthread.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
@@ -69,11 +71,13 @@ struct Workspace {
 // Entries hold 32-bit positions, so one decode writes less than 4 GB.
 constexpr std::size_t kMaxDecode = 0xFFFFFFFF;
 
-Workspace& workspace() {
-  thread_local std::unique_ptr<Workspace> w;
-  if (!w) w.reset(new Workspace);  // default-initialised: no clearing
-  return *w;
-}
+// The table is default-initialised, not cleared: perThread value-initialises
+// what it makes, so it holds the table through a pointer made with `new Workspace`.
+struct WorkspaceHolder {
+  std::unique_ptr<Workspace> table{new Workspace};
+};
+
+Workspace& workspace() { return *platform::perThread<WorkspaceHolder>().table; }
 
 // The most output `in.size()` bytes of codes can give: the n-th code names a
 // string of at most n bytes (each entry is one byte longer than a string

@@ -2,6 +2,8 @@
 // Buffers a reading thread keeps from file to file, so that reading a tree of
 // files does not allocate, zero and give back the same buffers for each one.
 
+#include "platform/perthread.h"
+
 #include <array>
 #include <cstddef>
 #include <string>
@@ -27,8 +29,7 @@ class Scratch {
  private:
   static constexpr std::size_t kKept = std::size_t{1} << 20;
   static std::array<std::string, SlotCount>& buffers() {
-    thread_local std::array<std::string, SlotCount> b;
-    return b;
+    return platform::perThread<std::array<std::string, SlotCount>>();
   }
   std::string& m_buffer;
 };
