@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
-#include <memory>
 
 namespace kelvaron::reader {
 
@@ -71,13 +70,8 @@ struct Workspace {
 // Entries hold 32-bit positions, so one decode writes less than 4 GB.
 constexpr std::size_t kMaxDecode = 0xFFFFFFFF;
 
-// The table is default-initialised, not cleared: perThread value-initialises
-// what it makes, so it holds the table through a pointer made with `new Workspace`.
-struct WorkspaceHolder {
-  std::unique_ptr<Workspace> table{new Workspace};
-};
-
-Workspace& workspace() { return *platform::perThread<WorkspaceHolder>().table; }
+// Zeroed once, when the thread first decodes; never cleared between decodes.
+Workspace& workspace() { return platform::perThread<Workspace>(); }
 
 // The most output `in.size()` bytes of codes can give: the n-th code names a
 // string of at most n bytes (each entry is one byte longer than a string
