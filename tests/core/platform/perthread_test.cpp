@@ -1,5 +1,6 @@
 // Objects kept per thread: one per thread, kept across uses, destroyed intact
-// and once when the thread ends, for every kind of thread the readers run on.
+// and once when the thread ends, for every kind of thread the readers run on,
+// and at exit for the thread that ends the program.
 
 #include "platform/perthread.h"
 
@@ -7,6 +8,8 @@
 #include <gtest/gtest.h>
 #include <atomic>
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <string>
 #include <thread>
@@ -70,6 +73,22 @@ TEST(PerThread, OneObjectPerThreadDestroyedIntactWhenTheThreadEnds) {
     EXPECT_EQ(g_ended.load(), kThreads) << "every object ends with its thread";
     EXPECT_EQ(g_damaged.load(), 0) << "an object's storage was freed before its end";
   }
+}
+
+// Says on stderr that it ended, for a test that can only watch a process end.
+struct EndsLoudly {
+  ~EndsLoudly() { std::fputs("the exiting thread's object ended\n", stderr); }
+};
+
+// The main thread never ends as a thread: its object ends when the program
+// exits, rather than being left to the operating system unfreed.
+TEST(PerThreadDeathTest, TheExitingThreadsObjectEndsAtExit) {
+  EXPECT_EXIT(
+      {
+        perThread<EndsLoudly>();
+        std::exit(0);
+      },
+      testing::ExitedWithCode(0), "the exiting thread's object ended");
 }
 
 }  // namespace
