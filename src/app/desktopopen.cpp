@@ -48,7 +48,8 @@ void openWithXdg(const QString& opener, const QString& path, QObject* context,
 
 }  // namespace
 
-void openWithDesktop(const QString& path, QObject* context, std::function<void(const QString& reason)> failed) {
+void openWithDesktop(const QString& path, [[maybe_unused]] QObject* context,
+                     std::function<void(const QString& reason)> failed) {
 #if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
   if (const QString opener = xdgOpener(); !opener.isEmpty()) return openWithXdg(opener, path, context, failed);
 #endif

@@ -38,7 +38,7 @@ struct Held {
 // Takes this thread's object three times: the same one each time.
 bool usesOneObject() {
   Held* first = &perThread<Held>();
-  first->text.replace(0, 1, "x");
+  first->text[0] = 'x';  // touches the heap buffer
   return &perThread<Held>() == first && &perThread<Held>() == first;
 }
 
@@ -48,7 +48,8 @@ TEST(PerThread, OneObjectPerThreadDestroyedIntactWhenTheThreadEnds) {
     std::function<void(const std::function<void()>&)> run;  // runs the work on a new thread and waits for its end
   } cases[] = {
       {"std::thread", [](const std::function<void()>& work) { std::thread(work).join(); }},
-      {"QThread", [](const std::function<void()>& work) {
+      {"QThread",
+       [](const std::function<void()>& work) {
          QThread* thread = QThread::create(work);
          thread->start();
          thread->wait();
