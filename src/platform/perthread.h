@@ -14,12 +14,10 @@
 
 namespace kelvaron::platform {
 
+// Not copyable, as its QThreadStorage is not.
 template <typename T>
 class PerThreadStore {
  public:
-  PerThreadStore() = default;
-  PerThreadStore(const PerThreadStore&) = delete;
-  PerThreadStore& operator=(const PerThreadStore&) = delete;
   ~PerThreadStore() {
     if (storage_.hasLocalData()) storage_.setLocalData(nullptr);  // deletes the object
   }
