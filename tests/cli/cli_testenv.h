@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <filesystem>
@@ -14,11 +15,13 @@ namespace kelvaron::clitest {
 
 /// A folder shared by the whole run: "home", "config-empty" (an empty settings
 /// store) or "config-own" (the store of this process: the first call makes it
-/// this process's XDG_CONFIG_HOME).
+/// this process's XDG_CONFIG_HOME and its settings folder, even where Qt has
+/// already looked the folder up, so no test writes the user's own store).
 inline QString sharedFolder(const QString& name) {
   static QTemporaryDir root;
   static const bool made = [] {
     for (const char* n : {"home", "config-empty", "config-own"}) QDir(root.path()).mkpath(n);
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, root.filePath("config-own"));
     return qputenv("XDG_CONFIG_HOME", QFile::encodeName(root.filePath("config-own")));
   }();
   return made ? root.filePath(name) : QString();

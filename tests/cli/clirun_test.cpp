@@ -141,8 +141,7 @@ TEST_F(CliRun, JsonGivesOneEscapedObjectPerFile) {
 }
 
 TEST_F(CliRun, ReportFolderComesFromTheSavedSettingsElseHome) {
-  // The store the window keeps its settings in, shared with the child (made
-  // this process's own first: Qt reads where it is once).
+  // The store the window keeps its settings in, shared with the child.
   ASSERT_FALSE(sharedFolder("config-own").isEmpty());
   QSettings store(QSettings::NativeFormat, QSettings::UserScope, "Kelvaron", "Kelvaron");
   const QString key = QStringLiteral("Optionen/txt_Pfad.Text");
